@@ -1,0 +1,46 @@
+#include "paths.h"
+
+namespace lirra {
+
+namespace {
+bool IsAsciiLetter(QChar c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+bool IsSchemeChar(QChar c) {
+  return IsAsciiLetter(c) || (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.';
+}
+}  // namespace
+
+bool IsUrl(const QString& text) {
+  const qsizetype sep = text.indexOf(QStringLiteral("://"));
+  if (sep <= 0 || !IsAsciiLetter(text.front())) return false;
+  for (qsizetype i = 1; i < sep; ++i)
+    if (!IsSchemeChar(text.at(i))) return false;
+  return true;
+}
+
+QString FileNameOf(const QString& path) {
+  return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+QString FileExtension(const QString& path) {
+  const qsizetype slash = path.lastIndexOf(u'/');
+  const qsizetype dot = path.lastIndexOf(u'.');
+  if (dot < 0 || dot < slash) return {};
+  return path.mid(dot);
+}
+
+QString UpperFileExtension(const QString& path) { return FileExtension(path).toUpper(); }
+
+QString DisplayName(const QString& path) {
+  if (IsUrl(path)) return path;
+  const QString name = FileNameOf(path);
+  return name.left(name.size() - FileExtension(name).size());
+}
+
+QString FormatLength(qint64 seconds) {
+  if (seconds < 0) seconds = 0;
+  return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace lirra

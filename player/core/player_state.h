@@ -1,0 +1,45 @@
+// The player's program-wide state: one explicit object owned by the Player, with the
+// names the rest of the player uses for it.
+#pragma once
+
+#include <QString>
+
+namespace lirra {
+
+struct PlayerState {
+  QString AppDir;          // folder of the executable, with a trailing "/"
+  bool UseChinese = false; // interface language
+  bool IsWinNT = true;     // always true here; tests may clear it to reach the other branch
+  int StartMode = 0;       // 1 normal, 2 media file alone, 3 playlist; 0 after first activation
+  bool AutoStart = false;  // started with "/AUTO"
+  bool EngineReady = false;
+  bool MainActivated = false;
+  bool CentreOnShow = true;
+
+  QString CurrentListFile;
+  bool ListModified = false;
+  int NextIndex = -1;
+  int PlayingIndex = -1;
+  int CurrentListIndex = -1;
+  int ShufflePos = 0;
+
+  bool OpeningTrack = false;
+  bool VideoActive = false;
+  bool VideoShown = false;
+  bool VideoFullScreen = false;
+  int PausedTag = 0;
+  bool DisplayUpdates = true;
+  bool SettingsDirty = false;
+
+  int VisIndex = 2;
+  int ScheduleStartHour = 8;
+  bool ShowLyrics = true;
+  bool PlayToday = true;
+  bool RandomOrder = false;
+  bool StayOnTop = false;
+  bool SeeThrough = false;
+  int MicInputIndex = -1;
+  int CaptureInputIndex = -1;
+};
+
+}  // namespace lirra

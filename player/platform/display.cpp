@@ -1,0 +1,31 @@
+#include "display.h"
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <string_view>
+
+namespace lirra {
+
+bool HasDisplay(std::string* why) {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (platform && *platform && !std::string_view(platform).starts_with("xcb")) return true;
+
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) {
+    if (why)
+      *why = "there is no display to show the window on: DISPLAY is not set. "
+             "Start Lirra from a desktop session, or under a virtual X server "
+             "(for example: xvfb-run -a build/app/lirra).";
+    return false;
+  }
+  xcb_connection_t* connection = xcb_connect(display, nullptr);
+  const bool ok = connection && xcb_connection_has_error(connection) == 0;
+  if (connection) xcb_disconnect(connection);
+  if (!ok && why)
+    *why = std::string("there is no display to show the window on: the X server \"") + display +
+           "\" (DISPLAY) cannot be reached.";
+  return ok;
+}
+
+}  // namespace lirra

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs every Debian package Lirra needs to build, run and test.
+# Idempotent: apt-get install skips what is already there.
+set -euo pipefail
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: run as root (apt-get needs it)" >&2
+  exit 1
+fi
+
+BUILD_PKGS=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev libqt6opengl6-dev libxkbcommon-dev
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
+  libopenmpt-dev libpulse-dev libtag1-dev
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+  libprojectm-dev libcurl4-openssl-dev libcdio-paranoia-dev libxcb1-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+)
+RUN_PKGS=(
+  xvfb x11-utils xdotool imagemagick
+  pulseaudio pulseaudio-utils ffmpeg
+  gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-x gstreamer1.0-gl
+  projectm-data dvdauthor
+  fonts-noto-cjk
+)
+
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+apt-get install -y --no-install-recommends "${BUILD_PKGS[@]}" "${RUN_PKGS[@]}"

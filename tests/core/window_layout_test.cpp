@@ -1,0 +1,82 @@
+#include "window_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace lirra {
+namespace {
+
+TEST(ControlTable, NamesEveryControlOnceInOrder) {
+  std::set<std::string_view> names;
+  for (int i = 0; i < kControlCount; ++i) {
+    const ControlSpec& spec = ControlTable()[i];
+    EXPECT_EQ(static_cast<int>(spec.id), i) << spec.name;
+    EXPECT_TRUE(names.insert(spec.name).second) << "duplicate " << spec.name;
+  }
+  EXPECT_EQ(SpecOf(ControlId::sbNewlist).name, "sbNewlist");
+}
+
+TEST(WindowLayout, DesignSizeGivesTheDesignBounds) {
+  const WindowLayout layout = LayoutFor(kDesignClientSize);
+  for (const ControlSpec& spec : ControlTable())
+    EXPECT_EQ(At(layout, spec.id), spec.design) << spec.name;
+}
+
+TEST(WindowLayout, StartSizeStretchesByAnchors) {
+  const WindowLayout l = LayoutFor(kStartClientSize);  // 270 x 150: 75 wider, 41 taller
+  EXPECT_EQ(At(l, ControlId::lbMove), QRect(0, 0, 270, 150));
+  EXPECT_EQ(At(l, ControlId::lbSkinName), QRect(0, 0, 7, 150));
+  EXPECT_EQ(At(l, ControlId::Gauge1), QRect(4, 2, 262, 1));
+  EXPECT_EQ(At(l, ControlId::lbProgress), QRect(0, 0, 270, 4));
+  EXPECT_EQ(At(l, ControlId::lbNext), QRect(7, 4, 11, 11));
+  EXPECT_EQ(At(l, ControlId::lbTime), QRect(249, 4, 3, 13));
+  EXPECT_EQ(At(l, ControlId::lbPower), QRect(252, 4, 11, 11));
+  EXPECT_EQ(At(l, ControlId::VdoPanel), QRect(7, 16, 256, 127));
+  EXPECT_EQ(At(l, ControlId::MListPanel), QRect(7, 15, 256, 128));
+  EXPECT_EQ(At(l, ControlId::lbResiz7a), QRect(0, 143, 7, 7));
+  EXPECT_EQ(At(l, ControlId::lbResiz8a), QRect(263, 143, 7, 7));
+  EXPECT_EQ(At(l, ControlId::lbAddG6), QRect(12, 143, 1, 1));
+  EXPECT_EQ(At(l, ControlId::lbAddG1), QRect(8, 149, 9, 1));
+  // The title never runs under the time label.
+  EXPECT_EQ(At(l, ControlId::lbTitle).right() + 1, At(l, ControlId::lbTime).left() - 1);
+}
+
+TEST(WindowLayout, HoverStripTakesTwoThirdsOfTheWidthFromTheRight) {
+  for (int w : {195, 270, 360, 480, 640}) {
+    const QRect tmp2 = At(LayoutFor({w, 150}), ControlId::lbTmp2);
+    EXPECT_EQ(tmp2.width(), (2 * w - 72) / 3) << w;
+    EXPECT_EQ(tmp2.left(), w - tmp2.width() - 18) << w;
+  }
+}
+
+TEST(WindowLayout, BottomButtonsShareThePanelWidth) {
+  struct Case { int width; int quarter; };
+  // Panel widths 181, 256, 346 and 626: quarters 45.25, 64, 86.5 and 156.5 rounded.
+  for (const Case c : {Case{195, 45}, Case{270, 64}, Case{360, 87}, Case{640, 157}}) {
+    const WindowLayout l = LayoutFor({c.width, 200});
+    const QRect panel = At(l, ControlId::MListPanel);
+    int left = panel.left();
+    for (ControlId id : {ControlId::sbAdd, ControlId::sbAddFld, ControlId::sbRandom}) {
+      EXPECT_EQ(At(l, id), QRect(left, 193, c.quarter, 7)) << c.width;
+      left += c.quarter;
+    }
+    const QRect last = At(l, ControlId::sbNewlist);
+    EXPECT_EQ(last.left(), left);
+    EXPECT_EQ(last.right(), panel.right()) << "sbNewlist fills the rest at " << c.width;
+  }
+}
+
+TEST(WindowLayout, SizesBelowTheDesignAreLaidOutAsTheDesign) {
+  EXPECT_EQ(LayoutFor({100, 50}), LayoutFor(kDesignClientSize));
+}
+
+TEST(CentredPosition, IntegerHalvesTowardZero) {
+  EXPECT_EQ(CentredPosition({1280, 800}, {270, 150}), QPoint(505, 325));
+  EXPECT_EQ(CentredPosition({1281, 801}, {270, 150}), QPoint(505, 325));
+  EXPECT_EQ(CentredPosition({200, 100}, {270, 150}), QPoint(-35, -25));
+}
+
+}  // namespace
+}  // namespace lirra

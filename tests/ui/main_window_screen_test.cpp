@@ -1,0 +1,48 @@
+// The main window on a real X server (Xvfb): mapped, centred, painted, and captured from
+// the screen into the build folder.
+#include "main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QTest>
+
+namespace lirra {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+TEST(MainWindowOnX11, IsCentredPaintedAndCapturedFromTheScreen) {
+  ASSERT_EQ(QGuiApplication::platformName(), u"xcb"_s)
+      << "needs an X server (the test command starts Xvfb)";
+  MainWindow window(u"/opt/lirra/"_s, QLocale(u"en_US"_s));
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  QTest::qWait(200);  // let the X server finish drawing
+
+  QScreen* screen = window.screen();
+  const QRect expected(CentredPosition(screen->geometry().size(), {270, 150}), QSize(270, 150));
+  EXPECT_EQ(window.frameGeometry(), expected);
+
+  const QImage shot =
+      screen->grabWindow(0, expected.x(), expected.y(), expected.width(), expected.height())
+          .toImage();
+  ASSERT_EQ(shot.size(), QSize(270, 150));
+  const QString dir = QStringLiteral(LIRRA_SCREENSHOT_DIR);
+  ASSERT_TRUE(QDir().mkpath(dir));
+  ASSERT_TRUE(shot.save(dir + u"/main_window.png"_s));
+
+  // The frame strip left of the list shows the window colour RGB(1, 1, 1), never the key
+  // colour black; the list panel and the gauge are drawn where the layout puts them.
+  EXPECT_EQ(shot.pixelColor(3, 60), QColor(1, 1, 1));
+  const QRect list = At(LayoutFor({270, 150}), ControlId::MListPanel);
+  EXPECT_NE(shot.pixelColor(list.center()), QColor(1, 1, 1));
+  EXPECT_EQ(shot.pixelColor(100, 2), QColor(1, 1, 1)) << "empty gauge shows its background";
+}
+
+}  // namespace
+}  // namespace lirra

@@ -1,0 +1,96 @@
+// The main window on Qt's offscreen platform: real widgets, real events, no display.
+#include "main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace lirra {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+QString Caption(const MainWindow& w, ControlId id) {
+  return qobject_cast<QLabel*>(w.control(id))->text();
+}
+
+TEST(MainWindowOffscreen, OpensFramelessAtTheStartSizeWithEveryDesignedControl) {
+  MainWindow window(u"/opt/lirra/"_s, QLocale(u"en_US"_s));
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+  EXPECT_TRUE(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+  EXPECT_EQ(window.size(), QSize(270, 150));
+  EXPECT_EQ(window.windowTitle(), u"Lirra"_s);
+
+  const WindowLayout layout = LayoutFor(window.size());
+  for (const ControlSpec& spec : ControlTable()) {
+    const QString name = QString::fromLatin1(spec.name.data(), spec.name.size());
+    QWidget* w = window.findChild<QWidget*>(name);
+    ASSERT_NE(w, nullptr) << spec.name;
+    EXPECT_EQ(w, window.control(spec.id));
+    EXPECT_EQ(w->geometry(), At(layout, spec.id)) << spec.name;
+    EXPECT_EQ(w->isVisible(), spec.visibleAtStart) << spec.name;
+  }
+  auto* list = window.findChild<QTreeWidget*>(u"MList"_s);
+  ASSERT_NE(list, nullptr);
+  EXPECT_TRUE(list->isHeaderHidden());
+  EXPECT_EQ(list->columnCount(), 4);
+  EXPECT_TRUE(list->isColumnHidden(1) && list->isColumnHidden(2));
+  EXPECT_EQ(list->columnWidth(3), 42);
+  EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+
+  EXPECT_EQ(Caption(window, ControlId::lbNext), u"<>"_s);
+  EXPECT_EQ(Caption(window, ControlId::lbPower), u"()"_s);
+  EXPECT_EQ(window.control(ControlId::sbAddFld)->toolTip(), u"Add Folder or URL"_s);
+}
+
+TEST(MainWindowOffscreen, ChineseCaptionsUseTheSongTypeface) {
+  MainWindow window(u"/opt/lirra/"_s, QLocale(u"zh_CN"_s));
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  EXPECT_EQ(Caption(window, ControlId::lbNext), u"◇"_s);
+  EXPECT_EQ(Caption(window, ControlId::lbPower), u"★"_s);
+  EXPECT_EQ(window.control(ControlId::lbPower)->toolTip(), u"关闭"_s);
+  const QFont font = window.control(ControlId::lbTitle)->font();
+  EXPECT_EQ(font.families().value(0), u"SimSun"_s);
+  EXPECT_EQ(font.pixelSize(), 12);
+}
+
+TEST(MainWindowOffscreen, ResizingFollowsTheAnchors) {
+  MainWindow window(u"/opt/lirra/"_s, QLocale::c());
+  window.show();
+  window.resize(480, 270);
+  const WindowLayout layout = LayoutFor({480, 270});
+  for (const ControlSpec& spec : ControlTable())
+    EXPECT_EQ(window.control(spec.id)->geometry(), At(layout, spec.id)) << spec.name;
+  EXPECT_EQ(window.trackList()->size(), At(layout, ControlId::MListPanel).size());
+}
+
+TEST(MainWindowOffscreen, LeftClickOnThePowerLabelClosesTheWindow) {
+  MainWindow window(u"/opt/lirra/"_s, QLocale::c());
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  QWidget* power = window.control(ControlId::lbPower);
+  QTest::mouseClick(power, Qt::RightButton);
+  EXPECT_TRUE(window.isVisible()) << "only the left button closes";
+  QTest::mouseClick(power, Qt::LeftButton);
+  EXPECT_FALSE(window.isVisible());
+}
+
+TEST(MainWindowOffscreen, CloseIsRefusedWhileATrackIsOpening) {
+  MainWindow window(u"/opt/lirra/"_s, QLocale::c());
+  window.show();
+  window.player().state().OpeningTrack = true;
+  EXPECT_FALSE(window.close());
+  EXPECT_TRUE(window.isVisible());
+  window.player().state().OpeningTrack = false;
+  EXPECT_TRUE(window.close());
+}
+
+}  // namespace
+}  // namespace lirra
