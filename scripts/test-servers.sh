@@ -49,6 +49,25 @@ start_test_servers() {
     echo "test servers: PulseAudio did not start (see $scratch/pulse.log)" >&2
     return 1
   fi
+
+  # A null sink left idle sleeps in 2-second blocks, so a new stream would wait up to 2 s
+  # before it is heard. A low-latency stream of silence keeps it clocked the way a sound
+  # card is; wait until the sink has settled to a short latency.
+  pacat --playback --device="$LIRRA_TEST_SINK" --latency-msec=20 --raw /dev/zero \
+    >"$scratch/pacat.log" 2>&1 &
+  LIRRA_SERVER_PIDS+=($!)
+  if ! _wait_for 10 _sink_is_clocked; then
+    echo "test servers: the null sink did not settle to a short latency" >&2
+    return 1
+  fi
+  # The sink's thread may still sleep out a block begun before the silence arrived.
+  sleep 2.5
+}
+
+_sink_is_clocked() {
+  local usec
+  usec=$(pactl list sinks | sed -n 's/.*configured \([0-9]*\) usec.*/\1/p' | head -n 1)
+  [ -n "$usec" ] && [ "$usec" -lt 100000 ]
 }
 
 stop_test_servers() {

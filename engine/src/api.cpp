@@ -1,0 +1,387 @@
+// The exported C interface of libbass.so: checks arguments once, records error codes and
+// forwards to the engine's channels, decoders and output.
+#include <sys/stat.h>
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "bass.h"
+#include "channel.h"
+#include "fft.h"
+#include "output.h"
+
+namespace lirra::engine {
+namespace {
+
+thread_local int tLastError = BASS_OK;
+
+// Records `code` as the calling thread's error and returns `result`.
+template <typename T>
+T Fail(int code, T result) {
+  tLastError = code;
+  return result;
+}
+template <typename T>
+T Ok(T result) {
+  tLastError = BASS_OK;
+  return result;
+}
+
+constexpr QWORD kBadQword = static_cast<QWORD>(-1);
+constexpr DWORD kBadDword = static_cast<DWORD>(-1);
+
+struct Config {
+  std::atomic<int> netTimeoutMs{5000};
+  std::atomic<int> readTimeoutMs{5000};
+  std::atomic<int> bufferMs{500};
+  std::atomic<int> updatePeriodMs{100};
+};
+
+// The engine's one piece of process-wide state: the C interface has no context argument.
+struct EngineState {
+  std::mutex lifecycle;  // BASS_Init / BASS_Free
+  std::unique_ptr<Output> output;
+  std::mutex table;      // guards channels and nextHandle
+  std::map<DWORD, std::shared_ptr<Channel>> channels;
+  DWORD nextHandle = 0x10001;
+  Config config;
+  Spectrum1024 spectrum;
+};
+
+EngineState& State() {
+  static EngineState state;
+  return state;
+}
+
+std::shared_ptr<Channel> Find(DWORD handle) {
+  EngineState& s = State();
+  std::lock_guard<std::mutex> guard(s.table);
+  const auto it = s.channels.find(handle);
+  return it == s.channels.end() ? nullptr : it->second;
+}
+
+// A channel found by its handle, used with the output's lock held (see channel.h).
+class ChannelAccess {
+ public:
+  explicit ChannelAccess(DWORD handle)
+      : outputLock_(State().output.get()), channel_(Find(handle)) {}
+  explicit operator bool() const { return channel_ != nullptr; }
+  Channel* operator->() const { return channel_.get(); }
+
+ private:
+  OutputLock outputLock_;
+  std::shared_ptr<Channel> channel_;
+};
+
+// Local files: a clear error before any decoder sees them.
+int CheckLocalFile(const char* path) {
+  struct stat st {};
+  if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return BASS_ERROR_FILEOPEN;
+  if (st.st_size == 0) return BASS_ERROR_FILEFORM;
+  return BASS_OK;
+}
+
+DWORD Register(ChannelKind kind, DWORD flags, const std::string& path,
+               std::unique_ptr<Decoder> decoder) {
+  EngineState& s = State();
+  DWORD handle;
+  {
+    std::lock_guard<std::mutex> guard(s.table);
+    handle = s.nextHandle++;
+    if (s.nextHandle == 0) s.nextHandle = 0x10001;
+  }
+  auto channel =
+      std::make_shared<Channel>(handle, kind, flags, path, std::move(decoder), s.output->rate());
+  if (!channel->decodeOnly()) {
+    OutputLock lock(s.output.get());
+    Channel* raw = channel.get();
+    auto stream = s.output->createStream([raw](float* out, size_t frames, bool* ended) {
+      return raw->pull(out, frames, ended);
+    });
+    if (!stream) return Fail(BASS_ERROR_CREATE, DWORD{0});
+    channel->attach(std::move(stream));
+  }
+  std::lock_guard<std::mutex> guard(s.table);
+  s.channels.emplace(handle, std::move(channel));
+  return Ok(handle);
+}
+
+BOOL FreeChannel(DWORD handle, bool musicOnly) {
+  EngineState& s = State();
+  OutputLock lock(s.output.get());
+  std::shared_ptr<Channel> channel;
+  {
+    std::lock_guard<std::mutex> guard(s.table);
+    const auto it = s.channels.find(handle);
+    if (it == s.channels.end() || (musicOnly && it->second->kind() != ChannelKind::Music))
+      return Fail(BASS_ERROR_HANDLE, FALSE);
+    channel = std::move(it->second);
+    s.channels.erase(it);
+  }
+  channel.reset();  // the stream goes while the output is locked
+  return Ok(TRUE);
+}
+
+DWORD OpenChannel(ChannelKind kind, const char* path, DWORD flags, bool network) {
+  EngineState& s = State();
+  if (!s.output) return Fail(BASS_ERROR_INIT, DWORD{0});
+  if (!path || !*path) return Fail(BASS_ERROR_ILLPARAM, DWORD{0});
+  if (flags & BASS_UNICODE) return Fail(BASS_ERROR_ILLPARAM, DWORD{0});  // UTF-8 only
+  if (!network) {
+    const int rc = CheckLocalFile(path);
+    if (rc != BASS_OK) return Fail(rc, DWORD{0});
+  }
+  OpenRequest request;
+  request.path = path;
+  request.outputRate = s.output->rate();
+  request.timeoutMs = std::min(s.config.netTimeoutMs.load(), s.config.readTimeoutMs.load());
+  OpenResult opened =
+      kind == ChannelKind::Music ? OpenModuleDecoder(request) : OpenMediaDecoder(request);
+  if (!opened.decoder) return Fail(opened.error, DWORD{0});
+  return Register(kind, flags, path, std::move(opened.decoder));
+}
+
+}  // namespace
+}  // namespace lirra::engine
+
+using namespace lirra::engine;
+
+extern "C" {
+
+BOOL BASS_SetConfig(DWORD option, DWORD value) {
+  Config& c = State().config;
+  const int v = static_cast<int>(value);
+  switch (option) {
+    case BASS_CONFIG_NET_TIMEOUT: c.netTimeoutMs = v; break;
+    case BASS_CONFIG_NET_READTIMEOUT: c.readTimeoutMs = v; break;
+    case BASS_CONFIG_BUFFER: c.bufferMs = v; break;
+    case BASS_CONFIG_UPDATEPERIOD: c.updatePeriodMs = v; break;
+    default: return Fail(BASS_ERROR_ILLTYPE, FALSE);
+  }
+  return Ok(TRUE);
+}
+
+DWORD BASS_GetVersion(void) { return BASS_LIRRA_VERSION; }
+
+int BASS_ErrorGetCode(void) { return tLastError; }
+
+BOOL BASS_Init(int device, DWORD freq, DWORD /*flags*/, HWND_T /*win*/, const void* /*clsid*/) {
+  EngineState& s = State();
+  std::lock_guard<std::mutex> guard(s.lifecycle);
+  if (s.output) return Fail(BASS_ERROR_ALREADY, FALSE);
+  const int rate = freq ? static_cast<int>(freq) : 44100;
+  if (rate < 8000 || rate > 192000) return Fail(BASS_ERROR_FREQ, FALSE);
+  OutputOpenResult opened;
+  if (device == 0)
+    opened = OpenNullOutput(rate);
+  else if (device == 1 || device == -1)
+    opened = OpenPulseOutput(rate, 3000);
+  else
+    return Fail(BASS_ERROR_DEVICE, FALSE);
+  if (!opened.output) return Fail(opened.error, FALSE);
+  s.output = std::move(opened.output);
+  return Ok(TRUE);
+}
+
+BOOL BASS_Free(void) {
+  EngineState& s = State();
+  std::lock_guard<std::mutex> guard(s.lifecycle);
+  if (!s.output) return Fail(BASS_ERROR_INIT, FALSE);
+  {
+    OutputLock lock(s.output.get());
+    std::lock_guard<std::mutex> table(s.table);
+    s.channels.clear();
+  }
+  s.output.reset();
+  return Ok(TRUE);
+}
+
+HPLUGIN BASS_PluginLoad(const char* /*file*/, DWORD /*flags*/) {
+  return Fail(BASS_ERROR_NOTAVAIL, HPLUGIN{0});
+}
+BOOL BASS_PluginFree(HPLUGIN /*handle*/) { return Fail(BASS_ERROR_NOTAVAIL, FALSE); }
+const BASS_PLUGININFO* BASS_PluginGetInfo(HPLUGIN /*handle*/) {
+  return Fail<const BASS_PLUGININFO*>(BASS_ERROR_NOTAVAIL, nullptr);
+}
+
+HMUSIC BASS_MusicLoad(BOOL mem, const void* file, QWORD /*offset*/, DWORD /*length*/,
+                      DWORD flags, DWORD /*freq*/) {
+  if (mem) return Fail(BASS_ERROR_NOTAVAIL, HMUSIC{0});
+  return OpenChannel(ChannelKind::Music, static_cast<const char*>(file), flags, false);
+}
+
+BOOL BASS_MusicFree(HMUSIC handle) { return FreeChannel(handle, true); }
+
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD /*offset*/, QWORD /*length*/,
+                              DWORD flags) {
+  if (mem) return Fail(BASS_ERROR_NOTAVAIL, HSTREAM{0});
+  return OpenChannel(ChannelKind::Stream, static_cast<const char*>(file), flags, false);
+}
+
+HSTREAM BASS_StreamCreateURL(const char* url, DWORD /*offset*/, DWORD flags,
+                             DOWNLOADPROC* /*proc*/, void* /*user*/) {
+  const std::string u = url ? url : "";
+  if (u.rfind("http://", 0) != 0 && u.rfind("https://", 0) != 0)
+    return Fail(BASS_ERROR_FILEOPEN, HSTREAM{0});
+  return OpenChannel(ChannelKind::Stream, url, flags, true);
+}
+
+BOOL BASS_StreamFree(HSTREAM handle) { return FreeChannel(handle, false); }
+
+QWORD BASS_StreamGetFilePosition(HSTREAM handle, DWORD mode) {
+  ChannelAccess c(handle);
+  if (!c) return Fail(BASS_ERROR_HANDLE, kBadQword);
+  if (c->kind() != ChannelKind::Stream) return Fail(BASS_ERROR_NOTFILE, kBadQword);
+  struct stat st {};
+  const QWORD size = stat(c->path().c_str(), &st) == 0 ? static_cast<QWORD>(st.st_size) : 0;
+  switch (mode) {
+    case BASS_FILEPOS_START: return Ok(QWORD{0});
+    case BASS_FILEPOS_END:
+    case BASS_FILEPOS_SIZE:
+    case BASS_FILEPOS_DOWNLOAD: return Ok(size);
+    case BASS_FILEPOS_CONNECTED: return Ok(QWORD{1});
+    case BASS_FILEPOS_BUFFER: return Ok(QWORD{0});
+    case BASS_FILEPOS_CURRENT: {
+      const int64_t length = c->lengthBytes();
+      if (length <= 0) return Ok(QWORD{0});
+      const double fraction = static_cast<double>(c->positionBytes()) / length;
+      return Ok(static_cast<QWORD>(std::min(1.0, fraction) * static_cast<double>(size)));
+    }
+    default: return Fail(BASS_ERROR_ILLTYPE, kBadQword);
+  }
+}
+
+BOOL BASS_RecordInit(int /*device*/) { return Fail(BASS_ERROR_NOTAVAIL, FALSE); }
+BOOL BASS_RecordFree(void) { return Fail(BASS_ERROR_NOTAVAIL, FALSE); }
+const char* BASS_RecordGetInputName(int /*input*/) {
+  return Fail<const char*>(BASS_ERROR_NOTAVAIL, nullptr);
+}
+BOOL BASS_RecordSetInput(int /*input*/, DWORD /*flags*/, float /*volume*/) {
+  return Fail(BASS_ERROR_NOTAVAIL, FALSE);
+}
+DWORD BASS_RecordGetInput(int /*input*/, float* /*volume*/) {
+  return Fail(BASS_ERROR_NOTAVAIL, kBadDword);
+}
+HRECORD BASS_RecordStart(DWORD /*freq*/, DWORD /*chans*/, DWORD /*flags*/, RECORDPROC* /*proc*/,
+                         void* /*user*/) {
+  return Fail(BASS_ERROR_NOTAVAIL, HRECORD{0});
+}
+
+double BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos) {
+  ChannelAccess c(handle);
+  if (!c) return Fail(BASS_ERROR_HANDLE, -1.0);
+  const double bytesPerSecond = static_cast<double>(c->bytesPerFrame()) * std::max(1, c->info().rate);
+  return Ok(static_cast<double>(pos) / bytesPerSecond);
+}
+
+QWORD BASS_ChannelSeconds2Bytes(DWORD handle, double pos) {
+  ChannelAccess c(handle);
+  if (!c) return Fail(BASS_ERROR_HANDLE, kBadQword);
+  if (!(pos >= 0)) return Fail(BASS_ERROR_ILLPARAM, kBadQword);
+  const auto frames = static_cast<QWORD>(std::llround(pos * c->info().rate));
+  return Ok(frames * static_cast<QWORD>(c->bytesPerFrame()));
+}
+
+DWORD BASS_ChannelIsActive(DWORD handle) {
+  ChannelAccess c(handle);
+  if (!c) return Fail(BASS_ERROR_HANDLE, DWORD{BASS_ACTIVE_STOPPED});
+  return Ok(c->activeState());
+}
+
+BOOL BASS_ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info) {
+  if (!info) return Fail(BASS_ERROR_ILLPARAM, FALSE);
+  ChannelAccess c(handle);
+  if (!c) return Fail(BASS_ERROR_HANDLE, FALSE);
+  const SourceInfo& src = c->info();
+  *info = BASS_CHANNELINFO{};
+  info->freq = static_cast<DWORD>(src.rate);
+  info->chans = static_cast<DWORD>(src.channels);
+  info->flags = c->flags();
+  info->ctype = src.ctype;
+  info->origres = static_cast<DWORD>(src.bits);
+  info->filename = c->path().c_str();
+  return Ok(TRUE);
+}
+
+const char* BASS_ChannelGetTags(DWORD handle, DWORD tags) {
+  ChannelAccess c(handle);
+  if (!c) return Fail<const char*>(BASS_ERROR_HANDLE, nullptr);
+  const std::string& block = c->tagBlock();
+  if (tags == BASS_TAG_OGG) {
+    if (block.size() <= 1) return Fail<const char*>(BASS_ERROR_NOTAVAIL, nullptr);
+    return Ok(block.c_str());
+  }
+  if (tags == BASS_TAG_MUSIC_NAME && c->kind() == ChannelKind::Music) {
+    // "title=…" is the first tag of a module.
+    return Ok(block.size() > 6 ? block.c_str() + 6 : "");
+  }
+  return Fail<const char*>(BASS_ERROR_NOTAVAIL, nullptr);
+}
+
+BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
+  ChannelAccess c(handle);
+  if (!c) return Fail(BASS_ERROR_HANDLE, FALSE);
+  const int rc = c->play(restart != 0);
+  return rc == BASS_OK ? Ok(TRUE) : Fail(rc, FALSE);
+}
+
+BOOL BASS_ChannelStop(DWORD handle) {
+  ChannelAccess c(handle);
+  if (!c) return Fail(BASS_ERROR_HANDLE, FALSE);
+  c->stop();
+  return Ok(TRUE);
+}
+
+BOOL BASS_ChannelPause(DWORD handle) {
+  ChannelAccess c(handle);
+  if (!c) return Fail(BASS_ERROR_HANDLE, FALSE);
+  if (c->decodeOnly()) return Fail(BASS_ERROR_DECODE, FALSE);
+  if (c->activeState() != BASS_ACTIVE_PLAYING) return Fail(BASS_ERROR_NOPLAY, FALSE);
+  c->pause();
+  return Ok(TRUE);
+}
+
+QWORD BASS_ChannelGetLength(DWORD handle, DWORD mode) {
+  ChannelAccess c(handle);
+  if (!c) return Fail(BASS_ERROR_HANDLE, kBadQword);
+  if (mode != BASS_POS_BYTE) return Fail(BASS_ERROR_NOTAVAIL, kBadQword);
+  if (c->info().lengthFrames < 0) return Fail(BASS_ERROR_NOTAVAIL, kBadQword);
+  return Ok(static_cast<QWORD>(c->lengthBytes()));
+}
+
+BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos, DWORD mode) {
+  ChannelAccess c(handle);
+  if (!c) return Fail(BASS_ERROR_HANDLE, FALSE);
+  if (mode != BASS_POS_BYTE) return Fail(BASS_ERROR_NOTAVAIL, FALSE);
+  if (pos > static_cast<QWORD>(INT64_MAX)) return Fail(BASS_ERROR_POSITION, FALSE);
+  const int rc = c->setPositionBytes(static_cast<int64_t>(pos));
+  return rc == BASS_OK ? Ok(TRUE) : Fail(rc, FALSE);
+}
+
+QWORD BASS_ChannelGetPosition(DWORD handle, DWORD mode) {
+  ChannelAccess c(handle);
+  if (!c) return Fail(BASS_ERROR_HANDLE, kBadQword);
+  if (mode != BASS_POS_BYTE) return Fail(BASS_ERROR_NOTAVAIL, kBadQword);
+  return Ok(static_cast<QWORD>(c->positionBytes()));
+}
+
+DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
+  ChannelAccess c(handle);
+  if (!c) return Fail(BASS_ERROR_HANDLE, kBadDword);
+  if (length != BASS_DATA_FFT1024) return Fail(BASS_ERROR_NOTAVAIL, kBadDword);
+  if (!buffer) return Fail(BASS_ERROR_ILLPARAM, kBadDword);
+  float samples[Spectrum1024::kSize];
+  if (!c->heardSamples(samples)) return Fail(BASS_ERROR_NOPLAY, kBadDword);
+  State().spectrum.compute(samples, static_cast<float*>(buffer));
+  return Ok(static_cast<DWORD>(Spectrum1024::kBins * sizeof(float)));
+}
+
+HSYNC BASS_ChannelSetSync(DWORD /*handle*/, DWORD /*type*/, QWORD /*param*/, SYNCPROC* /*proc*/,
+                          void* /*user*/) {
+  return Fail(BASS_ERROR_NOTAVAIL, HSYNC{0});
+}
+
+}  // extern "C"

@@ -1,0 +1,74 @@
+// A channel: one decoder, its playing state and position, and (unless decode-only) one
+// output stream. The output driver's thread pulls samples through pull(); every other
+// method is called by the API. Both hold the output's lock, which guards all channel state.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "decoder.h"
+#include "output.h"
+
+namespace lirra::engine {
+
+enum class ChannelKind { Stream, Music };
+
+class Channel {
+ public:
+  Channel(uint32_t handle, ChannelKind kind, uint32_t flags, std::string path,
+          std::unique_ptr<Decoder> decoder, int outputRate);
+
+  uint32_t handle() const { return handle_; }
+  ChannelKind kind() const { return kind_; }
+  uint32_t flags() const { return flags_; }
+  const std::string& path() const { return path_; }
+  const SourceInfo& info() const { return decoder_->info(); }
+  bool decodeOnly() const;
+
+  void attach(std::unique_ptr<OutputStream> stream) { stream_ = std::move(stream); }
+  size_t pull(float* out, size_t frames, bool* ended);  // output thread
+
+  // Bytes of the decoded format (16-bit samples at the source's rate and channels).
+  int64_t bytesPerFrame() const { return int64_t{2} * std::max(1, info().channels); }
+  int64_t lengthBytes() const;
+  int64_t positionBytes();
+  int setPositionBytes(int64_t bytes);  // BASS_OK or an error code
+
+  int play(bool restart);
+  void pause();
+  void stop();
+  uint32_t activeState();
+
+  // The spectrum of what is heard now (mono, 1024 samples); false when there is none.
+  bool heardSamples(float* out1024);
+
+  // "key=value" tags collected from the source, 0-separated, ended by an empty text.
+  const std::string& tagBlock();
+
+ private:
+  enum class State { Stopped, Playing, Paused };
+  int64_t heardOutputFrames();
+  int64_t sourceFrameAt(int64_t outputFrames) const;
+  int seekSource(int64_t sourceFrame);
+
+  const uint32_t handle_;
+  const ChannelKind kind_;
+  const uint32_t flags_;
+  const std::string path_;
+  std::unique_ptr<Decoder> decoder_;
+  const int outputRate_;
+  std::unique_ptr<OutputStream> stream_;
+
+  State state_ = State::Stopped;
+  bool ended_ = false;           // the decoder has no more data
+  int64_t baseSource_ = 0;       // source frame where output counting restarted
+  int64_t writtenOut_ = 0;       // output frames delivered since then
+  static constexpr size_t kHistory = 1 << 15;
+  std::vector<float> history_;   // mono mix of delivered frames, ring indexed by writtenOut_
+  std::string tagBlock_;
+};
+
+}  // namespace lirra::engine

@@ -1,0 +1,172 @@
+// One PulseAudio playback stream: float stereo at the output rate, a short buffer so that
+// what is heard follows the player closely, pulled from its channel by the write callback.
+#include <cstdint>
+
+#include "pulse.h"
+
+namespace lirra::engine::pulse {
+
+namespace {
+
+constexpr int kBufferMs = 80;   // target length of the server-side buffer
+constexpr int kRequestMs = 10;  // smallest request
+
+class PulseStream final : public OutputStream {
+ public:
+  PulseStream(pa_threaded_mainloop* loop, int rate, PullFunction pull)
+      : loop_(loop), rate_(rate), pull_(std::move(pull)) {}
+
+  ~PulseStream() override {
+    if (!stream_) return;
+    pa_stream_set_write_callback(stream_, nullptr, nullptr);
+    pa_stream_set_state_callback(stream_, nullptr, nullptr);
+    pa_stream_disconnect(stream_);
+    pa_stream_unref(stream_);
+  }
+
+  bool connect(pa_context* context) {
+    const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(rate_), 2};
+    stream_ = pa_stream_new(context, "Lirra", &spec, nullptr);
+    if (!stream_) return false;
+    pa_stream_set_state_callback(
+        stream_, [](pa_stream*, void* loop) {
+          pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
+        },
+        loop_);
+    pa_stream_set_write_callback(stream_, &PulseStream::OnWrite, this);
+    const auto bytes = [this](int ms) {
+      return static_cast<uint32_t>(pa_usec_to_bytes(static_cast<pa_usec_t>(ms) * 1000,
+                                                    pa_stream_get_sample_spec(stream_)));
+    };
+    pa_buffer_attr attr{};
+    attr.maxlength = static_cast<uint32_t>(-1);
+    attr.tlength = bytes(kBufferMs);
+    attr.prebuf = bytes(kRequestMs);
+    attr.minreq = bytes(kRequestMs);
+    attr.fragsize = static_cast<uint32_t>(-1);
+    const auto flags = static_cast<pa_stream_flags_t>(
+        PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
+        PA_STREAM_ADJUST_LATENCY);
+    if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0)
+      return false;
+    return WaitFor(
+        loop_, 3000, [this] { return pa_stream_get_state(stream_) == PA_STREAM_READY; },
+        [this] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)); });
+  }
+
+  void start() override {
+    restartData();
+    corked_ = false;
+    cork(false);
+    fill();
+  }
+  void pause() override {
+    corked_ = true;
+    cork(true);
+  }
+
+  // The server applies a flush on its own time, possibly after data written later; so no
+  // data is written until it confirms, and then the buffer is filled again.
+  void flush() override {
+    restartData();
+    ++flushesPending_;
+    if (pa_operation* op = pa_stream_flush(stream_, &PulseStream::OnFlushed, this))
+      pa_operation_unref(op);
+    else
+      --flushesPending_;
+  }
+
+  bool finished() override { return drained_; }
+
+  int64_t latencyFrames() override {
+    pa_usec_t usec = 0;
+    int negative = 0;
+    // No timing from the server yet: nothing written has been heard.
+    if (pa_stream_get_latency(stream_, &usec, &negative) < 0) return INT64_MAX / 2;
+    if (negative) return 0;  // ran dry: everything written has been heard
+    return static_cast<int64_t>(usec * static_cast<uint64_t>(rate_) / 1000000);
+  }
+
+ private:
+  // Writes as much as the server can take now. Needed whenever data becomes available
+  // again: the server asked earlier while we had none, and will not ask again until its
+  // buffer drains.
+  void fill() {
+    if (flushesPending_ > 0 || corked_) return;
+    const size_t writable = pa_stream_writable_size(stream_);
+    if (writable != static_cast<size_t>(-1) && writable > 0) OnWrite(stream_, writable, this);
+  }
+
+  static void OnFlushed(pa_stream*, int, void* self) {
+    auto* me = static_cast<PulseStream*>(self);
+    if (--me->flushesPending_ == 0) me->fill();
+  }
+
+  // New data may follow: forget an earlier end, and ignore a drain still under way.
+  void restartData() {
+    ++generation_;
+    draining_ = false;
+    drained_ = false;
+  }
+
+  // The data ran out: ask the server to tell us when all of it has been played.
+  void drain() {
+    if (draining_) return;
+    draining_ = true;
+    drainTicket_ = {this, generation_};
+    if (pa_operation* op = pa_stream_drain(stream_, &PulseStream::OnDrained, &drainTicket_))
+      pa_operation_unref(op);
+  }
+
+  struct DrainTicket {
+    PulseStream* stream = nullptr;
+    unsigned generation = 0;
+  };
+
+  static void OnDrained(pa_stream*, int success, void* ticket) {
+    const auto* t = static_cast<DrainTicket*>(ticket);
+    if (success && t->generation == t->stream->generation_) t->stream->drained_ = true;
+  }
+
+  void cork(bool on) {
+    if (pa_operation* op = pa_stream_cork(stream_, on ? 1 : 0, nullptr, nullptr))
+      pa_operation_unref(op);
+  }
+
+  static void OnWrite(pa_stream* s, size_t nbytes, void* self) {
+    auto* me = static_cast<PulseStream*>(self);
+    if (me->flushesPending_ > 0 || me->corked_) return;  // fill() catches up
+    void* data = nullptr;
+    if (pa_stream_begin_write(s, &data, &nbytes) < 0 || !data) return;
+    const size_t frames = nbytes / (2 * sizeof(float));
+    bool ended = false;
+    const size_t got = me->pull_(static_cast<float*>(data), frames, &ended);
+    if (got == 0)
+      pa_stream_cancel_write(s);
+    else
+      pa_stream_write(s, data, got * 2 * sizeof(float), nullptr, 0, PA_SEEK_RELATIVE);
+    if (ended) me->drain();
+  }
+
+  pa_threaded_mainloop* loop_;
+  int rate_;
+  PullFunction pull_;
+  pa_stream* stream_ = nullptr;
+  unsigned generation_ = 0;
+  int flushesPending_ = 0;
+  bool corked_ = true;  // the stream starts corked
+  bool draining_ = false;
+  bool drained_ = false;
+  DrainTicket drainTicket_;
+};
+
+}  // namespace
+
+std::unique_ptr<OutputStream> CreateStream(pa_threaded_mainloop* loop, pa_context* context,
+                                           int rate, PullFunction pull) {
+  auto stream = std::make_unique<PulseStream>(loop, rate, std::move(pull));
+  if (!stream->connect(context)) return nullptr;
+  return stream;
+}
+
+}  // namespace lirra::engine::pulse

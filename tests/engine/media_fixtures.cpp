@@ -1,0 +1,92 @@
+#include "media_fixtures.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <numbers>
+#include <stdexcept>
+
+namespace lirra::testing {
+
+namespace {
+void Put(std::string& out, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+}  // namespace
+
+void WriteWav(const std::string& path, int rate, int channels, int64_t frames,
+              const std::function<double(int64_t, int)>& sample) {
+  const auto dataBytes = static_cast<uint32_t>(frames * channels * 2);
+  std::string out = "RIFF";
+  Put(out, 36 + dataBytes, 4);
+  out += "WAVEfmt ";
+  Put(out, 16, 4);
+  Put(out, 1, 2);
+  Put(out, static_cast<uint32_t>(channels), 2);
+  Put(out, static_cast<uint32_t>(rate), 4);
+  Put(out, static_cast<uint32_t>(rate * channels * 2), 4);
+  Put(out, static_cast<uint32_t>(channels * 2), 2);
+  Put(out, 16, 2);
+  out += "data";
+  Put(out, dataBytes, 4);
+  out.reserve(out.size() + dataBytes);
+  for (int64_t f = 0; f < frames; ++f)
+    for (int c = 0; c < channels; ++c) {
+      const double v = std::clamp(sample(f, c), -1.0, 1.0);
+      Put(out, static_cast<uint16_t>(static_cast<int16_t>(std::lround(v * 32767))), 2);
+    }
+  std::ofstream(path, std::ios::binary).write(out.data(), static_cast<std::streamsize>(out.size()));
+}
+
+void WriteSineWav(const std::string& path, double hz, double seconds, double amplitude) {
+  const double w = 2 * std::numbers::pi * hz / 44100.0;
+  WriteWav(path, 44100, 2, static_cast<int64_t>(seconds * 44100),
+           [&](int64_t f, int) { return amplitude * std::sin(w * static_cast<double>(f)); });
+}
+
+bool Encode(const std::string& wav, const std::string& out, const std::string& codecArgs) {
+  const std::string cmd = "ffmpeg -nostdin -hide_banner -loglevel error -y -i '" + wav + "' " +
+                          codecArgs + " '" + out + "'";
+  return std::system(cmd.c_str()) == 0;
+}
+
+std::vector<uint8_t> MinimalModule(int rows) {
+  std::vector<uint8_t> m(1084, 0);
+  const char title[] = "lirra test";
+  std::copy(title, title + sizeof title - 1, m.begin());
+  // Sample 1: 64 words (128 bytes), volume 64, looped over its whole length.
+  const int sampleWords = 64;
+  uint8_t* s1 = &m[20];
+  s1[22] = sampleWords >> 8;
+  s1[23] = sampleWords & 0xFF;
+  s1[25] = 64;           // volume
+  s1[26] = 0, s1[27] = 0;  // loop start
+  s1[28] = sampleWords >> 8;
+  s1[29] = sampleWords & 0xFF;  // loop length
+  for (int i = 1; i < 31; ++i) m[20 + 30 * i + 29] = 1;  // empty samples: loop length 1
+  m[950] = 1;    // song length: one order
+  m[951] = 127;
+  m[952] = 0;    // order 0 plays pattern 0
+  m[1080] = 'M', m[1081] = '.', m[1082] = 'K', m[1083] = '.';
+  // Pattern 0: 64 rows x 4 channels x 4 bytes.
+  std::vector<uint8_t> pattern(64 * 4 * 4, 0);
+  const int period = 428;  // C-2
+  uint8_t* note = &pattern[0];
+  note[0] = static_cast<uint8_t>((1 & 0xF0) | (period >> 8));
+  note[1] = period & 0xFF;
+  note[2] = static_cast<uint8_t>((1 & 0x0F) << 4);
+  if (rows < 64) {
+    uint8_t* brk = &pattern[static_cast<size_t>(rows - 1) * 16 + 4];  // channel 2
+    brk[2] = 0x0D;  // pattern break ends the song (one order only)
+  }
+  m.insert(m.end(), pattern.begin(), pattern.end());
+  for (int i = 0; i < sampleWords * 2; ++i) m.push_back(i < sampleWords ? 0x60 : 0xA0);
+  return m;
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace lirra::testing

@@ -1,0 +1,32 @@
+// Media files made by the tests: WAV written by code, MP3/OGG encoded by the ffmpeg tool,
+// a minimal tracker module written byte by byte.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace lirra::testing {
+
+// Writes a 16-bit PCM WAV; `sample(frame, channel)` gives values in -1..1.
+void WriteWav(const std::string& path, int rate, int channels, int64_t frames,
+              const std::function<double(int64_t frame, int channel)>& sample);
+
+// A full-scale sine of `hz` for `seconds`, stereo 44.1 kHz.
+void WriteSineWav(const std::string& path, double hz, double seconds, double amplitude = 1.0);
+
+// Encodes `wav` with ffmpeg into `out` (the extension picks the codec). Returns false when
+// the encoder failed.
+bool Encode(const std::string& wav, const std::string& out, const std::string& codecArgs);
+
+// A 4-channel "M.K." module: one pattern playing a looped square-wave sample on channel 1,
+// with a pattern break at `rows` so it ends after that many rows at speed 6 / 125 bpm.
+std::vector<uint8_t> MinimalModule(int rows);
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// Bins of a 1024-point spectrum at 44.1 kHz: the frequency at the centre of bin k.
+inline double BinCentreHz(int k) { return k * 44100.0 / 1024.0; }
+
+}  // namespace lirra::testing
