@@ -7,11 +7,13 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "bass.h"
 #include "channel.h"
 #include "fft.h"
 #include "output.h"
+#include "plugins.h"
 
 namespace lirra::engine {
 namespace {
@@ -47,6 +49,9 @@ struct EngineState {
   std::mutex table;      // guards channels and nextHandle
   std::map<DWORD, std::shared_ptr<Channel>> channels;
   DWORD nextHandle = 0x10001;
+  // Add-ons in load order; guarded by `table`.
+  std::vector<std::pair<HPLUGIN, std::shared_ptr<AddonLibrary>>> addons;
+  HPLUGIN nextAddon = 0x20001;
   Config config;
   Spectrum1024 spectrum;
 };
@@ -85,7 +90,7 @@ int CheckLocalFile(const char* path) {
 }
 
 DWORD Register(ChannelKind kind, DWORD flags, const std::string& path,
-               std::unique_ptr<Decoder> decoder) {
+               std::unique_ptr<Decoder> decoder, HPLUGIN plugin) {
   EngineState& s = State();
   DWORD handle;
   {
@@ -95,6 +100,7 @@ DWORD Register(ChannelKind kind, DWORD flags, const std::string& path,
   }
   auto channel =
       std::make_shared<Channel>(handle, kind, flags, path, std::move(decoder), s.output->rate());
+  channel->setPlugin(plugin);
   if (!channel->decodeOnly()) {
     OutputLock lock(s.output.get());
     Channel* raw = channel.get();
@@ -138,10 +144,34 @@ DWORD OpenChannel(ChannelKind kind, const char* path, DWORD flags, bool network)
   request.path = path;
   request.outputRate = s.output->rate();
   request.timeoutMs = std::min(s.config.netTimeoutMs.load(), s.config.readTimeoutMs.load());
-  OpenResult opened =
-      kind == ChannelKind::Music ? OpenModuleDecoder(request) : OpenMediaDecoder(request);
+  if (kind == ChannelKind::Music) {
+    OpenResult opened = OpenModuleDecoder(request);
+    if (!opened.decoder) return Fail(opened.error, DWORD{0});
+    return Register(kind, flags, path, std::move(opened.decoder), 0);
+  }
+  request.accepts = IsCoreCodec;
+  OpenResult opened = OpenMediaDecoder(request);
+  HPLUGIN plugin = 0;
+  // Not one of the engine's own formats: the add-ons try, in the order they were loaded.
+  if (!opened.decoder && opened.error != BASS_ERROR_FILEOPEN &&
+      opened.error != BASS_ERROR_TIMEOUT) {
+    std::vector<std::pair<HPLUGIN, std::shared_ptr<AddonLibrary>>> addons;
+    {
+      std::lock_guard<std::mutex> guard(s.table);
+      addons = s.addons;
+    }
+    request.accepts = nullptr;
+    for (const auto& [handle, library] : addons) {
+      OpenResult byAddon = OpenAddonDecoder(library, request);
+      if (byAddon.decoder) {
+        opened = std::move(byAddon);
+        plugin = handle;
+        break;
+      }
+    }
+  }
   if (!opened.decoder) return Fail(opened.error, DWORD{0});
-  return Register(kind, flags, path, std::move(opened.decoder));
+  return Register(kind, flags, path, std::move(opened.decoder), plugin);
 }
 
 }  // namespace
@@ -199,12 +229,40 @@ BOOL BASS_Free(void) {
   return Ok(TRUE);
 }
 
-HPLUGIN BASS_PluginLoad(const char* /*file*/, DWORD /*flags*/) {
-  return Fail(BASS_ERROR_NOTAVAIL, HPLUGIN{0});
+HPLUGIN BASS_PluginLoad(const char* file, DWORD flags) {
+  if (!file || !*file || (flags & BASS_UNICODE)) return Fail(BASS_ERROR_ILLPARAM, HPLUGIN{0});
+  EngineState& s = State();
+  {
+    std::lock_guard<std::mutex> guard(s.table);
+    for (const auto& entry : s.addons)
+      if (entry.second->path() == file) return Fail(BASS_ERROR_ALREADY, HPLUGIN{0});
+  }
+  int error = BASS_OK;
+  std::shared_ptr<AddonLibrary> library = AddonLibrary::Load(file, &error);
+  if (!library) return Fail(error, HPLUGIN{0});
+  std::lock_guard<std::mutex> guard(s.table);
+  const HPLUGIN handle = s.nextAddon++;
+  s.addons.emplace_back(handle, std::move(library));
+  return Ok(handle);
 }
-BOOL BASS_PluginFree(HPLUGIN /*handle*/) { return Fail(BASS_ERROR_NOTAVAIL, FALSE); }
-const BASS_PLUGININFO* BASS_PluginGetInfo(HPLUGIN /*handle*/) {
-  return Fail<const BASS_PLUGININFO*>(BASS_ERROR_NOTAVAIL, nullptr);
+
+BOOL BASS_PluginFree(HPLUGIN handle) {
+  EngineState& s = State();
+  std::lock_guard<std::mutex> guard(s.table);
+  if (handle == 0) {
+    s.addons.clear();  // streams still open keep their add-on loaded
+    return Ok(TRUE);
+  }
+  const auto removed = std::erase_if(s.addons, [handle](const auto& e) { return e.first == handle; });
+  return removed ? Ok(TRUE) : Fail(BASS_ERROR_HANDLE, FALSE);
+}
+
+const BASS_PLUGININFO* BASS_PluginGetInfo(HPLUGIN handle) {
+  EngineState& s = State();
+  std::lock_guard<std::mutex> guard(s.table);
+  for (const auto& [h, library] : s.addons)
+    if (h == handle) return Ok(&library->addon().info);
+  return Fail<const BASS_PLUGININFO*>(BASS_ERROR_HANDLE, nullptr);
 }
 
 HMUSIC BASS_MusicLoad(BOOL mem, const void* file, QWORD /*offset*/, DWORD /*length*/,
@@ -302,6 +360,7 @@ BOOL BASS_ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info) {
   info->flags = c->flags();
   info->ctype = src.ctype;
   info->origres = static_cast<DWORD>(src.bits);
+  info->plugin = c->plugin();
   info->filename = c->path().c_str();
   return Ok(TRUE);
 }

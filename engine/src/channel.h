@@ -26,6 +26,8 @@ class Channel {
   uint32_t flags() const { return flags_; }
   const std::string& path() const { return path_; }
   const SourceInfo& info() const { return decoder_->info(); }
+  uint32_t plugin() const { return plugin_; }
+  void setPlugin(uint32_t plugin) { plugin_ = plugin; }
   bool decodeOnly() const;
 
   void attach(std::unique_ptr<OutputStream> stream) { stream_ = std::move(stream); }
@@ -61,6 +63,7 @@ class Channel {
   std::unique_ptr<Decoder> decoder_;
   const int outputRate_;
   std::unique_ptr<OutputStream> stream_;
+  uint32_t plugin_ = 0;  // the add-on that opened it
 
   State state_ = State::Stopped;
   bool ended_ = false;           // the decoder has no more data

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ struct SourceInfo {
   int bits = 0;              // original resolution, 0 when not known
   uint32_t ctype = 0;        // BASS_CTYPE_*
   int64_t lengthFrames = -1; // length in source frames, -1 when not known
+  int codecId = 0;           // FFmpeg's AVCodecID, 0 for other decoders
 };
 
 class Decoder {
@@ -46,7 +48,13 @@ struct OpenRequest {
   std::string path;           // file path or URL
   int outputRate = 44100;
   int timeoutMs = 5000;       // network connect and read time-out
+  // Which FFmpeg codecs (AVCodecID values) this opener takes; empty takes every codec.
+  std::function<bool(int codecId)> accepts;
 };
+
+// The formats the engine decodes itself: PCM (WAV, AIFF), MPEG audio layers 1 to 3, Vorbis.
+// Everything else is left to the add-ons.
+bool IsCoreCodec(int codecId);
 
 // The file decoder (FFmpeg): WAV, MP1/2/3, OGG, AIFF and every other audio format FFmpeg
 // reads; also http:// and https:// streams.

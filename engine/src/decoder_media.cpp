@@ -83,6 +83,7 @@ class MediaDecoder final : public Decoder {
     stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
     if (stream_ < 0) return stream_ == AVERROR_DECODER_NOT_FOUND ? BASS_ERROR_CODEC : BASS_ERROR_FILEFORM;
     AVStream* st = format_->streams[stream_];
+    if (req.accepts && !req.accepts(st->codecpar->codec_id)) return BASS_ERROR_FILEFORM;
     codec_ = avcodec_alloc_context3(codec);
     if (!codec_ || avcodec_parameters_to_context(codec_, st->codecpar) < 0) return BASS_ERROR_MEM;
     codec_->pkt_timebase = st->time_base;
@@ -96,6 +97,7 @@ class MediaDecoder final : public Decoder {
     info_.bits = st->codecpar->bits_per_raw_sample > 0 ? st->codecpar->bits_per_raw_sample
                                                         : st->codecpar->bits_per_coded_sample;
     info_.ctype = ChannelTypeOf(format_, st->codecpar);
+    info_.codecId = st->codecpar->codec_id;
     info_.lengthFrames = measureLength();
 
     packet_ = av_packet_alloc();
@@ -294,6 +296,13 @@ class MediaDecoder final : public Decoder {
 };
 
 }  // namespace
+
+bool IsCoreCodec(int codecId) {
+  const auto id = static_cast<AVCodecID>(codecId);
+  const bool pcm = id >= AV_CODEC_ID_FIRST_AUDIO && id < AV_CODEC_ID_ADPCM_IMA_QT;
+  return pcm || id == AV_CODEC_ID_MP1 || id == AV_CODEC_ID_MP2 || id == AV_CODEC_ID_MP3 ||
+         id == AV_CODEC_ID_VORBIS;
+}
 
 OpenResult OpenMediaDecoder(const OpenRequest& request) {
   av_log_set_level(AV_LOG_QUIET);  // a library never prints; failures come back as codes

@@ -44,7 +44,7 @@ TEST(Decoders, SeeksLandWithinTenMillisecondsInWavMp3AndOgg) {
   const int64_t tenMs = 441;
   for (const std::string& path : {wav, mp3, ogg}) {
     SCOPED_TRACE(path);
-    OpenResult opened = OpenMediaDecoder({path, 44100, 5000});
+    OpenResult opened = OpenMediaDecoder({path, 44100, 5000, nullptr});
     ASSERT_TRUE(opened.decoder) << opened.error;
     Decoder& d = *opened.decoder;
     EXPECT_NEAR(FirstLoudFrame(d, 0.2f, 88200), 44100, tenMs) << "from the start";
@@ -59,7 +59,7 @@ TEST(Decoders, ReadToTheEndGivesTheWholeLength) {
   ScratchFolder scratch;
   const std::string wav = scratch.file("tone.wav");
   lirra::testing::WriteSineWav(wav, 440, 1.25, 0.5);
-  OpenResult opened = OpenMediaDecoder({wav, 44100, 5000});
+  OpenResult opened = OpenMediaDecoder({wav, 44100, 5000, nullptr});
   ASSERT_TRUE(opened.decoder);
   std::vector<float> buf(2 * 4096);
   int64_t total = 0;
@@ -73,7 +73,7 @@ TEST(Decoders, ResamplesOtherRatesToTheOutputRate) {
   ScratchFolder scratch;
   const std::string wav = scratch.file("low.wav");
   WriteWav(wav, 22050, 1, 22050, [](int64_t f, int) { return 0.5 * std::sin(f * 0.2); });
-  OpenResult opened = OpenMediaDecoder({wav, 44100, 5000});
+  OpenResult opened = OpenMediaDecoder({wav, 44100, 5000, nullptr});
   ASSERT_TRUE(opened.decoder);
   EXPECT_EQ(opened.decoder->info().rate, 22050);
   EXPECT_EQ(opened.decoder->info().channels, 1);
