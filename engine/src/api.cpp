@@ -373,6 +373,16 @@ const char* BASS_ChannelGetTags(DWORD handle, DWORD tags) {
     if (block.size() <= 1) return Fail<const char*>(BASS_ERROR_NOTAVAIL, nullptr);
     return Ok(block.c_str());
   }
+  if (tags == BASS_TAG_META) {
+    const std::string& meta = c->streamMeta();
+    if (meta.empty()) return Fail<const char*>(BASS_ERROR_NOTAVAIL, nullptr);
+    return Ok(meta.c_str());
+  }
+  if (tags == BASS_TAG_ICY || tags == BASS_TAG_HTTP) {
+    const std::string& headers = c->headerBlock();
+    if (headers.size() <= 1) return Fail<const char*>(BASS_ERROR_NOTAVAIL, nullptr);
+    return Ok(headers.c_str());
+  }
   if (tags == BASS_TAG_MUSIC_NAME && c->kind() == ChannelKind::Music) {
     // "title=…" is the first tag of a module.
     return Ok(block.size() > 6 ? block.c_str() + 6 : "");

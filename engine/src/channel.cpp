@@ -130,14 +130,30 @@ bool Channel::heardSamples(float* out) {
   return true;
 }
 
-const std::string& Channel::tagBlock() {
-  if (tagBlock_.empty()) {
-    for (const std::string& tag : decoder_->tags()) {
-      tagBlock_ += tag;
-      tagBlock_.push_back('\0');
-    }
-    tagBlock_.push_back('\0');
+namespace {
+std::string Block(const std::vector<std::string>& texts) {
+  std::string block;
+  for (const std::string& text : texts) {
+    block += text;
+    block.push_back('\0');
   }
+  block.push_back('\0');
+  return block;
+}
+}  // namespace
+
+const std::string& Channel::streamMeta() {
+  meta_ = decoder_->streamMeta();
+  return meta_;
+}
+
+const std::string& Channel::headerBlock() {
+  headerBlock_ = Block(decoder_->httpHeaders());
+  return headerBlock_;
+}
+
+const std::string& Channel::tagBlock() {
+  if (tagBlock_.empty()) tagBlock_ = Block(decoder_->tags());
   return tagBlock_;
 }
 

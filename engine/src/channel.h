@@ -49,6 +49,10 @@ class Channel {
 
   // "key=value" tags collected from the source, 0-separated, ended by an empty text.
   const std::string& tagBlock();
+  // The latest shoutcast metadata of a network stream; empty when there is none.
+  const std::string& streamMeta();
+  // ICY/HTTP headers of a network stream as a tag block; just the end mark when none.
+  const std::string& headerBlock();
 
  private:
   enum class State { Stopped, Playing, Paused };
@@ -72,6 +76,8 @@ class Channel {
   static constexpr size_t kHistory = 1 << 15;
   std::vector<float> history_;   // mono mix of delivered frames, ring indexed by writtenOut_
   std::string tagBlock_;
+  std::string meta_;
+  std::string headerBlock_;
 };
 
 }  // namespace lirra::engine

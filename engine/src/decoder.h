@@ -37,6 +37,10 @@ class Decoder {
   virtual bool seek(int64_t sourceFrame) = 0;
   // Tags as "key=value" texts (UTF-8); empty when there are none.
   virtual std::vector<std::string> tags() const { return {}; }
+  // A network stream's current shoutcast metadata ("StreamTitle='…';"), else empty.
+  virtual std::string streamMeta() const { return {}; }
+  // A network stream's ICY/HTTP headers, one "name: value" text each.
+  virtual std::vector<std::string> httpHeaders() const { return {}; }
 };
 
 struct OpenResult {

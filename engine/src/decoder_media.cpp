@@ -174,6 +174,23 @@ class MediaDecoder final : public Decoder {
     return true;
   }
 
+  std::string streamMeta() const override { return ioOption("icy_metadata_packet"); }
+
+  std::vector<std::string> httpHeaders() const override {
+    std::vector<std::string> out;
+    const std::string all = ioOption("icy_metadata_headers");
+    size_t start = 0;
+    while (start < all.size()) {
+      size_t end = all.find('\n', start);
+      if (end == std::string::npos) end = all.size();
+      std::string line = all.substr(start, end - start);
+      while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+      if (!line.empty()) out.push_back(std::move(line));
+      start = end + 1;
+    }
+    return out;
+  }
+
   std::vector<std::string> tags() const override {
     std::vector<std::string> out;
     const auto collect = [&out](const AVDictionary* dict) {
@@ -187,6 +204,16 @@ class MediaDecoder final : public Decoder {
   }
 
  private:
+  // A text option of the network layer (FFmpeg keeps ICY data there), or empty.
+  std::string ioOption(const char* name) const {
+    if (!network_ || !format_ || !format_->pb) return {};
+    uint8_t* value = nullptr;
+    if (av_opt_get(format_->pb, name, AV_OPT_SEARCH_CHILDREN, &value) < 0 || !value) return {};
+    std::string out(reinterpret_cast<char*>(value));
+    av_free(value);
+    return out;
+  }
+
   static int Interrupted(void* self) {
     auto* d = static_cast<MediaDecoder*>(self);
     return d->network_ && Clock::now() > d->deadline_ ? 1 : 0;
