@@ -71,7 +71,11 @@ class MediaDecoder final : public Decoder {
     av_dict_free(&options);
     if (rc < 0) {
       // avformat_open_input frees the context on failure.
-      if (network_) return timedOut() ? BASS_ERROR_TIMEOUT : BASS_ERROR_FILEOPEN;
+      if (network_) {
+        if (timedOut()) return BASS_ERROR_TIMEOUT;
+        // Reached, but what came back is not a format we know (a web page, say).
+        return rc == AVERROR_INVALIDDATA ? BASS_ERROR_FILEFORM : BASS_ERROR_FILEOPEN;
+      }
       return rc == AVERROR(ENOENT) || rc == AVERROR(EACCES) || rc == AVERROR(EISDIR)
                  ? BASS_ERROR_FILEOPEN
                  : BASS_ERROR_FILEFORM;
