@@ -52,6 +52,7 @@ struct EngineState {
   // Add-ons in load order; guarded by `table`.
   std::vector<std::pair<HPLUGIN, std::shared_ptr<AddonLibrary>>> addons;
   HPLUGIN nextAddon = 0x20001;
+  std::atomic<HSYNC> nextSync{0x30001};
   Config config;
   Spectrum1024 spectrum;
 };
@@ -104,9 +105,9 @@ DWORD Register(ChannelKind kind, DWORD flags, const std::string& path,
   if (!channel->decodeOnly()) {
     OutputLock lock(s.output.get());
     Channel* raw = channel.get();
-    auto stream = s.output->createStream([raw](float* out, size_t frames, bool* ended) {
-      return raw->pull(out, frames, ended);
-    });
+    auto stream = s.output->createStream(
+        [raw](float* out, size_t frames, bool* ended) { return raw->pull(out, frames, ended); },
+        [raw] { raw->endHeard(); });
     if (!stream) return Fail(BASS_ERROR_CREATE, DWORD{0});
     channel->attach(std::move(stream));
   }
@@ -448,9 +449,15 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
   return Ok(static_cast<DWORD>(Spectrum1024::kBins * sizeof(float)));
 }
 
-HSYNC BASS_ChannelSetSync(DWORD /*handle*/, DWORD /*type*/, QWORD /*param*/, SYNCPROC* /*proc*/,
-                          void* /*user*/) {
-  return Fail(BASS_ERROR_NOTAVAIL, HSYNC{0});
+HSYNC BASS_ChannelSetSync(DWORD handle, DWORD type, QWORD /*param*/, SYNCPROC* proc, void* user) {
+  ChannelAccess c(handle);
+  if (!c) return Fail(BASS_ERROR_HANDLE, HSYNC{0});
+  const DWORD kind = type & ~(BASS_SYNC_MIXTIME | BASS_SYNC_ONETIME);
+  if (kind != BASS_SYNC_END) return Fail(BASS_ERROR_ILLTYPE, HSYNC{0});  // only END syncs
+  if (!proc) return Fail(BASS_ERROR_ILLPARAM, HSYNC{0});
+  const HSYNC sync = State().nextSync++;
+  c->addSync({sync, type, proc, user});
+  return Ok(sync);
 }
 
 }  // extern "C"

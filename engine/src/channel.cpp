@@ -23,7 +23,10 @@ size_t Channel::pull(float* out, size_t frames, bool* ended) {
   *ended = ended_;
   if (state_ != State::Playing || ended_) return 0;
   const size_t got = decoder_->read(out, frames);
-  if (got < frames) ended_ = true;
+  if (got < frames) {
+    ended_ = true;
+    fireEndSyncs(true);
+  }
   *ended = ended_;
   for (size_t i = 0; i < got; ++i) {
     history_[static_cast<size_t>(writtenOut_) % kHistory] = 0.5f * (out[2 * i] + out[2 * i + 1]);
@@ -114,7 +117,11 @@ bool Channel::heardSamples(float* out) {
     // A decoding channel has nothing heard: analyse the next samples it decodes.
     std::vector<float> stereo(2048);
     const size_t got = decoder_->read(stereo.data(), 1024);
-    if (got < 1024) ended_ = true;
+    if (got < 1024 && !ended_) {
+      ended_ = true;
+      fireEndSyncs(true);
+      fireEndSyncs(false);  // nothing of a decoding channel is heard later
+    }
     if (got == 0) return false;
     for (size_t i = 0; i < 1024; ++i)
       out[i] = i < got ? 0.5f * (stereo[2 * i] + stereo[2 * i + 1]) : 0.0f;
@@ -128,6 +135,17 @@ bool Channel::heardSamples(float* out) {
     out[i] = index < 0 ? 0.0f : history_[static_cast<size_t>(index) % kHistory];
   }
   return true;
+}
+
+void Channel::fireEndSyncs(bool mixtime) {
+  const auto due = [mixtime](const Sync& s) {
+    return ((s.type & BASS_SYNC_MIXTIME) != 0) == mixtime;
+  };
+  // Copy first: a sync procedure may add syncs.
+  const std::vector<Sync> firing(syncs_);
+  std::erase_if(syncs_, [&](const Sync& s) { return due(s) && (s.type & BASS_SYNC_ONETIME); });
+  for (const Sync& s : firing)
+    if (due(s) && s.proc) s.proc(s.handle, handle_, 0, s.user);
 }
 
 namespace {

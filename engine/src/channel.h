@@ -47,6 +47,18 @@ class Channel {
   // The spectrum of what is heard now (mono, 1024 samples); false when there is none.
   bool heardSamples(float* out1024);
 
+  // BASS_SYNC_END: `proc` runs when the end is reached: with BASS_SYNC_MIXTIME as soon as
+  // the decoder runs out (on the output thread), otherwise once the end has been heard.
+  // With BASS_SYNC_ONETIME it runs once. Runs with the output's lock held.
+  struct Sync {
+    uint32_t handle;
+    uint32_t type;
+    void (*proc)(uint32_t sync, uint32_t channel, uint32_t data, void* user);
+    void* user;
+  };
+  void addSync(const Sync& sync) { syncs_.push_back(sync); }
+  void endHeard() { fireEndSyncs(false); }
+
   // "key=value" tags collected from the source, 0-separated, ended by an empty text.
   const std::string& tagBlock();
   // The latest shoutcast metadata of a network stream; empty when there is none.
@@ -59,6 +71,7 @@ class Channel {
   int64_t heardOutputFrames();
   int64_t sourceFrameAt(int64_t outputFrames) const;
   int seekSource(int64_t sourceFrame);
+  void fireEndSyncs(bool mixtime);
 
   const uint32_t handle_;
   const ChannelKind kind_;
@@ -75,6 +88,7 @@ class Channel {
   int64_t writtenOut_ = 0;       // output frames delivered since then
   static constexpr size_t kHistory = 1 << 15;
   std::vector<float> history_;   // mono mix of delivered frames, ring indexed by writtenOut_
+  std::vector<Sync> syncs_;
   std::string tagBlock_;
   std::string meta_;
   std::string headerBlock_;

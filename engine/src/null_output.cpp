@@ -20,23 +20,34 @@ class NullOutput;
 
 class NullStream final : public OutputStream {
  public:
-  NullStream(NullOutput* owner, PullFunction pull) : owner_(owner), pull_(std::move(pull)) {}
+  NullStream(NullOutput* owner, PullFunction pull, FinishedFunction finished)
+      : owner_(owner), pull_(std::move(pull)), finished_(std::move(finished)) {}
   ~NullStream() override;
-  void start() override { running_ = true; }
+  void start() override {
+    running_ = true;
+    endReported_ = false;
+  }
   void pause() override { running_ = false; }
-  void flush() override {}
+  void flush() override { endReported_ = false; }
   int64_t latencyFrames() override { return 0; }
   bool finished() override { return true; }  // heard the moment it is pulled
 
   void tick(std::vector<float>& scratch, size_t frames) {
+    if (!running_) return;
     bool ended = false;
-    if (running_) pull_(scratch.data(), frames, &ended);
+    pull_(scratch.data(), frames, &ended);
+    if (ended && !endReported_) {
+      endReported_ = true;  // what was pulled is heard at once
+      finished_();
+    }
   }
 
  private:
   NullOutput* owner_;
   PullFunction pull_;
+  FinishedFunction finished_;
   bool running_ = false;
+  bool endReported_ = false;
 };
 
 class NullOutput final : public Output {
@@ -47,8 +58,9 @@ class NullOutput final : public Output {
     thread_.join();
   }
 
-  std::unique_ptr<OutputStream> createStream(PullFunction pull) override {
-    auto stream = std::make_unique<NullStream>(this, std::move(pull));
+  std::unique_ptr<OutputStream> createStream(PullFunction pull,
+                                             FinishedFunction finished) override {
+    auto stream = std::make_unique<NullStream>(this, std::move(pull), std::move(finished));
     streams_.push_back(stream.get());  // the caller holds our lock
     return stream;
   }

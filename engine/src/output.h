@@ -32,10 +32,14 @@ class OutputStream {
   virtual bool finished() = 0;
 };
 
+// Called on the driver's thread, with its lock held, when finished() becomes true.
+using FinishedFunction = std::function<void()>;
+
 class Output {
  public:
   virtual ~Output() = default;
-  virtual std::unique_ptr<OutputStream> createStream(PullFunction pull) = 0;
+  virtual std::unique_ptr<OutputStream> createStream(PullFunction pull,
+                                                     FinishedFunction finished) = 0;
   virtual void lock() = 0;
   virtual void unlock() = 0;
   virtual int rate() const = 0;

@@ -10,7 +10,8 @@
 namespace lirra::engine::pulse {
 
 std::unique_ptr<OutputStream> CreateStream(pa_threaded_mainloop* loop, pa_context* context,
-                                           int rate, PullFunction pull);
+                                           int rate, PullFunction pull,
+                                           FinishedFunction finished);
 
 // Waits, with the main loop locked, until `ready` is true or `failed` is; the callbacks that
 // change the state signal the main loop. False on failure or when `timeoutMs` passes.

@@ -43,8 +43,9 @@ class PulseOutput final : public Output {
     return ready ? BASS_OK : BASS_ERROR_DEVICE;
   }
 
-  std::unique_ptr<OutputStream> createStream(PullFunction pull) override {
-    return pulse::CreateStream(loop_, context_, rate_, std::move(pull));
+  std::unique_ptr<OutputStream> createStream(PullFunction pull,
+                                             FinishedFunction finished) override {
+    return pulse::CreateStream(loop_, context_, rate_, std::move(pull), std::move(finished));
   }
   void lock() override { pa_threaded_mainloop_lock(loop_); }
   void unlock() override { pa_threaded_mainloop_unlock(loop_); }

@@ -1,6 +1,7 @@
 // One PulseAudio playback stream: float stereo at the output rate, a short buffer so that
 // what is heard follows the player closely, pulled from its channel by the write callback.
 #include <cstdint>
+#include <vector>
 
 #include "pulse.h"
 
@@ -13,10 +14,16 @@ constexpr int kRequestMs = 10;  // smallest request
 
 class PulseStream final : public OutputStream {
  public:
-  PulseStream(pa_threaded_mainloop* loop, int rate, PullFunction pull)
-      : loop_(loop), rate_(rate), pull_(std::move(pull)) {}
+  PulseStream(pa_threaded_mainloop* loop, int rate, PullFunction pull, FinishedFunction finished)
+      : loop_(loop), rate_(rate), pull_(std::move(pull)), finished_(std::move(finished)) {}
 
   ~PulseStream() override {
+    // Callbacks of operations still running would reach a stream that is gone.
+    if (drainOp_) pa_operation_unref(drainOp_);
+    for (pa_operation* op : operations_) {
+      if (pa_operation_get_state(op) == PA_OPERATION_RUNNING) pa_operation_cancel(op);
+      pa_operation_unref(op);
+    }
     if (!stream_) return;
     pa_stream_set_write_callback(stream_, nullptr, nullptr);
     pa_stream_set_state_callback(stream_, nullptr, nullptr);
@@ -70,10 +77,7 @@ class PulseStream final : public OutputStream {
   void flush() override {
     restartData();
     ++flushesPending_;
-    if (pa_operation* op = pa_stream_flush(stream_, &PulseStream::OnFlushed, this))
-      pa_operation_unref(op);
-    else
-      --flushesPending_;
+    if (!track(pa_stream_flush(stream_, &PulseStream::OnFlushed, this))) --flushesPending_;
   }
 
   bool finished() override { return drained_; }
@@ -102,8 +106,26 @@ class PulseStream final : public OutputStream {
     if (--me->flushesPending_ == 0) me->fill();
   }
 
+  // Keeps an operation whose callback refers to this stream until it is done.
+  bool track(pa_operation* op) {
+    if (!op) return false;
+    std::erase_if(operations_, [](pa_operation* o) {
+      if (pa_operation_get_state(o) == PA_OPERATION_RUNNING) return false;
+      pa_operation_unref(o);
+      return true;
+    });
+    operations_.push_back(op);
+    return true;
+  }
+
   // New data may follow: forget an earlier end, and ignore a drain still under way.
   void restartData() {
+    if (drainOp_) {
+      if (pa_operation_get_state(drainOp_) == PA_OPERATION_RUNNING)
+        pa_operation_cancel(drainOp_);  // its end is not the end any more
+      pa_operation_unref(drainOp_);
+      drainOp_ = nullptr;
+    }
     ++generation_;
     draining_ = false;
     drained_ = false;
@@ -114,8 +136,8 @@ class PulseStream final : public OutputStream {
     if (draining_) return;
     draining_ = true;
     drainTicket_ = {this, generation_};
-    if (pa_operation* op = pa_stream_drain(stream_, &PulseStream::OnDrained, &drainTicket_))
-      pa_operation_unref(op);
+    pa_operation* op = pa_stream_drain(stream_, &PulseStream::OnDrained, &drainTicket_);
+    if (track(op)) drainOp_ = pa_operation_ref(op);
   }
 
   struct DrainTicket {
@@ -125,7 +147,10 @@ class PulseStream final : public OutputStream {
 
   static void OnDrained(pa_stream*, int success, void* ticket) {
     const auto* t = static_cast<DrainTicket*>(ticket);
-    if (success && t->generation == t->stream->generation_) t->stream->drained_ = true;
+    if (success && t->generation == t->stream->generation_ && !t->stream->drained_) {
+      t->stream->drained_ = true;
+      t->stream->finished_();
+    }
   }
 
   void cork(bool on) {
@@ -151,6 +176,7 @@ class PulseStream final : public OutputStream {
   pa_threaded_mainloop* loop_;
   int rate_;
   PullFunction pull_;
+  FinishedFunction finished_;
   pa_stream* stream_ = nullptr;
   unsigned generation_ = 0;
   int flushesPending_ = 0;
@@ -158,13 +184,16 @@ class PulseStream final : public OutputStream {
   bool draining_ = false;
   bool drained_ = false;
   DrainTicket drainTicket_;
+  std::vector<pa_operation*> operations_;  // referenced until done
+  pa_operation* drainOp_ = nullptr;       // our own reference besides operations_
 };
 
 }  // namespace
 
 std::unique_ptr<OutputStream> CreateStream(pa_threaded_mainloop* loop, pa_context* context,
-                                           int rate, PullFunction pull) {
-  auto stream = std::make_unique<PulseStream>(loop, rate, std::move(pull));
+                                           int rate, PullFunction pull,
+                                           FinishedFunction finished) {
+  auto stream = std::make_unique<PulseStream>(loop, rate, std::move(pull), std::move(finished));
   if (!stream->connect(context)) return nullptr;
   return stream;
 }

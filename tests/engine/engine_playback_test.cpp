@@ -1,5 +1,6 @@
 // The engine playing real files to a real PulseAudio null sink.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "engine_test_support.h"
@@ -137,6 +138,47 @@ TEST_F(Playback, FreeingTheEngineReleasesEveryChannel) {
   ASSERT_TRUE(BASS_Init(1, 44100, 0, 0, nullptr));  // TearDown frees it again
   EXPECT_FALSE(BASS_Init(1, 44100, 0, 0, nullptr));
   EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ALREADY);
+}
+
+}  // namespace
+}  // namespace lirra::testing
+
+namespace lirra::testing {
+namespace {
+
+struct SyncLog {
+  std::atomic<int> calls{0};
+  std::atomic<DWORD> channel{0};
+};
+
+void CountSync(HSYNC, DWORD channel, DWORD, void* user) {
+  auto* log = static_cast<SyncLog*>(user);
+  log->channel = channel;
+  ++log->calls;
+}
+
+TEST_F(Playback, EndSyncsRunWhenTheEndIsReachedAndHeard) {
+  const std::string wav = scratch_.file("short.wav");
+  WriteSineWav(wav, 440, 0.3, 0.5);
+  const HSTREAM h = BASS_StreamCreateFile(FALSE, wav.c_str(), 0, 0, 0);
+  ASSERT_NE(h, 0u);
+  SyncLog heard, mixed, once;
+  ASSERT_NE(BASS_ChannelSetSync(h, BASS_SYNC_END, 0, CountSync, &heard), 0u);
+  ASSERT_NE(BASS_ChannelSetSync(h, BASS_SYNC_END | BASS_SYNC_MIXTIME, 0, CountSync, &mixed), 0u);
+  ASSERT_NE(BASS_ChannelSetSync(h, BASS_SYNC_END | BASS_SYNC_ONETIME, 0, CountSync, &once), 0u);
+  EXPECT_EQ(BASS_ChannelSetSync(h, 99, 0, CountSync, &heard), 0u);
+  EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ILLTYPE);
+
+  ASSERT_TRUE(BASS_ChannelPlay(h, TRUE));
+  ASSERT_TRUE(WaitUntil(1500, [&] { return heard.calls == 1; }));
+  EXPECT_EQ(heard.channel, h);
+  EXPECT_EQ(mixed.calls, 1);
+  EXPECT_EQ(BASS_ChannelIsActive(h), DWORD{BASS_ACTIVE_STOPPED});
+
+  ASSERT_TRUE(BASS_ChannelPlay(h, TRUE));  // again: the one-time sync stays quiet
+  ASSERT_TRUE(WaitUntil(1500, [&] { return heard.calls == 2; }));
+  EXPECT_EQ(mixed.calls, 2);
+  EXPECT_EQ(once.calls, 1);
 }
 
 }  // namespace
