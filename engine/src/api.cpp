@@ -14,6 +14,7 @@
 #include "fft.h"
 #include "output.h"
 #include "plugins.h"
+#include "record.h"
 
 namespace lirra::engine {
 namespace {
@@ -55,6 +56,8 @@ struct EngineState {
   std::atomic<HSYNC> nextSync{0x30001};
   Config config;
   Spectrum1024 spectrum;
+  std::mutex recording;  // guards recorder
+  std::unique_ptr<Recorder> recorder;
 };
 
 EngineState& State() {
@@ -90,15 +93,25 @@ int CheckLocalFile(const char* path) {
   return BASS_OK;
 }
 
+DWORD NewHandle() {
+  EngineState& s = State();
+  std::lock_guard<std::mutex> guard(s.table);
+  const DWORD handle = s.nextHandle++;
+  if (s.nextHandle == 0) s.nextHandle = 0x10001;
+  return handle;
+}
+
+void Insert(std::shared_ptr<Channel> channel) {
+  EngineState& s = State();
+  std::lock_guard<std::mutex> guard(s.table);
+  const DWORD handle = channel->handle();
+  s.channels.emplace(handle, std::move(channel));
+}
+
 DWORD Register(ChannelKind kind, DWORD flags, const std::string& path,
                std::unique_ptr<Decoder> decoder, HPLUGIN plugin) {
   EngineState& s = State();
-  DWORD handle;
-  {
-    std::lock_guard<std::mutex> guard(s.table);
-    handle = s.nextHandle++;
-    if (s.nextHandle == 0) s.nextHandle = 0x10001;
-  }
+  const DWORD handle = NewHandle();
   auto channel =
       std::make_shared<Channel>(handle, kind, flags, path, std::move(decoder), s.output->rate());
   channel->setPlugin(plugin);
@@ -111,9 +124,32 @@ DWORD Register(ChannelKind kind, DWORD flags, const std::string& path,
     if (!stream) return Fail(BASS_ERROR_CREATE, DWORD{0});
     channel->attach(std::move(stream));
   }
-  std::lock_guard<std::mutex> guard(s.table);
-  s.channels.emplace(handle, std::move(channel));
+  Insert(std::move(channel));
   return Ok(handle);
+}
+
+// What a recording channel tells about itself; it decodes nothing.
+class CaptureInfo final : public Decoder {
+ public:
+  CaptureInfo(int rate, int channels) {
+    info_.rate = rate;
+    info_.channels = channels;
+    info_.bits = 32;
+    info_.ctype = BASS_CTYPE_RECORD;
+  }
+  const SourceInfo& info() const override { return info_; }
+  size_t read(float*, size_t) override { return 0; }
+  bool seek(int64_t) override { return false; }
+
+ private:
+  SourceInfo info_;
+};
+
+void FreeRecordingChannels() {
+  EngineState& s = State();
+  OutputLock lock(s.output.get());
+  std::lock_guard<std::mutex> guard(s.table);
+  std::erase_if(s.channels, [](const auto& e) { return e.second->kind() == ChannelKind::Record; });
 }
 
 BOOL FreeChannel(DWORD handle, bool musicOnly) {
@@ -313,20 +349,78 @@ QWORD BASS_StreamGetFilePosition(HSTREAM handle, DWORD mode) {
   }
 }
 
-BOOL BASS_RecordInit(int /*device*/) { return Fail(BASS_ERROR_NOTAVAIL, FALSE); }
-BOOL BASS_RecordFree(void) { return Fail(BASS_ERROR_NOTAVAIL, FALSE); }
-const char* BASS_RecordGetInputName(int /*input*/) {
-  return Fail<const char*>(BASS_ERROR_NOTAVAIL, nullptr);
+BOOL BASS_RecordInit(int device) {
+  EngineState& s = State();
+  std::lock_guard<std::mutex> guard(s.recording);
+  if (s.recorder) return Fail(BASS_ERROR_ALREADY, FALSE);
+  if (device != 0 && device != -1) return Fail(BASS_ERROR_DEVICE, FALSE);
+  int error = BASS_OK;
+  s.recorder = OpenPulseRecorder(3000, &error);
+  return s.recorder ? Ok(TRUE) : Fail(error, FALSE);
 }
-BOOL BASS_RecordSetInput(int /*input*/, DWORD /*flags*/, float /*volume*/) {
-  return Fail(BASS_ERROR_NOTAVAIL, FALSE);
+
+BOOL BASS_RecordFree(void) {
+  EngineState& s = State();
+  std::lock_guard<std::mutex> guard(s.recording);
+  if (!s.recorder) return Fail(BASS_ERROR_INIT, FALSE);
+  FreeRecordingChannels();  // their capture streams use the recorder's connection
+  s.recorder.reset();
+  return Ok(TRUE);
 }
-DWORD BASS_RecordGetInput(int /*input*/, float* /*volume*/) {
-  return Fail(BASS_ERROR_NOTAVAIL, kBadDword);
+
+const char* BASS_RecordGetInputName(int input) {
+  EngineState& s = State();
+  std::lock_guard<std::mutex> guard(s.recording);
+  if (!s.recorder) return Fail<const char*>(BASS_ERROR_INIT, nullptr);
+  const auto& inputs = s.recorder->inputs();
+  if (input < 0 || input >= static_cast<int>(inputs.size()))
+    return Fail<const char*>(BASS_ERROR_ILLPARAM, nullptr);
+  return Ok(inputs[input].name.c_str());
 }
-HRECORD BASS_RecordStart(DWORD /*freq*/, DWORD /*chans*/, DWORD /*flags*/, RECORDPROC* /*proc*/,
-                         void* /*user*/) {
-  return Fail(BASS_ERROR_NOTAVAIL, HRECORD{0});
+
+BOOL BASS_RecordSetInput(int input, DWORD flags, float volume) {
+  EngineState& s = State();
+  std::lock_guard<std::mutex> guard(s.recording);
+  if (!s.recorder) return Fail(BASS_ERROR_INIT, FALSE);
+  if (input < 0 || input >= static_cast<int>(s.recorder->inputs().size()))
+    return Fail(BASS_ERROR_ILLPARAM, FALSE);
+  // One input records at a time: switching one on selects it; switching the selected one
+  // off leaves it selected, as there is no "none".
+  if ((flags & BASS_INPUT_ON) && !s.recorder->select(input)) return Fail(BASS_ERROR_ILLPARAM, FALSE);
+  if (volume >= 0 && !s.recorder->setVolume(input, volume)) return Fail(BASS_ERROR_UNKNOWN, FALSE);
+  return Ok(TRUE);
+}
+
+DWORD BASS_RecordGetInput(int input, float* volume) {
+  EngineState& s = State();
+  std::lock_guard<std::mutex> guard(s.recording);
+  if (!s.recorder) return Fail(BASS_ERROR_INIT, kBadDword);
+  const auto& inputs = s.recorder->inputs();
+  if (input < 0 || input >= static_cast<int>(inputs.size())) return Fail(BASS_ERROR_ILLPARAM, kBadDword);
+  if (volume) *volume = inputs[input].volume;
+  const DWORD off = input == s.recorder->selected() ? 0 : BASS_INPUT_OFF;
+  return Ok(inputs[input].type | off);
+}
+
+HRECORD BASS_RecordStart(DWORD freq, DWORD chans, DWORD flags, RECORDPROC* proc, void* /*user*/) {
+  constexpr DWORD kStartPaused = 0x8000;  // BASS_RECORD_PAUSE
+  EngineState& s = State();
+  std::lock_guard<std::mutex> guard(s.recording);
+  if (!s.recorder) return Fail(BASS_ERROR_INIT, HRECORD{0});
+  if (proc) return Fail(BASS_ERROR_NOTAVAIL, HRECORD{0});  // data is read with GetData only
+  const int rate = freq ? static_cast<int>(freq) : 44100;
+  const int channels = chans ? static_cast<int>(chans) : 2;
+  if (channels > 8 || rate < 1000 || rate > 192000) return Fail(BASS_ERROR_FORMAT, HRECORD{0});
+  int error = BASS_OK;
+  std::unique_ptr<CaptureStream> capture = s.recorder->start(rate, channels, &error);
+  if (!capture) return Fail(error, HRECORD{0});
+  if (flags & kStartPaused) capture->pause();
+  const HRECORD handle = NewHandle();
+  auto channel = std::make_shared<Channel>(handle, ChannelKind::Record, flags, "",
+                                           std::make_unique<CaptureInfo>(rate, channels), rate);
+  channel->attachCapture(std::move(capture));
+  Insert(std::move(channel));
+  return Ok(handle);
 }
 
 double BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos) {

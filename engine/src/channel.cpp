@@ -17,6 +17,11 @@ Channel::Channel(uint32_t handle, ChannelKind kind, uint32_t flags, std::string 
       outputRate_(outputRate),
       history_(kHistory, 0.0f) {}
 
+void Channel::attachCapture(std::unique_ptr<CaptureStream> capture) {
+  capture_ = std::move(capture);
+  state_ = capture_->paused() ? State::Paused : State::Playing;
+}
+
 bool Channel::decodeOnly() const { return (flags_ & BASS_STREAM_DECODE) != 0; }
 
 size_t Channel::pull(float* out, size_t frames, bool* ended) {
@@ -49,7 +54,10 @@ int64_t Channel::lengthBytes() const {
   return std::max<int64_t>(0, info().lengthFrames) * bytesPerFrame();
 }
 
-int64_t Channel::positionBytes() { return sourceFrameAt(heardOutputFrames()) * bytesPerFrame(); }
+int64_t Channel::positionBytes() {
+  if (capture_) return capture_->framesCaptured() * bytesPerFrame();
+  return sourceFrameAt(heardOutputFrames()) * bytesPerFrame();
+}
 
 int Channel::seekSource(int64_t sourceFrame) {
   if (!decoder_->seek(sourceFrame)) return BASS_ERROR_POSITION;
@@ -72,6 +80,11 @@ int Channel::setPositionBytes(int64_t bytes) {
 }
 
 int Channel::play(bool restart) {
+  if (capture_) {
+    capture_->resume();
+    state_ = State::Playing;
+    return BASS_OK;
+  }
   if (decodeOnly() || !stream_) return BASS_ERROR_DECODE;
   if (restart) {
     const int rc = seekSource(0);
@@ -86,10 +99,16 @@ void Channel::pause() {
   if (state_ != State::Playing) return;
   state_ = State::Paused;
   if (stream_) stream_->pause();
+  if (capture_) capture_->pause();
 }
 
 void Channel::stop() {
   if (state_ == State::Stopped) return;
+  if (capture_) {
+    capture_->pause();
+    state_ = State::Stopped;
+    return;
+  }
   // What was buffered but not heard is dropped; playing on resumes where the sound stopped.
   const int64_t heard = sourceFrameAt(heardOutputFrames());
   state_ = State::Stopped;
@@ -99,6 +118,9 @@ void Channel::stop() {
 
 uint32_t Channel::activeState() {
   if (decodeOnly()) return ended_ ? BASS_ACTIVE_STOPPED : BASS_ACTIVE_PLAYING;
+  if (capture_) return state_ == State::Playing ? BASS_ACTIVE_PLAYING
+                       : state_ == State::Paused ? BASS_ACTIVE_PAUSED
+                                                 : BASS_ACTIVE_STOPPED;
   switch (state_) {
     case State::Stopped: return BASS_ACTIVE_STOPPED;
     case State::Paused: return BASS_ACTIVE_PAUSED;
@@ -129,6 +151,10 @@ bool Channel::heardSamples(float* out) {
     return true;
   }
   if (state_ == State::Stopped) return false;
+  if (capture_) {
+    capture_->latest(out);
+    return true;
+  }
   const int64_t end = heardOutputFrames();
   for (int64_t i = 0; i < 1024; ++i) {
     const int64_t index = end - 1024 + i;

@@ -11,10 +11,11 @@
 
 #include "decoder.h"
 #include "output.h"
+#include "record.h"
 
 namespace lirra::engine {
 
-enum class ChannelKind { Stream, Music };
+enum class ChannelKind { Stream, Music, Record };
 
 class Channel {
  public:
@@ -31,6 +32,8 @@ class Channel {
   bool decodeOnly() const;
 
   void attach(std::unique_ptr<OutputStream> stream) { stream_ = std::move(stream); }
+  // A recording channel: what it holds is what was captured last.
+  void attachCapture(std::unique_ptr<CaptureStream> capture);
   size_t pull(float* out, size_t frames, bool* ended);  // output thread
 
   // Bytes of the decoded format (16-bit samples at the source's rate and channels).
@@ -80,6 +83,7 @@ class Channel {
   std::unique_ptr<Decoder> decoder_;
   const int outputRate_;
   std::unique_ptr<OutputStream> stream_;
+  std::unique_ptr<CaptureStream> capture_;
   uint32_t plugin_ = 0;  // the add-on that opened it
 
   State state_ = State::Stopped;
