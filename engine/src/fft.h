@@ -3,7 +3,6 @@
 #pragma once
 
 #include <array>
-#include <complex>
 
 namespace lirra::engine {
 
@@ -17,9 +16,13 @@ class Spectrum1024 {
   void compute(const float* samples, float* out) const;
 
  private:
+  // The real input is transformed as a 512-point complex FFT of (even, odd) sample pairs,
+  // then split into the spectrum of the real signal.
+  static constexpr int kHalf = kSize / 2;
   std::array<float, kSize> window_{};
-  std::array<std::complex<float>, kSize / 2> twiddles_{};
-  std::array<int, kSize> bitReverse_{};
+  std::array<float, kHalf / 2> cosHalf_{}, sinHalf_{};  // twiddles of the 512-point FFT
+  std::array<float, kHalf> cosFull_{}, sinFull_{};      // twiddles of the split step
+  std::array<int, kHalf> bitReverse_{};
 };
 
 }  // namespace lirra::engine

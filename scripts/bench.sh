@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds the Release build and runs the benchmarks with the servers they need.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/build.sh release
+source scripts/test-servers.sh
+scratch=$(mktemp -d /tmp/lirra-bench.XXXXXX)
+trap 'stop_test_servers; rm -rf "$scratch"' EXIT
+start_test_servers "$scratch"
+build/bench/engine_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+build/bench/engine_system_bench
