@@ -174,25 +174,27 @@ DWORD OpenChannel(ChannelKind kind, const char* path, DWORD flags, bool network)
   if (!s.output) return Fail(BASS_ERROR_INIT, DWORD{0});
   if (!path || !*path) return Fail(BASS_ERROR_ILLPARAM, DWORD{0});
   if (flags & BASS_UNICODE) return Fail(BASS_ERROR_ILLPARAM, DWORD{0});  // UTF-8 only
-  if (!network) {
-    const int rc = CheckLocalFile(path);
-    if (rc != BASS_OK) return Fail(rc, DWORD{0});
-  }
+  // A local name that is no readable file may still be something an add-on knows (a CD
+  // track, "/dev/sr0/Track01.cda"); only the add-ons get to try it.
+  const int fileCheck = network ? BASS_OK : CheckLocalFile(path);
   OpenRequest request;
   request.path = path;
   request.outputRate = s.output->rate();
   request.timeoutMs = std::min(s.config.netTimeoutMs.load(), s.config.readTimeoutMs.load());
   if (kind == ChannelKind::Music) {
+    if (fileCheck != BASS_OK) return Fail(fileCheck, DWORD{0});
     OpenResult opened = OpenModuleDecoder(request);
     if (!opened.decoder) return Fail(opened.error, DWORD{0});
     return Register(kind, flags, path, std::move(opened.decoder), 0);
   }
-  request.accepts = IsCoreCodec;
-  OpenResult opened = OpenMediaDecoder(request);
+  OpenResult opened{nullptr, fileCheck};
+  if (fileCheck == BASS_OK) {
+    request.accepts = IsCoreCodec;
+    opened = OpenMediaDecoder(request);
+  }
   HPLUGIN plugin = 0;
   // Not one of the engine's own formats: the add-ons try, in the order they were loaded.
-  if (!opened.decoder && opened.error != BASS_ERROR_FILEOPEN &&
-      opened.error != BASS_ERROR_TIMEOUT) {
+  if (!opened.decoder && opened.error != BASS_ERROR_TIMEOUT) {
     std::vector<std::pair<HPLUGIN, std::shared_ptr<AddonLibrary>>> addons;
     {
       std::lock_guard<std::mutex> guard(s.table);
@@ -206,6 +208,8 @@ DWORD OpenChannel(ChannelKind kind, const char* path, DWORD flags, bool network)
         plugin = handle;
         break;
       }
+      // An add-on that knew the name explains the failure better than "not a file".
+      if (fileCheck != BASS_OK && byAddon.error != BASS_ERROR_FILEFORM) opened.error = byAddon.error;
     }
   }
   if (!opened.decoder) return Fail(opened.error, DWORD{0});

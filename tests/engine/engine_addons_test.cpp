@@ -1,5 +1,6 @@
 // Engine add-ons: loading, declared formats, and streams opened through them.
 #include <cmath>
+#include <fstream>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -106,6 +107,51 @@ TEST_F(Addons, FormatsOutsideTheEngineOpenOnlyThroughTheirAddOn) {
     const int peak = static_cast<int>(std::max_element(bins, bins + 512) - bins);
     EXPECT_NEAR(peak, 10, 1) << "440 Hz lies in bin 10";
   }
+}
+
+// A two-track audio CD as a BIN/CUE image: 2 s of 440 Hz, then 1 s in bin 40.
+std::string WriteCdImage(const ScratchFolder& scratch) {
+  std::string bin;
+  const auto put = [&bin](double hz, int frames) {
+    for (int f = 0; f < frames; ++f) {
+      const auto v = static_cast<int16_t>(16000 * std::sin(2 * M_PI * hz * f / 44100.0));
+      for (int c = 0; c < 2; ++c) {
+        bin.push_back(static_cast<char>(v & 0xFF));
+        bin.push_back(static_cast<char>((v >> 8) & 0xFF));
+      }
+    }
+  };
+  put(440, 2 * 44100);
+  put(BinCentreHz(40), 44100);
+  std::ofstream(scratch.file("album.bin"), std::ios::binary).write(bin.data(), static_cast<std::streamsize>(bin.size()));
+  std::ofstream(scratch.file("album.cue")) << "FILE \"album.bin\" BINARY\n"
+                                              "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                                              "  TRACK 02 AUDIO\n    INDEX 01 00:02:00\n";
+  return scratch.file("album.cue");
+}
+
+TEST_F(Addons, CdTracksPlayFromADiscImage) {
+  const std::string cue = WriteCdImage(scratch_);
+  const HPLUGIN cd = BASS_PluginLoad((kApp + "/Plugins/libbasscd.so").c_str(), 0);
+  ASSERT_NE(cd, 0u) << BASS_ErrorGetCode();
+  EXPECT_EQ(Extensions(BASS_PluginGetInfo(cd)), std::vector<std::string>{"*.cda"});
+
+  const HSTREAM h = BASS_StreamCreateFile(FALSE, (cue + "/Track02.cda").c_str(), 0, 0, BASS_STREAM_DECODE);
+  ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+  EXPECT_NEAR(BASS_ChannelBytes2Seconds(h, BASS_ChannelGetLength(h, BASS_POS_BYTE)), 1.0, 0.014);
+  float bins[512];
+  ASSERT_NE(BASS_ChannelGetData(h, bins, BASS_DATA_FFT1024), 0xFFFFFFFFu);
+  EXPECT_EQ(std::max_element(bins, bins + 512) - bins, 40);
+  EXPECT_NEAR(bins[40], 16000 / 32768.0, 0.02);
+
+  const HSTREAM first = BASS_StreamCreateFile(FALSE, (cue + "/TRACK01.CDA").c_str(), 0, 0, BASS_STREAM_DECODE);
+  ASSERT_NE(first, 0u);
+  ASSERT_TRUE(BASS_ChannelSetPosition(first, BASS_ChannelSeconds2Bytes(first, 1.5), BASS_POS_BYTE));
+  ASSERT_NE(BASS_ChannelGetData(first, bins, BASS_DATA_FFT1024), 0xFFFFFFFFu);
+  EXPECT_EQ(std::max_element(bins, bins + 512) - bins, 10) << "still the first track's tone";
+
+  EXPECT_EQ(BASS_StreamCreateFile(FALSE, (cue + "/Track05.cda").c_str(), 0, 0, 0), 0u);
+  EXPECT_EQ(BASS_StreamCreateFile(FALSE, scratch_.file("nothing.cue/Track01.cda").c_str(), 0, 0, 0), 0u);
 }
 
 TEST_F(Addons, StreamsOutliveTheFreeingOfTheirAddOn) {
