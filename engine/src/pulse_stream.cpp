@@ -32,8 +32,8 @@ class PulseStream final : public OutputStream {
   }
 
   bool connect(pa_context* context) {
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(rate_), 2};
-    stream_ = pa_stream_new(context, "Lirra", &spec, nullptr);
+    const pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(rate_), 2};
+    stream_ = pa_stream_new(context, "Lirra", &sampleFormat, nullptr);
     if (!stream_) return false;
     pa_stream_set_state_callback(
         stream_, [](pa_stream*, void* loop) {

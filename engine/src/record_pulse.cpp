@@ -51,10 +51,10 @@ class PulseCapture final : public CaptureStream {
 
   int connect(const std::string& source, int rate) {
     pulse::Locked locked(connection_);
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(rate),
+    const pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(rate),
                               static_cast<uint8_t>(channels_)};
-    if (!pa_sample_spec_valid(&spec)) return BASS_ERROR_FORMAT;
-    stream_ = pa_stream_new(connection_.context(), "Lirra recording", &spec, nullptr);
+    if (!pa_sample_spec_valid(&sampleFormat)) return BASS_ERROR_FORMAT;
+    stream_ = pa_stream_new(connection_.context(), "Lirra recording", &sampleFormat, nullptr);
     if (!stream_) return BASS_ERROR_MEM;
     pa_stream_set_state_callback(
         stream_, [](pa_stream*, void* loop) {
@@ -64,7 +64,7 @@ class PulseCapture final : public CaptureStream {
     pa_stream_set_read_callback(stream_, &PulseCapture::OnRead, this);
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
-    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(10000, &spec));
+    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(10000, &sampleFormat));
     const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY);
     if (pa_stream_connect_record(stream_, source.c_str(), &attr, flags) < 0)
       return BASS_ERROR_START;

@@ -95,8 +95,8 @@ QRect AnchoredRect(const QRect& design, std::uint8_t anchors, QSize client) {
 WindowLayout LayoutFor(QSize client) {
   client = client.expandedTo(kDesignClientSize);
   WindowLayout layout;
-  for (const ControlSpec& spec : kControls)
-    layout[Idx(spec.id)] = AnchoredRect(spec.design, spec.anchors, client);
+  for (const ControlSpec& entry : kControls)
+    layout[Idx(entry.id)] = AnchoredRect(entry.design, entry.anchors, client);
 
   // lbTmp2 covers the right two thirds of the title strip, 18 pixels from the right.
   const int tmp2Width = (2 * client.width() - 72) / 3;

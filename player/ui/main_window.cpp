@@ -38,18 +38,18 @@ void SetTextColor(QWidget* w, const QColor& color) {
   w->setPalette(pal);
 }
 
-QWidget* MakeControl(const ControlSpec& spec, QWidget* parent) {
+QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
   QWidget* w = nullptr;
-  switch (spec.kind) {
+  switch (entry.kind) {
     case ControlKind::TransparentLabel:
       w = new ShellLabel(parent);
       break;
     case ControlKind::Label: {
       auto* label = new ShellLabel(parent);
       SetTextColor(label, kAccentColor);
-      if (spec.id == ControlId::lbTime)
+      if (entry.id == ControlId::lbTime)
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      else if (spec.id == ControlId::lbNext || spec.id == ControlId::lbPower)
+      else if (entry.id == ControlId::lbNext || entry.id == ControlId::lbPower)
         label->setAlignment(Qt::AlignCenter);
       w = label;
       break;
@@ -62,7 +62,7 @@ QWidget* MakeControl(const ControlSpec& spec, QWidget* parent) {
     }
     case ControlKind::Panel: {
       auto* panel = new QWidget(parent);
-      if (spec.id != ControlId::MListPanel) Fill(panel, kPanelColor);
+      if (entry.id != ControlId::MListPanel) Fill(panel, kPanelColor);
       w = panel;
       break;
     }
@@ -78,8 +78,8 @@ QWidget* MakeControl(const ControlSpec& spec, QWidget* parent) {
       Fill(w, kAccentColor);
       break;
   }
-  w->setObjectName(QString::fromLatin1(spec.name.data(), static_cast<qsizetype>(spec.name.size())));
-  w->setVisible(spec.visibleAtStart);
+  w->setObjectName(QString::fromLatin1(entry.name.data(), static_cast<qsizetype>(entry.name.size())));
+  w->setVisible(entry.visibleAtStart);
   return w;
 }
 
@@ -98,8 +98,8 @@ MainWindow::MainWindow(const QString& appDir, const QLocale& locale, QWidget* pa
 }
 
 void MainWindow::BuildControls() {
-  for (const ControlSpec& spec : ControlTable())
-    controls_[static_cast<int>(spec.id)] = MakeControl(spec, this);
+  for (const ControlSpec& entry : ControlTable())
+    controls_[static_cast<int>(entry.id)] = MakeControl(entry, this);
 
   // Labels lie beneath the panels and buttons; the video panel beneath the other panels.
   for (ControlId id : {ControlId::VdoPanel, ControlId::VisPanel, ControlId::MListPanel,
@@ -145,10 +145,10 @@ void MainWindow::SetCaption(ControlId id, const QString& text) {
 
 void MainWindow::SetHint(ControlId id, const QString& text) { control(id)->setToolTip(text); }
 
-void MainWindow::SetFont(ControlId id, const FontSpec& spec) {
+void MainWindow::SetFont(ControlId id, const FontSpec& wanted) {
   QFont font = control(id)->font();
-  if (!spec.families.isEmpty()) font.setFamilies(spec.families);
-  if (spec.pixelSize > 0) font.setPixelSize(spec.pixelSize);
+  if (!wanted.families.isEmpty()) font.setFamilies(wanted.families);
+  if (wanted.pixelSize > 0) font.setPixelSize(wanted.pixelSize);
   control(id)->setFont(font);
 }
 

@@ -11,17 +11,17 @@ namespace {
 TEST(ControlTable, NamesEveryControlOnceInOrder) {
   std::set<std::string_view> names;
   for (int i = 0; i < kControlCount; ++i) {
-    const ControlSpec& spec = ControlTable()[i];
-    EXPECT_EQ(static_cast<int>(spec.id), i) << spec.name;
-    EXPECT_TRUE(names.insert(spec.name).second) << "duplicate " << spec.name;
+    const ControlSpec& entry = ControlTable()[i];
+    EXPECT_EQ(static_cast<int>(entry.id), i) << entry.name;
+    EXPECT_TRUE(names.insert(entry.name).second) << "duplicate " << entry.name;
   }
   EXPECT_EQ(SpecOf(ControlId::sbNewlist).name, "sbNewlist");
 }
 
 TEST(WindowLayout, DesignSizeGivesTheDesignBounds) {
   const WindowLayout layout = LayoutFor(kDesignClientSize);
-  for (const ControlSpec& spec : ControlTable())
-    EXPECT_EQ(At(layout, spec.id), spec.design) << spec.name;
+  for (const ControlSpec& entry : ControlTable())
+    EXPECT_EQ(At(layout, entry.id), entry.design) << entry.name;
 }
 
 TEST(WindowLayout, StartSizeStretchesByAnchors) {

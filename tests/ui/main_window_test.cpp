@@ -28,13 +28,13 @@ TEST(MainWindowOffscreen, OpensFramelessAtTheStartSizeWithEveryDesignedControl) 
   EXPECT_EQ(window.windowTitle(), u"Lirra"_s);
 
   const WindowLayout layout = LayoutFor(window.size());
-  for (const ControlSpec& spec : ControlTable()) {
-    const QString name = QString::fromLatin1(spec.name.data(), spec.name.size());
+  for (const ControlSpec& entry : ControlTable()) {
+    const QString name = QString::fromLatin1(entry.name.data(), entry.name.size());
     QWidget* w = window.findChild<QWidget*>(name);
-    ASSERT_NE(w, nullptr) << spec.name;
-    EXPECT_EQ(w, window.control(spec.id));
-    EXPECT_EQ(w->geometry(), At(layout, spec.id)) << spec.name;
-    EXPECT_EQ(w->isVisible(), spec.visibleAtStart) << spec.name;
+    ASSERT_NE(w, nullptr) << entry.name;
+    EXPECT_EQ(w, window.control(entry.id));
+    EXPECT_EQ(w->geometry(), At(layout, entry.id)) << entry.name;
+    EXPECT_EQ(w->isVisible(), entry.visibleAtStart) << entry.name;
   }
   auto* list = window.findChild<QTreeWidget*>(u"MList"_s);
   ASSERT_NE(list, nullptr);
@@ -66,8 +66,8 @@ TEST(MainWindowOffscreen, ResizingFollowsTheAnchors) {
   window.show();
   window.resize(480, 270);
   const WindowLayout layout = LayoutFor({480, 270});
-  for (const ControlSpec& spec : ControlTable())
-    EXPECT_EQ(window.control(spec.id)->geometry(), At(layout, spec.id)) << spec.name;
+  for (const ControlSpec& entry : ControlTable())
+    EXPECT_EQ(window.control(entry.id)->geometry(), At(layout, entry.id)) << entry.name;
   EXPECT_EQ(window.trackList()->size(), At(layout, ControlId::MListPanel).size());
 }
 
