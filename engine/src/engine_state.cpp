@@ -1,0 +1,141 @@
+// The engine's process-wide state and the helpers of the exported functions.
+#include "engine_state.h"
+
+#include <sys/stat.h>
+
+#include <cmath>
+
+namespace lirra::engine {
+
+int& LastError() {
+  thread_local int error = BASS_OK;
+  return error;
+}
+
+EngineState& State() {
+  static EngineState state;
+  return state;
+}
+
+std::shared_ptr<Channel> Find(DWORD handle) {
+  EngineState& s = State();
+  std::lock_guard<std::mutex> guard(s.table);
+  const auto it = s.channels.find(handle);
+  return it == s.channels.end() ? nullptr : it->second;
+}
+
+namespace {
+
+// Local files: a clear error before any decoder sees them.
+int CheckLocalFile(const char* path) {
+  struct stat st {};
+  if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return BASS_ERROR_FILEOPEN;
+  if (st.st_size == 0) return BASS_ERROR_FILEFORM;
+  return BASS_OK;
+}
+
+}  // namespace
+
+DWORD NewHandle() {
+  EngineState& s = State();
+  std::lock_guard<std::mutex> guard(s.table);
+  const DWORD handle = s.nextHandle++;
+  if (s.nextHandle == 0) s.nextHandle = 0x10001;
+  return handle;
+}
+
+void Insert(std::shared_ptr<Channel> channel) {
+  EngineState& s = State();
+  std::lock_guard<std::mutex> guard(s.table);
+  const DWORD handle = channel->handle();
+  s.channels.emplace(handle, std::move(channel));
+}
+
+namespace {
+
+DWORD Register(ChannelKind kind, DWORD flags, const std::string& path,
+               std::unique_ptr<Decoder> decoder, HPLUGIN plugin) {
+  EngineState& s = State();
+  const DWORD handle = NewHandle();
+  auto channel =
+      std::make_shared<Channel>(handle, kind, flags, path, std::move(decoder), s.output->rate());
+  channel->setPlugin(plugin);
+  if (!channel->decodeOnly()) {
+    OutputLock lock(s.output.get());
+    Channel* raw = channel.get();
+    auto stream = s.output->createStream(
+        [raw](float* out, size_t frames, bool* ended) { return raw->pull(out, frames, ended); },
+        [raw] { raw->endHeard(); });
+    if (!stream) return Fail(BASS_ERROR_CREATE, DWORD{0});
+    channel->attach(std::move(stream));
+  }
+  Insert(std::move(channel));
+  return Ok(handle);
+}
+
+}  // namespace
+
+BOOL FreeChannel(DWORD handle, bool musicOnly) {
+  EngineState& s = State();
+  OutputLock lock(s.output.get());
+  std::shared_ptr<Channel> channel;
+  {
+    std::lock_guard<std::mutex> guard(s.table);
+    const auto it = s.channels.find(handle);
+    if (it == s.channels.end() || (musicOnly && it->second->kind() != ChannelKind::Music))
+      return Fail(BASS_ERROR_HANDLE, FALSE);
+    channel = std::move(it->second);
+    s.channels.erase(it);
+  }
+  channel.reset();  // the stream goes while the output is locked
+  return Ok(TRUE);
+}
+
+DWORD OpenChannel(ChannelKind kind, const char* path, DWORD flags, bool network) {
+  EngineState& s = State();
+  if (!s.output) return Fail(BASS_ERROR_INIT, DWORD{0});
+  if (!path || !*path) return Fail(BASS_ERROR_ILLPARAM, DWORD{0});
+  if (flags & BASS_UNICODE) return Fail(BASS_ERROR_ILLPARAM, DWORD{0});  // UTF-8 only
+  // A local name that is no readable file may still be something an add-on knows (a CD
+  // track, "/dev/sr0/Track01.cda"); only the add-ons get to try it.
+  const int fileCheck = network ? BASS_OK : CheckLocalFile(path);
+  OpenRequest request;
+  request.path = path;
+  request.outputRate = s.output->rate();
+  request.timeoutMs = std::min(s.config.netTimeoutMs.load(), s.config.readTimeoutMs.load());
+  if (kind == ChannelKind::Music) {
+    if (fileCheck != BASS_OK) return Fail(fileCheck, DWORD{0});
+    OpenResult opened = OpenModuleDecoder(request);
+    if (!opened.decoder) return Fail(opened.error, DWORD{0});
+    return Register(kind, flags, path, std::move(opened.decoder), 0);
+  }
+  OpenResult opened{nullptr, fileCheck};
+  if (fileCheck == BASS_OK) {
+    request.accepts = IsCoreCodec;
+    opened = OpenMediaDecoder(request);
+  }
+  HPLUGIN plugin = 0;
+  // Not one of the engine's own formats: the add-ons try, in the order they were loaded.
+  if (!opened.decoder && opened.error != BASS_ERROR_TIMEOUT) {
+    std::vector<std::pair<HPLUGIN, std::shared_ptr<AddonLibrary>>> addons;
+    {
+      std::lock_guard<std::mutex> guard(s.table);
+      addons = s.addons;
+    }
+    request.accepts = nullptr;
+    for (const auto& [handle, library] : addons) {
+      OpenResult byAddon = OpenAddonDecoder(library, request);
+      if (byAddon.decoder) {
+        opened = std::move(byAddon);
+        plugin = handle;
+        break;
+      }
+      // An add-on that knew the name explains the failure better than "not a file".
+      if (fileCheck != BASS_OK && byAddon.error != BASS_ERROR_FILEFORM) opened.error = byAddon.error;
+    }
+  }
+  if (!opened.decoder) return Fail(opened.error, DWORD{0});
+  return Register(kind, flags, path, std::move(opened.decoder), plugin);
+}
+
+}  // namespace lirra::engine
