@@ -1,0 +1,70 @@
+// The optional libraries the player binds by name: the tag reader, the visualisation host
+// and the video library. Each is bound whole or not at all; a missing one only disables
+// its feature.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "bound_library.h"
+
+namespace lirra {
+
+// Plugins/libtags.so: TAGS_Read.
+class TagReaderBinding {
+ public:
+  bool bind(const std::string& path);  // BindTagReader
+  void unbind() { library_.unbind(); } // UnbindTagReader
+  bool bound() const { return library_.bound(); }
+  const char* (*Read)(uint32_t handle, const char* format) = nullptr;
+
+ private:
+  BoundLibrary library_;
+};
+
+// libbass_vis.so: the 14 BASSVIS_* entry points. Their calls arrive with the visualisation
+// host; binding already needs every one of them to be there.
+class VisHostBinding {
+ public:
+  bool bind(const std::string& path);  // BindVisHost
+  void unbind() { library_.unbind(); } // UnbindVisHost
+  bool bound() const { return library_.bound(); }
+  const BoundLibrary& library() const { return library_; }
+
+ private:
+  BoundLibrary library_;
+};
+
+// What Orvana_GetVideoInfo fills: the picture's size and whether there is a picture.
+struct OrvanaVideoInfo {
+  int32_t width;
+  int32_t height;
+  int32_t hasVideo;
+};
+
+// liborvana.so: the nine exports the player uses. There is no unbind: the player calls
+// Orvana_Free at close and leaves the library loaded.
+class VideoLibraryBinding {
+ public:
+  bool bind(const std::string& path);  // BindVideoLibrary
+  bool bound() const { return library_.bound(); }
+
+  int32_t (*Init)(uintptr_t window, void* textCallback) = nullptr;
+  void (*Free)() = nullptr;
+  int32_t (*MediaLoad)(int32_t playAtOnce, uintptr_t videoWindow, const char* file,
+                       int32_t renderLog, void* eventCallback) = nullptr;
+  int32_t (*MediaState)(int32_t command) = nullptr;
+  int32_t (*GetSeconds)(int32_t kind) = nullptr;
+  void (*SetPosition)(double seconds) = nullptr;
+  int32_t (*SetWindowResize)() = nullptr;
+  void (*GetVideoInfo)(OrvanaVideoInfo* info) = nullptr;
+  int32_t (*StartFullScreen)() = nullptr;
+
+ private:
+  BoundLibrary library_;
+};
+
+extern const char* const kVisHostEntryPoints[14];
+extern const char* const kVideoLibraryEntryPoints[9];
+
+}  // namespace lirra

@@ -1,0 +1,30 @@
+// The script and the record of the fake engine library (libfake_bass.so): tests reach it
+// through the exported FakeBass_Script() after loading the library.
+#pragma once
+
+#include <cstdint>
+
+struct FakeBassScript {
+  // What the fake answers.
+  int32_t initResult = 1;        // BASS_Init
+  uint32_t nextHandle = 100;     // handle of the next stream or module opened
+  int32_t openError = 0;         // non-zero: opens fail with this error code
+  int32_t playResult = 1;        // BASS_ChannelPlay
+  uint64_t lengthBytes = 176400 * 10;  // 10 s of 44.1 kHz stereo 16-bit
+  uint64_t positionBytes = 0;
+  uint32_t activeState = 1;      // BASS_ChannelIsActive
+  // What the fake saw.
+  int32_t initCalls = 0;
+  int32_t freeCalls = 0;
+  int32_t streamOpens = 0;
+  int32_t musicLoads = 0;
+  int32_t urlOpens = 0;
+  int32_t decodeOnlyOpens = 0;
+  int32_t plays = 0;
+  int32_t stops = 0;
+  int32_t streamFrees = 0;
+  int32_t pluginLoads = 0;
+  char lastPath[512] = {};
+};
+
+using FakeBassScriptFn = FakeBassScript* (*)();

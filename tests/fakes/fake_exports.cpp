@@ -1,0 +1,37 @@
+// Fake tag reader, visualisation host and video library: the names the player binds, with
+// one definition missing in the *_incomplete variants. Only binding looks at them.
+#include <cstdint>
+
+#define FAKE extern "C" __attribute__((visibility("default")))
+
+#if defined(FAKE_TAGS)
+FAKE const char* TAGS_Read(uint32_t, const char*) { return "fake tags"; }
+#elif defined(FAKE_VIS)
+FAKE void BASSVIS_Init() {}
+FAKE void BASSVIS_FindPlugins() {}
+FAKE void BASSVIS_ExecutePlugin() {}
+FAKE void BASSVIS_RenderChannel() {}
+FAKE void BASSVIS_StartRecord() {}
+FAKE void BASSVIS_SetInfo() {}
+FAKE void BASSVIS_Resize() {}
+FAKE void BASSVIS_SetFullscreen() {}
+FAKE void BASSVIS_SetOption() {}
+FAKE void BASSVIS_SetPlayState() {}
+FAKE void BASSVIS_SetVisPort() {}
+FAKE void BASSVIS_IsFree() {}
+FAKE void BASSVIS_Free() {}
+FAKE void BASSVIS_Quit() {}
+#elif defined(FAKE_ORVANA)
+static int32_t initCalls = 0;
+FAKE int32_t Orvana_Init(uintptr_t, void*) { return ++initCalls, -1; }
+FAKE void Orvana_Free() {}
+FAKE int32_t Orvana_MediaLoad(int32_t, uintptr_t, const char*, int32_t, void*) { return 0; }
+FAKE int32_t Orvana_MediaState(int32_t) { return -1; }
+FAKE int32_t Orvana_GetSeconds(int32_t kind) { return kind == 4 ? 42 : 0; }
+FAKE void Orvana_SetPosition(double) {}
+FAKE int32_t Orvana_SetWindowResize() { return -1; }
+FAKE void Orvana_GetVideoInfo(int32_t* info) { info[0] = 320, info[1] = 240, info[2] = 1; }
+#ifndef FAKE_INCOMPLETE
+FAKE int32_t Orvana_StartFullScreen() { return -1; }
+#endif
+#endif
