@@ -31,6 +31,15 @@ struct PlayerState {
   bool DisplayUpdates = true;
   bool SettingsDirty = false;
 
+  // Kept in the settings file.
+  QString OpenDir;        // initial folder of the open-file dialog
+  QString SmartModeSpec;  // the schedule; empty while the default applies
+  QString SkinFile;       // full path of the skin bitmap, or empty
+  int ClientWidth = 270;
+  int ClientHeight = 150;
+  int Left = 0;
+  int Top = 0;
+
   int VisIndex = 2;
   int ScheduleStartHour = 8;
   bool ShowLyrics = true;
