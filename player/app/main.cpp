@@ -5,9 +5,14 @@
 #include <string>
 
 #include "display.h"
+#include "instance_lock.h"
 #include "main_window.h"
 
 int main(int argc, char** argv) {
+  // One player at a time: a second one ends at once, showing nothing.
+  lirra::InstanceLock lock;
+  if (!lock.acquire()) return 0;
+
   std::string why;
   if (!lirra::HasDisplay(&why)) {
     std::fprintf(stderr, "lirra: %s\n", why.c_str());
@@ -16,8 +21,12 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Lirra"));
+  lirra::WriteDesktopEntry(QCoreApplication::applicationFilePath().toStdString());
 
-  lirra::MainWindow window(QCoreApplication::applicationDirPath(), QLocale::system());
+  QStringList args = QCoreApplication::arguments();
+  args.removeFirst();
+  lirra::MainWindow window({QCoreApplication::applicationDirPath(), args, QLocale::system()});
+  if (!window.created()) return 0;
   window.show();
   return QApplication::exec();
 }

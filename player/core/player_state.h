@@ -3,6 +3,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
 
 namespace lirra {
 
@@ -49,6 +53,39 @@ struct PlayerState {
   bool SeeThrough = false;
   int MicInputIndex = -1;
   int CaptureInputIndex = -1;
+
+  // Libraries found at start-up.
+  bool WmaAvailable = false;
+  bool VideoLibAvailable = false;
+  bool TagsAvailable = false;
+  bool VisLibAvailable = false;
+  QString PluginExtensions;  // "*.flac;*.oga;…" from the engine's add-ons
+  QStringList VisPlugins;    // at most 7
+  QString MediaMask;         // masks the add commands accept
+  QString OpenFilter;        // the open dialog's "label|masks|…" list
+  QString StartArgument;     // the first command-line argument, or empty
+  bool PlayNowPending = false;
+
+  // The track being played.
+  int TrackKind = 0;
+  uint32_t CurrentChannel = 0;
+  int TrackSeconds = 0;       // length; 0 or less = not known
+  int TrackStartSeconds = 0;  // start of a cue track inside its file
+  bool LengthUnknown = false;
+  bool CurrentIsNetwork = false;
+  bool OpenFailed = false;
+  int ProbedSeconds = 0;
+  bool LyricsTracking = false;
+
+  // The playback clock (Timer1) and the progress gauge.
+  bool Timer1On = false;
+  int TickDivider = 0;
+  int GaugeRange = 0;
+  int GaugePosition = 0;
+  bool ActiveAtPointer = true;
+
+  // Play order.
+  std::vector<int> ShuffleOrder;
 };
 
 }  // namespace lirra

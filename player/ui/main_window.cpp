@@ -1,11 +1,17 @@
 #include "main_window.h"
 
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QScreen>
+#include <QShortcut>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+
+#include <thread>
 
 #include "gauge.h"
 #include "shell_label.h"
@@ -85,7 +91,7 @@ QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
 
 }  // namespace
 
-MainWindow::MainWindow(const QString& appDir, const QLocale& locale, QWidget* parent)
+MainWindow::MainWindow(const StartupEnvironment& env, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), player_(*this) {
   setObjectName(QStringLiteral("MainForm"));
   Fill(this, kWindowColor);
@@ -93,8 +99,15 @@ MainWindow::MainWindow(const QString& appDir, const QLocale& locale, QWidget* pa
   formFont.setPixelSize(kFormFontPixels);
   setFont(formFont);
   BuildControls();
+  timer1_ = new QTimer(this);
+  timer1_->setInterval(100);
+  connect(timer1_, &QTimer::timeout, this, [this] { player_.Timer1Timer(); });
+  ConnectControls();
   resize(kStartClientSize);
-  player_.FormCreate(appDir, locale);
+  created_ = player_.FormCreate(env);
+  const PlayerState& s = player_.state();
+  resize(s.ClientWidth, s.ClientHeight);
+  if (!s.CentreOnShow) move(s.Left, s.Top);
 }
 
 void MainWindow::BuildControls() {
@@ -127,8 +140,40 @@ void MainWindow::BuildControls() {
   mList_->setColumnHidden(2, true);
   mList_->setColumnWidth(3, kLengthColumnWidth);
 
-  auto* power = static_cast<ShellLabel*>(control(ControlId::lbPower));
-  connect(power, &ShellLabel::clicked, this, [this] { player_.lbPowerClick(); });
+  control(ControlId::VdoPanel)->setAttribute(Qt::WA_NativeWindow);
+}
+
+void MainWindow::ConnectControls() {
+  const auto label = [this](ControlId id) { return static_cast<ShellLabel*>(control(id)); };
+  connect(label(ControlId::lbPower), &ShellLabel::clicked, this, [this] { player_.lbPowerClick(); });
+  connect(label(ControlId::lbNext), &ShellLabel::clicked, this, [this] { player_.lbNextClick(); });
+  connect(label(ControlId::lbNext), &ShellLabel::mouseReleased, this,
+          [this](Qt::MouseButton button, QPoint) {
+            if (button == Qt::RightButton) player_.lbNextRightUp();
+          });
+  connect(label(ControlId::lbProgress), &ShellLabel::mouseReleased, this,
+          [this](Qt::MouseButton button, QPoint pos) {
+            const QWidget* strip = control(ControlId::lbProgress);
+            player_.lbProgressMouseUp(pos.x(), pos.y(), strip->width(), strip->height(),
+                                      button == Qt::LeftButton);
+          });
+  // The popup menu's shortcuts act on the whole window.
+  const auto shortcut = [this](QKeySequence key, auto handler) {
+    auto* s = new QShortcut(key, this);
+    s->setContext(Qt::WindowShortcut);
+    connect(s, &QShortcut::activated, this, handler);
+  };
+  shortcut(QKeySequence(Qt::Key_Return), [this] { player_.pmPlayClick(); });
+  shortcut(QKeySequence(Qt::Key_Enter), [this] { player_.pmPlayClick(); });
+  shortcut(QKeySequence(Qt::Key_Right), [this] { player_.pmNextClick(); });
+  shortcut(QKeySequence(Qt::Key_P), [this] { player_.pmPauseClick(); });
+  connect(mList_, &QTreeWidget::itemSelectionChanged, this, [this] {
+    if (refreshingList_) return;
+    std::vector<int> rows;
+    for (const QModelIndex& index : mList_->selectionModel()->selectedRows()) rows.push_back(index.row());
+    player_.SelectionChanged(std::move(rows));
+  });
+  connect(mList_, &QTreeWidget::itemDoubleClicked, this, [this] { player_.MListDblClick(); });
 }
 
 void MainWindow::ApplyLayout() {
@@ -154,30 +199,105 @@ void MainWindow::SetFont(ControlId id, const FontSpec& wanted) {
 
 void MainWindow::SetWindowTitle(const QString& title) { setWindowTitle(title); }
 
-void MainWindow::CloseMainWindow() { close(); }
+// Queued: the player may ask while it is in the middle of showing or ticking.
+void MainWindow::CloseMainWindow() { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); }
+
+void MainWindow::ShowMessage(const QString& text, const QString& caption) {
+  QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, this);
+  box.exec();
+}
+
+void MainWindow::BringToFront() {
+  if (isMinimized()) showNormal();
+  raise();
+  activateWindow();
+}
+
+void MainWindow::TrackListChanged(const TrackList& list) {
+  refreshingList_ = true;
+  mList_->clear();
+  for (int i = 0; i < list.size(); ++i) {
+    const TrackEntry& e = list.at(i);
+    auto* item = new QTreeWidgetItem(mList_, {e.Title, e.Location, e.LengthSeconds.value_or(QString()),
+                                              e.LengthText.value_or(QString())});
+    item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+  }
+  for (int row : list.selection())
+    if (QTreeWidgetItem* item = mList_->topLevelItem(row)) item->setSelected(true);
+  if (list.firstSelected() >= 0) mList_->scrollToItem(mList_->topLevelItem(list.firstSelected()));
+  refreshingList_ = false;
+}
+
+void MainWindow::SetProgress(int range, int position) {
+  auto* gauge = static_cast<Gauge*>(control(ControlId::Gauge1));
+  gauge->setRange(range);
+  gauge->setProgress(position);
+}
+
+void MainWindow::SetTimer1(bool on) {
+  if (on)
+    timer1_->start();
+  else
+    timer1_->stop();
+}
+
+uintptr_t MainWindow::WindowId() { return static_cast<uintptr_t>(winId()); }
+uintptr_t MainWindow::VideoWindowId() { return static_cast<uintptr_t>(control(ControlId::VdoPanel)->winId()); }
+
+QRect MainWindow::WorkArea() {
+  const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+  return s ? s->availableGeometry() : QRect(0, 0, 1280, 800);
+}
+
+void MainWindow::RunWhileResponsive(const std::function<void()>& work) {
+  QEventLoop loop;
+  std::thread worker([&] {
+    work();
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+  loop.exec();
+  worker.join();
+}
 
 void MainWindow::showEvent(QShowEvent* event) {
   if (!shown_) {
     shown_ = true;
-    player_.FormShow();
     if (player_.state().CentreOnShow) {
       if (const QScreen* s = screen())
         move(s->geometry().topLeft() + CentredPosition(s->geometry().size(), size()));
     }
+    // The real start-up runs once the window is on screen.
+    QMetaObject::invokeMethod(this, [this] { player_.FormShow(); }, Qt::QueuedConnection);
   }
   QWidget::showEvent(event);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
   ApplyLayout();
+  player_.state().ClientWidth = width();
+  player_.state().ClientHeight = height();
   QWidget::resizeEvent(event);
 }
 
+void MainWindow::moveEvent(QMoveEvent* event) {
+  player_.state().Left = x();
+  player_.state().Top = y();
+  QWidget::moveEvent(event);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) player_.FormActivate();
+  QWidget::changeEvent(event);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (player_.FormCloseQuery())
-    event->accept();
-  else
+  if (closing_ || !player_.FormCloseQuery()) {
     event->ignore();
+    return;
+  }
+  closing_ = true;
+  player_.FormClose();
+  event->accept();
 }
 
 }  // namespace lirra

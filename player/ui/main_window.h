@@ -11,6 +11,7 @@
 #include "shell.h"
 #include "window_layout.h"
 
+class QTimer;
 class QTreeWidget;
 
 namespace lirra {
@@ -18,8 +19,10 @@ namespace lirra {
 class MainWindow : public QWidget, public Shell {
   Q_OBJECT
  public:
-  MainWindow(const QString& appDir, const QLocale& locale, QWidget* parent = nullptr);
+  explicit MainWindow(const StartupEnvironment& env, QWidget* parent = nullptr);
 
+  // False when the player decided at creation that no window is to be shown.
+  bool created() const { return created_; }
   Player& player() { return player_; }
   QWidget* control(ControlId id) const { return controls_[static_cast<int>(id)]; }
   QTreeWidget* trackList() const { return mList_; }
@@ -30,20 +33,36 @@ class MainWindow : public QWidget, public Shell {
   void SetFont(ControlId control, const FontSpec& font) override;
   void SetWindowTitle(const QString& title) override;
   void CloseMainWindow() override;
+  void ShowMessage(const QString& text, const QString& caption) override;
+  void BringToFront() override;
+  void TrackListChanged(const TrackList& list) override;
+  void SetProgress(int range, int position) override;
+  void SetTimer1(bool on) override;
+  uintptr_t WindowId() override;
+  uintptr_t VideoWindowId() override;
+  QRect WorkArea() override;
+  void RunWhileResponsive(const std::function<void()>& work) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void BuildControls();
+  void ConnectControls();
   void ApplyLayout();
 
   Player player_;
   std::array<QWidget*, kControlCount> controls_{};
   QTreeWidget* mList_ = nullptr;
+  QTimer* timer1_ = nullptr;
+  bool created_ = false;
   bool shown_ = false;
+  bool closing_ = false;
+  bool refreshingList_ = false;
 };
 
 }  // namespace lirra

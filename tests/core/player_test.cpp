@@ -1,8 +1,17 @@
+// The player's start-up, opening, transport and close logic against a fake engine library
+// in a scratch app folder, with a recording shell and a hand-driven Timer1.
 #include "player.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <set>
+
+#include "fake_bass.h"
+#include "play_order.h"
 #include "recording_shell.h"
+#include "temp_dir.h"
 
 namespace lirra {
 namespace {
@@ -20,76 +29,253 @@ TEST(Language, SimplifiedChineseLocalesChooseChinese) {
   EXPECT_FALSE(IsSimplifiedChinese(QLocale::c()));
 }
 
-TEST(PlayerCreation, SetsTheStartStateAndTitle) {
-  RecordingShell shell;
-  Player player(shell);
-  player.FormCreate(u"/opt/lirra"_s, QLocale(u"en_GB"_s));
-  const PlayerState& s = player.state();
-  EXPECT_EQ(s.AppDir, u"/opt/lirra/"_s);
-  EXPECT_FALSE(s.UseChinese);
-  EXPECT_EQ(s.PlayingIndex, -1);
-  EXPECT_EQ(s.NextIndex, -1);
-  EXPECT_EQ(s.CurrentListIndex, -1);
-  EXPECT_EQ(s.VisIndex, 2);
-  EXPECT_TRUE(s.ShowLyrics);
-  EXPECT_TRUE(s.CentreOnShow);
-  EXPECT_FALSE(s.SettingsDirty);
-  EXPECT_EQ(shell.windowTitle, u"Lirra"_s);
+class PlayerTest : public testing::TempDirTest {
+ protected:
+  void SetUp() override {
+    appDir_ = dir_.path() + u'/';
+    ASSERT_TRUE(QFile::link(QStringLiteral(LIRRA_FAKES_DIR "/libfake_bass.so"), appDir_ + u"libbass.so"_s));
+  }
+  void TearDown() override {
+    if (started_) player_.FormClose();
+  }
+
+  // Creation and first show, as the window runs them.
+  void Start(QStringList args, const char* locale = "en_US") {
+    ASSERT_TRUE(player_.FormCreate({appDir_, args, QLocale(QString::fromLatin1(locale))}));
+    player_.FormShow();
+    started_ = true;
+  }
+  FakeBassScript& Engine() {
+    void* handle = dlopen((appDir_ + u"libbass.so"_s).toUtf8().constData(), RTLD_NOW | RTLD_NOLOAD);
+    EXPECT_NE(handle, nullptr);
+    auto script = reinterpret_cast<FakeBassScriptFn>(dlsym(handle, "FakeBass_Script"));
+    dlclose(handle);
+    return *script();
+  }
+  QString MakeFile(const QString& name) {
+    writeBytes(name, "audio");
+    return appDir_ + name;
+  }
+  void Tick(int times) {
+    for (int i = 0; i < times; ++i) player_.Timer1Timer();
+  }
+  void AddEntries(int n) {
+    for (int i = 0; i < n; ++i) {
+      const QString path = MakeFile(u"t%1.mp3"_s.arg(i));
+      player_.context().list.append({u"t%1"_s.arg(i), path, std::nullopt, std::nullopt});
+    }
+  }
+
+  QString appDir_;
+  RecordingShell shell_;
+  Player player_{shell_};
+  bool started_ = false;
+};
+
+TEST_F(PlayerTest, WithoutAnEngineTheWindowSaysSoAndCloses) {
+  QFile::remove(appDir_ + u"libbass.so"_s);
+  Start({});
+  ASSERT_EQ(shell_.messages.size(), 1u);
+  EXPECT_EQ(shell_.messages[0].text, u"Can't run without bass.dll"_s);
+  EXPECT_EQ(shell_.messages[0].caption, u"Infomation"_s);
+  EXPECT_EQ(shell_.closeRequests, 1);
+  EXPECT_FALSE(player_.state().EngineReady);
+  EXPECT_TRUE(player_.FormCloseQuery()) << "nothing started, nothing to refuse";
 }
 
-TEST(PlayerShow, ChineseCaptionsHintsAndSongTypeface) {
-  RecordingShell shell;
-  Player player(shell);
-  player.FormCreate(u"/opt/lirra/"_s, QLocale(u"zh_CN"_s));
-  player.FormShow();
-  EXPECT_EQ(shell.captions[ControlId::lbNext], u"◇"_s);
-  EXPECT_EQ(shell.captions[ControlId::lbPower], u"★"_s);
-  EXPECT_EQ(shell.captions[ControlId::lbTitle], u"Lirra"_s);
-  EXPECT_EQ(shell.hints[ControlId::lbNext], u"播放"_s);
-  EXPECT_EQ(shell.hints[ControlId::lbPower], u"关闭"_s);
-  EXPECT_EQ(shell.hints[ControlId::lbMove], u"右键换肤"_s);
-  EXPECT_EQ(shell.hints[ControlId::sbAdd], u"添加文件"_s);
-  EXPECT_EQ(shell.hints[ControlId::sbAddFld], u"添加文件夹或URL"_s);
-  EXPECT_EQ(shell.hints[ControlId::sbRandom], u"顺序播放"_s);
-  EXPECT_EQ(shell.hints[ControlId::sbNewlist], u"列表管理"_s);
-  EXPECT_EQ(shell.hints[ControlId::lbProgress], u"进度调节"_s);
-  for (ControlId id : {ControlId::lbNext, ControlId::lbPower, ControlId::lbTitle})
-    EXPECT_EQ(shell.fonts[id], SongTiFont());
-  EXPECT_EQ(shell.fonts.count(ControlId::lbTime), 0u);
-  EXPECT_EQ(player.texts().messageCaption, u"提示"_s);
+TEST_F(PlayerTest, AnEngineThatCannotOpenTheDeviceClosesTheWindowWithItsMessage) {
+  ASSERT_TRUE(player_.FormCreate({appDir_, {}, QLocale(u"zh_CN"_s)}));
+  started_ = true;
+  // Script the fake before the first show binds it: load it ourselves first.
+  void* keep = dlopen((appDir_ + u"libbass.so"_s).toUtf8().constData(), RTLD_NOW);
+  ASSERT_NE(keep, nullptr);
+  reinterpret_cast<FakeBassScriptFn>(dlsym(keep, "FakeBass_Script"))()->initResult = 0;
+  player_.FormShow();
+  ASSERT_EQ(shell_.messages.size(), 1u);
+  EXPECT_EQ(shell_.messages[0].text, u"声卡未安装/被占用/或者驱动不兼容,不能运行!"_s);
+  EXPECT_EQ(shell_.messages[0].caption, u"提示"_s);
+  EXPECT_EQ(shell_.closeRequests, 1);
+  Engine().initResult = 1;
+  dlclose(keep);
 }
 
-TEST(PlayerShow, EnglishCaptionsAndHints) {
-  RecordingShell shell;
-  Player player(shell);
-  player.FormCreate(u"/opt/lirra/"_s, QLocale(u"en_US"_s));
-  player.state().RandomOrder = true;
-  player.FormShow();
-  EXPECT_EQ(shell.captions[ControlId::lbNext], u"<>"_s);
-  EXPECT_EQ(shell.captions[ControlId::lbPower], u"()"_s);
-  EXPECT_EQ(shell.captions[ControlId::lbTitle], u"Lirra"_s);
-  EXPECT_EQ(shell.hints[ControlId::lbNext], u"Play"_s);
-  EXPECT_EQ(shell.hints[ControlId::lbPower], u"Close"_s);
-  EXPECT_EQ(shell.hints[ControlId::lbMove], u"RightClk to Change Skin"_s);
-  EXPECT_EQ(shell.hints[ControlId::sbAdd], u"Add Files"_s);
-  EXPECT_EQ(shell.hints[ControlId::sbAddFld], u"Add Folder or URL"_s);
-  EXPECT_EQ(shell.hints[ControlId::sbRandom], u"Random Playback"_s);
-  EXPECT_EQ(shell.hints[ControlId::sbNewlist], u"Manage Playlist"_s);
-  EXPECT_EQ(shell.hints[ControlId::lbProgress], u"进度调节"_s);
-  EXPECT_EQ(shell.fonts[ControlId::lbTime].pixelSize, 12);
-  EXPECT_EQ(shell.fonts.count(ControlId::lbNext), 0u);
-  EXPECT_EQ(player.texts().messageCaption, u"Infomation"_s);
+TEST_F(PlayerTest, ShowAppliesTheLanguage) {
+  Start({}, "zh_CN");
+  EXPECT_EQ(shell_.captions[ControlId::lbNext], u"◇"_s);
+  EXPECT_EQ(shell_.captions[ControlId::lbPower], u"★"_s);
+  EXPECT_EQ(shell_.hints[ControlId::lbPower], u"关闭"_s);
+  EXPECT_EQ(shell_.hints[ControlId::sbRandom], u"顺序播放"_s);
+  EXPECT_EQ(shell_.fonts[ControlId::lbTitle], SongTiFont());
+  EXPECT_TRUE(player_.state().OpenFilter.startsWith(u"媒体文件(所有类型)|"_s));
+
+  RecordingShell english;
+  Player other(english);
+  ASSERT_TRUE(other.FormCreate({appDir_, {}, QLocale(u"en_US"_s)}));
+  other.state().RandomOrder = true;
+  other.FormShow();
+  EXPECT_EQ(english.captions[ControlId::lbNext], u"<>"_s);
+  EXPECT_EQ(english.hints[ControlId::lbNext], u"Play"_s);
+  EXPECT_EQ(english.hints[ControlId::sbRandom], u"Random Playback"_s);
+  EXPECT_EQ(english.fonts[ControlId::lbTime].pixelSize, 12);
+  other.FormClose();
 }
 
-TEST(PlayerClose, PowerButtonClosesAndAnOpeningTrackRefusesTheClose) {
-  RecordingShell shell;
-  Player player(shell);
-  player.FormCreate(u"/opt/lirra/"_s, QLocale::c());
-  player.lbPowerClick();
-  EXPECT_EQ(shell.closeRequests, 1);
-  EXPECT_TRUE(player.FormCloseQuery());
-  player.state().OpeningTrack = true;
-  EXPECT_FALSE(player.FormCloseQuery());
+TEST_F(PlayerTest, TheFirstArgumentDecidesTheStart) {
+  struct Case { QStringList args; int mode; bool autoStart; };
+  const QString song = MakeFile(u"song.mp3"_s);
+  for (const Case& c : {Case{{}, 1, false}, Case{{u"/auto"_s}, 1, true}, Case{{u"/min"_s}, 1, false},
+                        Case{{appDir_ + u"Mix.M3U"_s}, 3, false}, Case{{song}, 2, false}}) {
+    RecordingShell shell;
+    Player p(shell);
+    ASSERT_TRUE(p.FormCreate({appDir_, c.args, QLocale::c()}));
+    p.FormShow();
+    EXPECT_EQ(p.state().StartMode, c.mode) << c.args.value(0).toStdString();
+    EXPECT_EQ(p.state().AutoStart, c.autoStart) << c.args.value(0).toStdString();
+    if (c.mode == 3) {
+      EXPECT_EQ(p.state().CurrentListFile, c.args[0]);
+    }
+    p.FormClose();
+  }
+}
+
+TEST_F(PlayerTest, AFileOnTheCommandLinePlaysAloneAndClosesTheWindowAtItsEnd) {
+  const QString song = MakeFile(u"First Light.mp3"_s);
+  Start({song});
+  const PlayerState& s = player_.state();
+  EXPECT_EQ(s.StartMode, 2);
+  ASSERT_EQ(player_.context().list.size(), 1);
+  EXPECT_EQ(player_.context().list.at(0).Title, u"First Light"_s);
+  EXPECT_NE(s.CurrentChannel, 0u);
+  EXPECT_TRUE(shell_.timer1);
+  EXPECT_EQ(s.TrackSeconds, 10);
+  EXPECT_EQ(shell_.windowTitle, u"First Light"_s);
+  EXPECT_EQ(shell_.captions[ControlId::lbTime], u"0:10"_s);
+  EXPECT_EQ(shell_.hints[ControlId::lbNext], u"Next/RightClk to Stop"_s);
+  const TrackEntry& e = player_.context().list.at(0);
+  EXPECT_EQ(e.LengthSeconds, u"10"_s);
+  EXPECT_EQ(e.LengthText, u"0:10"_s);
+
+  // The gauge moves once a second: on the tenth tick.
+  Engine().positionBytes = 176400 * 3;
+  Tick(9);
+  EXPECT_EQ(shell_.position, 0);
+  Tick(1);
+  EXPECT_EQ(shell_.position, 3);
+  // The engine says the end was heard: the window closes by itself.
+  Engine().activeState = 0;
+  Tick(10);
+  EXPECT_EQ(shell_.closeRequests, 1);
+  Engine().activeState = 1;
+}
+
+TEST_F(PlayerTest, AFileThatDoesNotOpenIsReportedAndEndsTheSingleFileRun) {
+  Start({appDir_ + u"missing.mp3"_s});
+  ASSERT_EQ(shell_.messages.size(), 1u);
+  EXPECT_EQ(shell_.messages[0].text, u"Invalid or unsupported stream file."_s);
+  EXPECT_EQ(shell_.messages[0].caption, u"missing"_s) << "captioned with the entry's title";
+  EXPECT_EQ(shell_.closeRequests, 1);
+  EXPECT_FALSE(shell_.timer1);
+}
+
+TEST_F(PlayerTest, InAListAFailedEntryIsRemovedAndPlayingGoesOn) {
+  Start({});
+  AddEntries(3);
+  player_.context().list.append({u"gone"_s, appDir_ + u"gone.mp3"_s, std::nullopt, std::nullopt});
+  player_.context().list.select(3);
+  player_.MListDblClick();
+  ASSERT_EQ(shell_.messages.size(), 1u);
+  EXPECT_EQ(player_.context().list.size(), 3);
+  EXPECT_TRUE(player_.state().ListModified);
+  EXPECT_EQ(shell_.closeRequests, 0);
+}
+
+TEST_F(PlayerTest, PauseFreezesTheClockAndSeekingResumes) {
+  Start({});
+  AddEntries(2);
+  player_.context().list.select(0);
+  player_.MListDblClick();
+  ASSERT_TRUE(player_.state().Timer1On);
+  player_.pmPauseClick();
+  EXPECT_EQ(player_.state().PausedTag, 1);
+  Engine().positionBytes = 176400 * 5;
+  Tick(30);
+  EXPECT_EQ(shell_.position, 0) << "paused: no progress";
+  // Seeks need the application active, the left button and a click inside the strip.
+  player_.lbProgressMouseUp(50, 2, 100, 4, false);
+  EXPECT_EQ(player_.state().PausedTag, 1);
+  player_.lbProgressMouseUp(100, 2, 100, 4, true);
+  EXPECT_EQ(player_.state().PausedTag, 1) << "x must lie inside the strip";
+  player_.lbProgressMouseUp(50, 2, 100, 4, true);
+  EXPECT_EQ(player_.state().PausedTag, 0) << "seeking resumes";
+  EXPECT_EQ(shell_.position, 5);
+  EXPECT_EQ(Engine().positionBytes, 176400u * 5) << "half of a 10 s track";
+  player_.lbProgressMouseUp(0, 0, 100, 4, true);
+  EXPECT_EQ(Engine().positionBytes, 0u) << "x = 0 is the start";
+}
+
+TEST_F(PlayerTest, AtTheEndOfATrackTheNextOnePlaysAndEnterDoesNothingWhilePlaying) {
+  Start({});
+  AddEntries(3);
+  player_.context().list.select(1);
+  player_.MListDblClick();
+  EXPECT_EQ(player_.state().PlayingIndex, 1);
+  player_.pmPlayClick();
+  EXPECT_EQ(player_.state().PlayingIndex, 1) << "Enter while playing";
+  Engine().activeState = 0;
+  Tick(10);
+  Engine().activeState = 1;
+  EXPECT_EQ(player_.state().PlayingIndex, 2);
+  player_.lbNextClick();
+  EXPECT_EQ(player_.state().PlayingIndex, 0) << "after the last comes the first";
+  player_.lbNextRightUp();
+  EXPECT_FALSE(player_.state().Timer1On);
+  player_.pmNextClick();
+  EXPECT_FALSE(player_.state().Timer1On) << "the Right arrow while stopped";
+}
+
+TEST_F(PlayerTest, ClosingWritesTheSettingsOnlyWhenSomethingChanged) {
+  Start({});
+  EXPECT_TRUE(player_.FormCloseQuery());
+  EXPECT_FALSE(QFile::exists(appDir_ + u"lirra.ini"_s));
+  RandomButtonClick(player_.context());
+  EXPECT_EQ(shell_.hints[ControlId::sbRandom], u"Random Playback"_s);
+  EXPECT_TRUE(player_.FormCloseQuery());
+  EXPECT_TRUE(QFile::exists(appDir_ + u"lirra.ini"_s));
+  player_.state().OpeningTrack = true;
+  EXPECT_FALSE(player_.FormCloseQuery()) << "refused while a network entry opens";
+  player_.state().OpeningTrack = false;
+}
+
+TEST_F(PlayerTest, ShuffleVisitsEveryOtherEntryOnceBeforeANewOne) {
+  Start({});
+  AddEntries(5);
+  PlayerContext& ctx = player_.context();
+  ctx.state.RandomOrder = true;
+  ctx.state.PlayingIndex = 0;
+  std::multiset<int> seen;
+  for (int i = 0; i < 4; ++i) {
+    ChooseNext(ctx);
+    seen.insert(ctx.state.NextIndex);
+  }
+  EXPECT_EQ(seen, (std::multiset<int>{1, 2, 3, 4}));
+  EXPECT_EQ(ctx.state.ShufflePos, 0) << "used up: the next call draws anew";
+  ctx.state.PlayingIndex = 3;
+  std::set<int> next;
+  for (int i = 0; i < 4; ++i) {
+    ChooseNext(ctx);
+    next.insert(ctx.state.NextIndex);
+  }
+  EXPECT_EQ(next, (std::set<int>{0, 1, 2, 4})) << "the new shuffle leaves out the entry playing";
+
+  // Two entries alternate like list order; list order wraps.
+  ctx.list.clear();
+  AddEntries(2);
+  ctx.state.PlayingIndex = 1;
+  ChooseNext(ctx);
+  EXPECT_EQ(ctx.state.NextIndex, 0);
+  ctx.state.PlayingIndex = 0;
+  ChooseNext(ctx);
+  EXPECT_EQ(ctx.state.NextIndex, 1);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <map>
+#include <vector>
 
 #include "shell.h"
 
@@ -9,17 +10,43 @@ namespace lirra::testing {
 
 class RecordingShell : public Shell {
  public:
+  struct Message {
+    QString text, caption;
+  };
+
   void SetCaption(ControlId c, const QString& text) override { captions[c] = text; }
   void SetHint(ControlId c, const QString& text) override { hints[c] = text; }
   void SetFont(ControlId c, const FontSpec& font) override { fonts[c] = font; }
   void SetWindowTitle(const QString& title) override { windowTitle = title; }
   void CloseMainWindow() override { ++closeRequests; }
+  void ShowMessage(const QString& text, const QString& caption) override {
+    messages.push_back({text, caption});
+  }
+  void BringToFront() override {}
+  void TrackListChanged(const TrackList& list) override { shownEntries = list.size(); }
+  void SetProgress(int r, int p) override {
+    range = r;
+    position = p;
+  }
+  void SetTimer1(bool on) override { timer1 = on; }
+  uintptr_t WindowId() override { return 0x1234; }
+  uintptr_t VideoWindowId() override { return 0x5678; }
+  QRect WorkArea() override { return {0, 0, 1280, 770}; }
+  void RunWhileResponsive(const std::function<void()>& work) override {
+    ++responsiveRuns;
+    work();
+  }
 
   std::map<ControlId, QString> captions;
   std::map<ControlId, QString> hints;
   std::map<ControlId, FontSpec> fonts;
+  std::vector<Message> messages;
   QString windowTitle;
   int closeRequests = 0;
+  int shownEntries = 0;
+  int range = -1, position = -1;
+  bool timer1 = false;
+  int responsiveRuns = 0;
 };
 
 }  // namespace lirra::testing

@@ -16,10 +16,13 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
+// The app folder the build makes: the real engine starts with the window.
+const QString kAppDir = QStringLiteral(LIRRA_APP_DIR);
+
 TEST(MainWindowOnX11, IsCentredPaintedAndCapturedFromTheScreen) {
   ASSERT_EQ(QGuiApplication::platformName(), u"xcb"_s)
       << "needs an X server (the test command starts Xvfb)";
-  MainWindow window(u"/opt/lirra/"_s, QLocale(u"en_US"_s));
+  MainWindow window({kAppDir, {}, QLocale(u"en_US"_s)});
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   QTest::qWait(200);  // let the X server finish drawing

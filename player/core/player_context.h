@@ -1,0 +1,50 @@
+// Everything the player's logic works on: its state, the bound libraries, the track list,
+// the window (Shell) and a random source. The logic modules are free functions over it.
+#pragma once
+
+#include <functional>
+#include <random>
+
+#include "engine_binding.h"
+#include "optional_bindings.h"
+#include "player_state.h"
+#include "shell.h"
+#include "track_list.h"
+#include "ui_texts.h"
+
+namespace lirra {
+
+struct Libraries {
+  EngineBinding engine;
+  TagReaderBinding tags;
+  VisHostBinding vis;
+  VideoLibraryBinding video;
+};
+
+struct PlayerContext {
+  explicit PlayerContext(Shell& s) : shell(s) {
+    std::random_device seed;
+    std::mt19937 generator(seed());
+    randomBelow = [generator](int n) mutable {
+      return std::uniform_int_distribution<int>(0, n - 1)(generator);
+    };
+  }
+
+  const UiTexts& texts() const { return TextsFor(state.UseChinese); }
+  // The text of the player's language.
+  QString tr(const char* zh, const char* en) const {
+    return QString::fromUtf8(state.UseChinese ? zh : en);
+  }
+  void setTimer1(bool on) {
+    state.Timer1On = on;
+    shell.SetTimer1(on);
+  }
+
+  Shell& shell;
+  PlayerState state;
+  Libraries libs;
+  TrackList list;
+  std::function<int(int n)> randomBelow;  // uniform in 0..n-1
+};
+
+}  // namespace lirra

@@ -1,0 +1,195 @@
+#include "startup.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTime>
+
+#include <cstdio>
+
+#include "open_filter.h"
+#include "paths.h"
+#include "seams.h"
+#include "settings.h"
+#include "track_opening.h"
+
+namespace lirra {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const char* const kAddOns[] = {"libbasswma.so",         "Plugins/libbasscd.so",
+                               "Plugins/libbass_ape.so", "Plugins/libbass_aac.so",
+                               "Plugins/libbass_mpc.so", "Plugins/libbass_tta.so",
+                               "Plugins/libbass_ac3.so", "Plugins/libbass_flac.so",
+                               "Plugins/libbass_opus.so", "Plugins/libbass_wv.so"};
+
+bool FileExists(const QString& path) { return QFileInfo(path).isFile(); }
+
+// "/AUTO", "/min": a switch is a "/" and a word. Absolute paths start with "/" here too,
+// so anything with a second "/" or naming an existing file is a path.
+bool IsSwitch(const QString& arg) {
+  return arg.size() > 1 && arg.startsWith(u'/') && arg.indexOf(u'/', 1) < 0 &&
+         !QFileInfo::exists(arg);
+}
+
+void CloseWithMessage(PlayerContext& ctx, const QString& text) {
+  ctx.shell.ShowMessage(text, ctx.texts().messageCaption);
+  ctx.shell.CloseMainWindow();
+}
+
+}  // namespace
+
+void ApplyLanguage(PlayerContext& ctx) {
+  const UiTexts& t = ctx.texts();
+  Shell& shell = ctx.shell;
+  shell.SetCaption(ControlId::lbNext, t.nextCaption);
+  shell.SetHint(ControlId::lbNext, t.nextHintIdle);
+  shell.SetCaption(ControlId::lbPower, t.powerCaption);
+  shell.SetHint(ControlId::lbPower, t.powerHint);
+  shell.SetCaption(ControlId::lbTitle, t.titleIdle);
+  shell.SetHint(ControlId::lbMove, t.moveHintSkin);
+  shell.SetHint(ControlId::sbAdd, t.addHint);
+  shell.SetHint(ControlId::sbAddFld, t.addFolderHint);
+  shell.SetHint(ControlId::sbRandom, ctx.state.RandomOrder ? t.randomOrderHint : t.normalOrderHint);
+  shell.SetHint(ControlId::sbNewlist, t.manageListHint);
+  shell.SetHint(ControlId::lbProgress, t.progressHint);
+  if (ctx.state.UseChinese) {
+    for (ControlId id : {ControlId::lbNext, ControlId::lbPower, ControlId::lbTitle})
+      shell.SetFont(id, SongTiFont());
+  } else {
+    shell.SetFont(ControlId::lbTime, FontSpec{{}, 12});
+  }
+}
+
+bool LoadEnginePlugin(PlayerContext& ctx, const QString& path) {
+  const EngineFunctions& bass = *ctx.libs.engine;
+  const QByteArray name = path.toUtf8();
+  const uint32_t plugin = bass.PluginLoad(name.constData(), 0);
+  if (!plugin) return false;
+  if (const BASS_PLUGININFO* info = bass.PluginGetInfo(plugin)) {
+    for (DWORD i = 0; i < info->formatc; ++i)
+      ctx.state.PluginExtensions += QString::fromUtf8(info->formats[i].exts).toLower() + u';';
+  }
+  return true;
+}
+
+bool FormCreate(PlayerContext& ctx, const StartupEnvironment& env) {
+  PlayerState& s = ctx.state;
+  s = PlayerState{};
+  s.AppDir = env.appDir.endsWith(u'/') ? env.appDir : env.appDir + u'/';
+  if (FileExists(s.AppDir + u"libbass.so"_s)) LoadSettings(s, ctx.shell.WorkArea());
+  s.StartArgument = env.arguments.value(0);
+  if (s.StartArgument.toUpper() == QLatin1String("/AUTO")) {
+    s.StartMode = 1;
+    if (!seams::ScheduleDecision(ctx, 0)) return false;
+  }
+  s.UseChinese = IsSimplifiedChinese(env.locale);
+  ctx.shell.SetWindowTitle(QStringLiteral("Lirra"));
+  return true;
+}
+
+void FormShow(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  Libraries& libs = ctx.libs;
+  if (!libs.engine.bind((s.AppDir + u"libbass.so"_s).toStdString())) {
+    CloseWithMessage(ctx, ctx.tr("缺少文件bass.dll，无法运行！", "Can't run without bass.dll"));
+    return;
+  }
+  if (!libs.engine->Init(1, 44100, 0, ctx.shell.WindowId(), nullptr)) {
+    CloseWithMessage(ctx, ctx.tr("声卡未安装/被占用/或者驱动不兼容,不能运行!", "Can't initialize device"));
+    return;
+  }
+  s.EngineReady = true;
+  s.WmaAvailable = LoadEnginePlugin(ctx, s.AppDir + QString::fromLatin1(kAddOns[0]));
+  for (size_t i = 1; i < std::size(kAddOns); ++i)
+    LoadEnginePlugin(ctx, s.AppDir + QString::fromLatin1(kAddOns[i]));
+  s.VideoLibAvailable = libs.video.bind((s.AppDir + u"liborvana.so"_s).toStdString());
+  if (s.VideoLibAvailable) libs.video.Init(ctx.shell.WindowId(), nullptr);
+  s.TagsAvailable = libs.tags.bind((s.AppDir + u"Plugins/libtags.so"_s).toStdString());
+  s.VisLibAvailable = libs.vis.bind((s.AppDir + u"libbass_vis.so"_s).toStdString());
+  if (s.VisLibAvailable) {
+    const QStringList found = QDir(s.AppDir + u"Plugins"_s).entryList({QStringLiteral("vis_*.so")}, QDir::Files);
+    for (const QString& name : found.mid(0, 7)) s.VisPlugins << s.AppDir + u"Plugins/"_s + name;
+  }
+  if (s.VisIndex > s.VisPlugins.size() + 1) s.VisIndex = static_cast<int>(s.VisPlugins.size()) + 1;
+  seams::SetupSpectrum(ctx);
+  seams::ApplySkin(ctx);
+  ApplyLanguage(ctx);
+  const OpenFilter filter = BuildOpenFilter(s.UseChinese, s.VideoLibAvailable, s.EngineReady,
+                                            s.PluginExtensions, {});
+  s.OpenFilter = filter.filter;
+  s.MediaMask = filter.mediaMask;
+
+  if (s.StartMode == 1) {
+    s.PlayNowPending = QTime::currentTime().minute() > 29;
+  } else {
+    s.PlayNowPending = seams::ScheduleDecision(ctx, 3);
+    const QString& arg = s.StartArgument;
+    if (arg.isEmpty() || IsSwitch(arg))
+      s.StartMode = 1;
+    else if (UpperFileExtension(arg) == QLatin1String(".M3U")) {
+      s.StartMode = 3;
+      s.CurrentListFile = arg;
+    } else {
+      s.StartMode = 2;
+    }
+  }
+  if (s.StartMode != 2) {
+    seams::ScanListFolder(ctx);
+    if (!s.CurrentListFile.isEmpty()) seams::LoadCurrentList(ctx);
+  }
+  s.AutoStart = s.StartArgument.toUpper() == QLatin1String("/AUTO");
+  seams::AddTrayIcon(ctx);
+
+  if (s.StartMode == 2) {
+    ctx.list.clear();
+    ctx.list.append({DisplayName(s.StartArgument), s.StartArgument, std::nullopt, std::nullopt});
+    s.NextIndex = s.PlayingIndex = 0;
+    ctx.shell.TrackListChanged(ctx.list);
+    PlayCurrent(ctx);
+  } else if (!ctx.list.empty()) {
+    PlayCurrent(ctx);
+  } else {
+    seams::ShowEmptyListHint(ctx);
+  }
+}
+
+void FormActivate(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (s.StartMode != 2) s.StartMode = 0;
+  s.MainActivated = true;
+}
+
+bool FormCloseQuery(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (s.OpeningTrack) return false;  // a network entry is being opened: refused silently
+  if (!s.EngineReady) return true;   // nothing was started
+  if (s.Timer1On) {
+    ctx.setTimer1(false);
+    StopPlayback(ctx);
+    seams::QuitVisPlugin(ctx);
+  }
+  if (s.SettingsDirty) {
+    QString error;
+    if (!SaveSettings(s, &error)) std::fprintf(stderr, "lirra: %s\n", qUtf8Printable(error));
+  }
+  if (s.ListModified) seams::SaveCurrentList(ctx);
+  return true;
+}
+
+void FormClose(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (s.EngineReady) {
+    if (s.TagsAvailable) ctx.libs.tags.unbind();
+    if (s.VisLibAvailable) ctx.libs.vis.unbind();
+    if (s.VideoLibAvailable) ctx.libs.video.Free();
+    ctx.libs.engine->PluginFree(0);
+    ctx.libs.engine->Free();
+    ctx.libs.engine.unbind();
+    s.EngineReady = false;
+  }
+  seams::RemoveTrayIcon(ctx);
+}
+
+}  // namespace lirra

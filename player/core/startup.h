@@ -1,0 +1,36 @@
+// Start-up and shutdown of the main window: creation, first show, activation, the close
+// query and the close, in the player's designed order.
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+#include "player_context.h"
+
+namespace lirra {
+
+struct StartupEnvironment {
+  QString appDir;          // folder of the executable
+  QStringList arguments;   // command-line arguments after the program name
+  QLocale locale;          // the system locale
+};
+
+// Window creation. Returns false when the window must not be shown (an automatic start
+// outside the play hours); the process then ends.
+bool FormCreate(PlayerContext& ctx, const StartupEnvironment& env);
+// First show: libraries, language, the open filter, the first action.
+void FormShow(PlayerContext& ctx);
+void FormActivate(PlayerContext& ctx);
+// May the window close now? Stops playback and writes what changed when it may.
+bool FormCloseQuery(PlayerContext& ctx);
+// Releases the libraries in the reverse order of binding.
+void FormClose(PlayerContext& ctx);
+
+// LoadEnginePlugin: an add-on of the engine; its formats' extensions join PluginExtensions.
+bool LoadEnginePlugin(PlayerContext& ctx, const QString& path);
+
+// The main window's texts of the chosen language.
+void ApplyLanguage(PlayerContext& ctx);
+
+}  // namespace lirra

@@ -1,0 +1,248 @@
+#include "track_opening.h"
+
+#include <QFileInfo>
+
+#include <cmath>
+
+#include "paths.h"
+#include "seams.h"
+#include "track_kind.h"
+#include "transport.h"
+
+namespace lirra {
+
+namespace {
+
+bool IsModule(const QString& path) {
+  const QString ext = UpperFileExtension(path);
+  return !ext.isEmpty() && QString::fromLatin1(kModuleTypes).contains(ext + u';');
+}
+
+// "path,start,end" -> path, start and end (0 where a number is missing).
+struct CueReference {
+  QString path;
+  int start = 0;
+  int end = 0;
+};
+
+CueReference ParseCueReference(const QString& location) {
+  CueReference ref;
+  const qsizetype lastComma = location.lastIndexOf(u',');
+  ref.end = location.mid(lastComma + 1).trimmed().toInt();
+  const QString rest = location.left(lastComma);
+  const qsizetype startComma = rest.lastIndexOf(u',');
+  ref.start = rest.mid(startComma + 1).trimmed().toInt();
+  ref.path = rest.left(startComma).trimmed();
+  return ref;
+}
+
+// OpenWithEngine: the entry at PlayingIndex through the sound engine.
+void OpenWithEngine(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  const EngineFunctions& bass = *ctx.libs.engine;
+  QString path = ctx.list.at(s.PlayingIndex).Location;
+  int usable = 1;
+  if (s.TrackKind == kKindCueTrack) {
+    const CueReference ref = ParseCueReference(path);
+    path = ref.path;
+    s.TrackStartSeconds = ref.start;
+    usable = ref.end - ref.start;
+    if (usable > 0) s.TrackSeconds = usable;
+  }
+  if (!s.CurrentIsNetwork && !QFileInfo(path).isFile()) usable = 0;
+
+  uint32_t channel = 0;
+  if (usable > 0) {
+    const QByteArray name = path.toUtf8();
+    if (s.CurrentIsNetwork) {
+      // Any engine type at an http(s) address streams (the old rule accepted addresses
+      // without an extension only, so "http://host/song.mp3" never played).
+      const bool http = path.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+                        path.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+      if (http && (s.TrackKind == kKindUrlStream || s.TrackKind == kKindEngine)) {
+        ctx.shell.RunWhileResponsive(
+            [&] { channel = bass.StreamCreateURL(name.constData(), 0, 0, nullptr, nullptr); });
+      }
+    } else if (IsModule(path)) {
+      channel = bass.MusicLoad(FALSE, name.constData(), 0, 0, 0x28400, 0);
+    } else {
+      channel = bass.StreamCreateFile(FALSE, name.constData(), 0, 0, 0);
+    }
+  }
+  s.CurrentChannel = channel;
+  if (!channel) {
+    s.OpenFailed = true;
+    return;
+  }
+  if (!bass.ChannelPlay(channel, TRUE)) return;  // refused: abandoned silently
+  const double seconds = bass.ChannelBytes2Seconds(channel, bass.ChannelGetLength(channel, BASS_POS_BYTE));
+  const int length = seconds > 0 ? static_cast<int>(seconds) : 0;
+  if (s.TrackKind == kKindCueTrack) {
+    if (s.TrackStartSeconds > 0)
+      bass.ChannelSetPosition(channel, bass.ChannelSeconds2Bytes(channel, s.TrackStartSeconds),
+                              BASS_POS_BYTE);
+  } else {
+    s.TrackSeconds = length;
+  }
+  s.LyricsTracking = true;
+  ShowLength(ctx);
+  seams::LoadLyrics(ctx);
+  if (s.DisplayUpdates) seams::AttachVisualisation(ctx);
+}
+
+// OpenWithVideoLibrary: the entry at PlayingIndex through Orvana.
+void OpenWithVideoLibrary(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  VideoLibraryBinding& video = ctx.libs.video;
+  const QByteArray name = ctx.list.at(s.PlayingIndex).Location.toUtf8();
+  s.VideoActive = video.MediaLoad(0, ctx.shell.VideoWindowId(), name.constData(), 0, nullptr) == 0;
+  if (!s.VideoActive) {
+    if (s.TrackKind == kKindNetworkPath) {
+      s.TrackKind = kKindEngine;
+      OpenWithEngine(ctx);
+    } else {
+      s.OpenFailed = true;
+    }
+    return;
+  }
+  s.TrackSeconds = std::max(0, static_cast<int>(video.GetSeconds(4)));
+  OrvanaVideoInfo info{};
+  video.GetVideoInfo(&info);
+  video.MediaState(0);
+  ShowLength(ctx);
+  s.VideoShown = info.hasVideo != 0;
+  // The picture in the central area and the recording of audio-only media come with
+  // the window's video layout and the recording input.
+}
+
+void ReportOpenFailure(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  const QString text = s.CurrentIsNetwork
+                           ? ctx.tr("格式不明/地址有误/或者尚未联网,不能播放!",
+                                    "Invalid or unsupported URL stream.")
+                           : ctx.tr("格式不明或者路径有误,不能播放!",
+                                    "Invalid or unsupported stream file.");
+  ctx.shell.BringToFront();
+  ctx.shell.ShowMessage(text, ctx.list.at(s.PlayingIndex).Title);
+  s.OpenFailed = false;
+  if (s.StartMode == 2) {
+    ctx.shell.CloseMainWindow();
+    return;
+  }
+  // The failed entry, which PlayCurrent selected, leaves the list (with any other selected
+  // entries); the list's own delete command arrives with the list commands.
+  const std::vector<int> selected = ctx.list.selection();
+  TrackList kept;
+  for (int i = 0; i < ctx.list.size(); ++i)
+    if (!std::binary_search(selected.begin(), selected.end(), i)) kept.append(ctx.list.at(i));
+  if (!selected.empty()) {
+    ctx.list = std::move(kept);
+    s.ListModified = true;
+    s.PlayingIndex = -1;
+    s.NextIndex = std::min(selected.front(), ctx.list.size() - 1);
+    s.ShufflePos = 0;
+    ctx.shell.TrackListChanged(ctx.list);
+  }
+}
+
+}  // namespace
+
+ClassifyContext ClassifyContextOf(const PlayerState& s) {
+  return {s.EngineReady, s.WmaAvailable, s.VideoLibAvailable, s.PluginExtensions};
+}
+
+void UpdateEntryLength(PlayerContext& ctx, int index, int range) {
+  PlayerState& s = ctx.state;
+  TrackEntry& e = ctx.list.at(index);
+  if (range <= 0) {
+    s.LengthUnknown = true;
+    if (e.LengthSeconds && e.LengthText) {
+      e.LengthSeconds.reset();
+      e.LengthText.reset();
+    }
+    if (!e.LengthSeconds) {
+      e.LengthSeconds = QStringLiteral("0");
+      s.ListModified = true;
+    }
+    return;
+  }
+  const QString seconds = QString::number(range);
+  if (e.LengthSeconds == seconds && e.LengthText) return;
+  e.LengthSeconds = seconds;
+  e.LengthText = FormatLength(range);
+  s.ListModified = true;
+}
+
+void PlayCurrent(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (ctx.list.empty()) return;
+  s.TrackStartSeconds = 0;
+  seams::ResetLyrics(ctx);
+  if (ctx.list.selection().empty()) ctx.list.select(std::clamp(s.NextIndex, 0, ctx.list.size() - 1));
+  s.PlayingIndex = ctx.list.firstSelected();
+  ctx.shell.TrackListChanged(ctx.list);
+  const Classification kind = ClassifyTrack(ctx.list.at(s.PlayingIndex).Location, ClassifyContextOf(s));
+  s.TrackKind = kind.kind;
+  s.CurrentIsNetwork = kind.isNetwork;
+  if (s.CurrentIsNetwork) {
+    if (!s.MainActivated) {
+      ctx.shell.SetWindowTitle(QStringLiteral("Lirra"));  // idle until the window is up
+      return;
+    }
+    s.OpeningTrack = true;
+    ctx.shell.SetWindowTitle(ctx.tr("正在连接...", "Connecting..."));
+  }
+  s.TrackSeconds = 0;
+  if (s.VideoLibAvailable && (s.TrackKind == kKindOther || s.TrackKind == kKindNetworkPath ||
+                              s.TrackKind == kKindMidiCapture))
+    OpenWithVideoLibrary(ctx);
+  else
+    OpenWithEngine(ctx);
+  s.OpeningTrack = false;
+  if (s.OpenFailed) {
+    ReportOpenFailure(ctx);
+    return;
+  }
+  if (!s.CurrentChannel && !s.VideoActive) return;  // the engine refused to start
+  s.TickDivider = 0;
+  s.GaugeRange = s.TrackSeconds;
+  s.GaugePosition = 0;
+  ctx.shell.SetProgress(s.GaugeRange, 0);
+  ctx.setTimer1(true);
+  UpdateEntryLength(ctx, s.PlayingIndex, s.GaugeRange);
+  ctx.shell.TrackListChanged(ctx.list);
+  ctx.shell.SetWindowTitle(ctx.list.at(s.PlayingIndex).Title);  // AnnounceTitle
+  ctx.shell.SetHint(ControlId::lbNext, ctx.tr("下一个/右键停止", "Next/RightClk to Stop"));
+}
+
+void StopPlayback(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (s.VideoActive) {
+    ctx.libs.video.MediaState(4);
+    s.VideoActive = false;
+  } else if (s.CurrentChannel && ctx.libs.engine.bound()) {
+    ctx.libs.engine->ChannelStop(s.CurrentChannel);
+    ctx.libs.engine->StreamFree(s.CurrentChannel);
+  }
+  s.CurrentChannel = 0;
+  s.PausedTag = 0;
+  s.LengthUnknown = false;
+  s.LyricsTracking = false;
+  s.VideoShown = false;
+}
+
+int ProbeDuration(PlayerContext& ctx, const QString& path) {
+  PlayerState& s = ctx.state;
+  s.ProbedSeconds = 0;
+  const EngineFunctions& bass = *ctx.libs.engine;
+  const QByteArray name = path.toUtf8();
+  const uint32_t h = bass.StreamCreateFile(FALSE, name.constData(), 0, 0, BASS_STREAM_DECODE);
+  if (h) {
+    s.ProbedSeconds = static_cast<int>(
+        std::lround(bass.ChannelBytes2Seconds(h, bass.ChannelGetLength(h, BASS_POS_BYTE))));
+    bass.StreamFree(h);
+  }
+  return s.ProbedSeconds;
+}
+
+}  // namespace lirra

@@ -1,0 +1,135 @@
+#include "transport.h"
+
+#include <cmath>
+
+#include "paths.h"
+#include "play_order.h"
+#include "seams.h"
+#include "track_opening.h"
+
+namespace lirra {
+
+namespace {
+
+// Round half to even, as the clock's arithmetic is defined.
+int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+
+double EnginePosition(PlayerContext& ctx) {
+  const EngineFunctions& bass = *ctx.libs.engine;
+  const uint32_t h = ctx.state.CurrentChannel;
+  return bass.ChannelBytes2Seconds(h, bass.ChannelGetPosition(h, BASS_POS_BYTE));
+}
+
+void EndOfTrack(PlayerContext& ctx) {
+  if (ctx.state.StartMode == 2) {  // a file played alone: the window goes with it
+    ctx.shell.CloseMainWindow();
+    return;
+  }
+  ctx.setTimer1(false);
+  StopPlayback(ctx);
+  PlayNext(ctx);
+}
+
+}  // namespace
+
+void Timer1Tick(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (!s.Timer1On || s.PausedTag) return;
+  if (++s.TickDivider > 9) s.TickDivider = 0;
+  // The lyric clock and the lyric display join here with the lyrics.
+  if (s.TickDivider != 0) return;
+  if (s.LengthUnknown) return;  // network streams play on without an end
+  const bool engineTrack = !s.VideoActive;
+  if (s.GaugePosition >= s.GaugeRange ||
+      (engineTrack && ctx.libs.engine->ChannelIsActive(s.CurrentChannel) == BASS_ACTIVE_STOPPED)) {
+    EndOfTrack(ctx);
+    return;
+  }
+  if (!s.LyricsTracking || !engineTrack)
+    s.GaugePosition = s.VideoActive ? ctx.libs.video.GetSeconds(3) : 0;
+  else
+    s.GaugePosition = RoundEven(EnginePosition(ctx)) - s.TrackStartSeconds;
+  ctx.shell.SetProgress(s.GaugeRange, s.GaugePosition);
+}
+
+void StartOrStop(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (s.Timer1On) {
+    ctx.setTimer1(false);
+    StopPlayback(ctx);
+  } else if (s.AutoStart) {
+    s.PlayToday = true;
+    s.PlayNowPending = seams::ScheduleDecision(ctx, 3);
+  }
+  PlayCurrent(ctx);
+}
+
+void PlayNext(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (s.VisIndex == 1) seams::ClearPeaks(ctx);
+  const int first = ctx.list.firstSelected();
+  if (first < 0 || first == s.PlayingIndex) ChooseNext(ctx);
+  PlayCurrent(ctx);
+}
+
+void PlayOrNext(PlayerContext& ctx, PlaySource source) {
+  PlayerState& s = ctx.state;
+  if (s.OpeningTrack) return;
+  if (s.Timer1On) {
+    if (source == PlaySource::EnterKey) return;
+    ctx.setTimer1(false);
+    StopPlayback(ctx);
+    PlayNext(ctx);
+    return;
+  }
+  if (source == PlaySource::RightArrow || ctx.list.empty()) return;
+  StartOrStop(ctx);
+}
+
+void StopCommand(PlayerContext& ctx) {
+  if (!ctx.state.Timer1On) return;
+  ctx.setTimer1(false);
+  StopPlayback(ctx);
+  ctx.shell.SetHint(ControlId::lbNext, ctx.texts().nextHintIdle);
+}
+
+void PauseCommand(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (!s.Timer1On) return;
+  if (s.VideoActive) {
+    ctx.libs.video.MediaState(s.PausedTag ? 0 : 1);
+  } else if (s.PausedTag) {
+    ctx.libs.engine->ChannelPlay(s.CurrentChannel, FALSE);
+  } else {
+    ctx.libs.engine->ChannelPause(s.CurrentChannel);
+  }
+  s.PausedTag = s.PausedTag ? 0 : 1;
+}
+
+void SeekCommand(PlayerContext& ctx, int x, int y, int width, int height, bool leftButton) {
+  PlayerState& s = ctx.state;
+  if (s.LengthUnknown || !s.ActiveAtPointer || !s.Timer1On || !leftButton) return;
+  if (x < 0 || x >= width || y < 0 || y >= height) return;
+  const EngineFunctions& bass = *ctx.libs.engine;
+  if (!s.VideoActive && bass.ChannelIsActive(s.CurrentChannel) == BASS_ACTIVE_STOPPED) return;
+  const int t = RoundEven(static_cast<double>(x) * s.GaugeRange / width);
+  if (s.VideoActive)
+    ctx.libs.video.SetPosition(t);
+  else
+    bass.ChannelSetPosition(s.CurrentChannel,
+                            bass.ChannelSeconds2Bytes(s.CurrentChannel, t + s.TrackStartSeconds),
+                            BASS_POS_BYTE);
+  if (s.PausedTag) PauseCommand(ctx);
+  s.GaugePosition = t;
+  ctx.shell.SetProgress(s.GaugeRange, t);
+}
+
+void ShowLength(PlayerContext& ctx) {
+  const PlayerState& s = ctx.state;
+  if (!s.Timer1On && s.PlayingIndex >= 0 && s.PlayingIndex < ctx.list.size())
+    ctx.shell.SetCaption(ControlId::lbTitle, ctx.list.at(s.PlayingIndex).Title);
+  if (s.DisplayUpdates)
+    ctx.shell.SetCaption(ControlId::lbTime, s.TrackSeconds >= 1 ? FormatLength(s.TrackSeconds) : QString());
+}
+
+}  // namespace lirra
