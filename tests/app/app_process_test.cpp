@@ -1,10 +1,19 @@
 // The real lirra program, started from the app folder as the run command starts it.
 #include <gtest/gtest.h>
 
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
 
+#include <algorithm>
+#include <cmath>
+
+#include "bass.h"
 #include "window_layout.h"
 
 namespace lirra {
@@ -25,19 +34,138 @@ QString RunTool(const QString& program, const QStringList& args) {
 QProcessEnvironment LirraEnvironment() {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove(u"QT_QPA_PLATFORM"_s);
+  // As for the window tests: memory errors end the run, the exit-time leak scan is off.
+  env.insert(u"ASAN_OPTIONS"_s, u"detect_leaks=0"_s);
   return env;
 }
 
-TEST(LirraProcess, OpensOnTheDemoPlaylistAndEndsCleanlyWhenClosed) {
+// A private copy of the app folder and runtime folder, so that a run's settings, lists and
+// single-instance lock touch nothing else.
+class PrivateApp : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    app_ = dir_.filePath(u"app"_s) + u'/';
+    QDirIterator it(kAppDir, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+      const QString from = it.next();
+      const QString to = app_ + from.mid(kAppDir.size());
+      if (it.fileInfo().isDir())
+        QDir().mkpath(to);
+      else
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(to).path()) && QFile::copy(from, to)) << to.toStdString();
+    }
+    runtime_ = dir_.filePath(u"runtime"_s);
+    QDir().mkpath(runtime_);
+    QFile::setPermissions(runtime_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
+  QProcessEnvironment env() const {
+    QProcessEnvironment e = LirraEnvironment();
+    e.insert(u"XDG_RUNTIME_DIR"_s, runtime_);
+    e.insert(u"XDG_DATA_HOME"_s, dir_.filePath(u"data"_s));
+    return e;
+  }
+  void start(QProcess& p, const QStringList& args) {
+    p.setProcessEnvironment(env());
+    p.setWorkingDirectory(app_);
+    p.start(app_ + u"lirra"_s, args);
+    ASSERT_TRUE(p.waitForStarted(10000));
+  }
+  // The first visible window of the process whose name matches, or empty.
+  static QString WaitForWindow(const QProcess& p, const QString& name) {
+    return RunTool(u"xdotool"_s, {u"search"_s, u"--sync"_s, u"--onlyvisible"_s, u"--pid"_s,
+                                  QString::number(p.processId()), u"--name"_s, name});
+  }
+
+  QTemporaryDir dir_;
+  QString app_;
+  QString runtime_;
+};
+
+void WriteSine(const QString& path, double hz, double seconds) {
+  const int frames = static_cast<int>(seconds * 44100);
+  QByteArray data;
+  for (int f = 0; f < frames; ++f) {
+    const auto v = static_cast<qint16>(16000 * std::sin(2 * M_PI * hz * f / 44100.0));
+    for (int c = 0; c < 2; ++c) data.append(static_cast<char>(v & 0xFF)).append(static_cast<char>((v >> 8) & 0xFF));
+  }
+  QByteArray head("RIFF");
+  const auto le = [&head](quint32 v, int n) { for (int i = 0; i < n; ++i) head.append(static_cast<char>((v >> (8 * i)) & 0xFF)); };
+  le(36 + data.size(), 4);
+  head += "WAVEfmt ";
+  le(16, 4), le(1, 2), le(2, 2), le(44100, 4), le(176400, 4), le(4, 2), le(16, 2);
+  head += "data";
+  le(data.size(), 4);
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(head + data);
+}
+
+TEST_F(PrivateApp, AFileOnTheCommandLinePlaysToTheSinkAndTheWindowClosesAtItsEnd) {
+  ASSERT_FALSE(qEnvironmentVariableIsEmpty("PULSE_SERVER")) << "the test command starts PulseAudio";
+  const QString tone = dir_.filePath(u"tone.wav"_s);
+  WriteSine(tone, 40 * 44100.0 / 1024, 2.0);  // the centre of spectrum bin 40
+
+  // Listen to the sink through the engine's own recording of its monitor.
+  ASSERT_TRUE(BASS_RecordInit(0));
+  ASSERT_TRUE(BASS_RecordSetInput(0, BASS_INPUT_ON, -1.0f));
+  const HRECORD monitor = BASS_RecordStart(44100, 1, 0, nullptr, nullptr);
+  ASSERT_NE(monitor, 0u);
+
+  QProcess lirra;
+  start(lirra, {tone});
+  const QString window = WaitForWindow(lirra, u"^tone$"_s);
+  EXPECT_FALSE(window.isEmpty()) << "the window's title is the track's";
+  bool heard = false;
+  QElapsedTimer timer;
+  timer.start();
+  while (!heard && timer.elapsed() < 4000) {
+    float bins[512];
+    if (BASS_ChannelGetData(monitor, bins, BASS_DATA_FFT1024) != 0xFFFFFFFFu)
+      heard = std::max_element(bins, bins + 512) - bins == 40 && bins[40] > 0.1f;
+    QThread::msleep(20);
+  }
+  EXPECT_TRUE(heard) << "the tone never reached the sink";
+  BASS_RecordFree();
+  ASSERT_TRUE(lirra.waitForFinished(8000)) << "the window did not close at the end of the track";
+  EXPECT_EQ(lirra.exitCode(), 0) << lirra.readAllStandardError().toStdString();
+  EXPECT_FALSE(QFile::exists(app_ + u"lirra.ini"_s)) << "nothing changed, nothing written";
+}
+
+TEST_F(PrivateApp, AFileThatCannotBePlayedIsReportedAndTheWindowCloses) {
+  QProcess lirra;
+  start(lirra, {dir_.filePath(u"missing.mp3"_s)});
+  const QString box = WaitForWindow(lirra, u"^missing$"_s);
+  ASSERT_FALSE(box.isEmpty()) << "no message box captioned with the entry's title";
+  // The box may take a moment to take keys (no window manager gives it the focus): press
+  // Return until the program ends.
+  for (int i = 0; i < 20 && lirra.state() != QProcess::NotRunning; ++i) {
+    RunTool(u"xdotool"_s, {u"key"_s, u"--window"_s, box, u"Return"_s});
+    lirra.waitForFinished(400);
+  }
+  ASSERT_EQ(lirra.state(), QProcess::NotRunning) << "the message was answered, the window stayed";
+  EXPECT_EQ(lirra.exitCode(), 0) << lirra.readAllStandardError().toStdString();
+}
+
+TEST_F(PrivateApp, ASecondPlayerEndsAtOnceWhileTheFirstRuns) {
+  QProcess first;
+  start(first, {app_ + u"Demo.m3u"_s});
+  ASSERT_FALSE(WaitForWindow(first, u"^Lirra$"_s).isEmpty());
+  QProcess second;
+  start(second, {dir_.filePath(u"other.wav"_s)});
+  ASSERT_TRUE(second.waitForFinished(5000)) << "the second player kept running";
+  EXPECT_EQ(second.exitCode(), 0);
+  first.terminate();
+  ASSERT_TRUE(first.waitForFinished(8000));
+}
+
+TEST_F(PrivateApp, OpensOnTheDemoPlaylistAndEndsCleanlyWhenClosed) {
   ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY"))
       << "needs an X server (the test command starts Xvfb)";
   ASSERT_FALSE(QStandardPaths::findExecutable(u"xdotool"_s).isEmpty());
 
   QProcess lirra;
-  lirra.setProcessEnvironment(LirraEnvironment());
-  lirra.setWorkingDirectory(kAppDir);
-  lirra.start(kAppDir + u"lirra"_s, {kAppDir + u"Demo.m3u"_s});
-  ASSERT_TRUE(lirra.waitForStarted(10000));
+  start(lirra, {app_ + u"Demo.m3u"_s});
 
   // Wait for the window to be mapped, then read where it is.
   const QString id = RunTool(u"xdotool"_s, {u"search"_s, u"--sync"_s, u"--onlyvisible"_s,
@@ -65,13 +193,13 @@ TEST(LirraProcess, OpensOnTheDemoPlaylistAndEndsCleanlyWhenClosed) {
   EXPECT_EQ(lirra.exitCode(), 0) << lirra.readAllStandardError().toStdString();
 }
 
-TEST(LirraProcess, SaysPlainlyWhenThereIsNoDisplay) {
-  QProcessEnvironment env = LirraEnvironment();
+TEST_F(PrivateApp, SaysPlainlyWhenThereIsNoDisplay) {
+  QProcessEnvironment env = this->env();
   env.remove(u"DISPLAY"_s);
   env.remove(u"WAYLAND_DISPLAY"_s);
   QProcess lirra;
   lirra.setProcessEnvironment(env);
-  lirra.start(kAppDir + u"lirra"_s, {kAppDir + u"Demo.m3u"_s});
+  lirra.start(app_ + u"lirra"_s, {app_ + u"Demo.m3u"_s});
   ASSERT_TRUE(lirra.waitForFinished(15000));
   EXPECT_EQ(lirra.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(lirra.exitCode(), 1);
@@ -79,7 +207,7 @@ TEST(LirraProcess, SaysPlainlyWhenThereIsNoDisplay) {
 
   env.insert(u"DISPLAY"_s, u":4242"_s);  // a display nobody serves
   lirra.setProcessEnvironment(env);
-  lirra.start(kAppDir + u"lirra"_s, {});
+  lirra.start(app_ + u"lirra"_s, {});
   ASSERT_TRUE(lirra.waitForFinished(15000));
   EXPECT_EQ(lirra.exitCode(), 1);
   EXPECT_TRUE(lirra.readAllStandardError().contains("cannot be reached"));
