@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include <malloc.h>
+
 #include <cmath>
 
 #include "paths.h"
@@ -213,6 +215,8 @@ void PlayCurrent(PlayerContext& ctx) {
   ctx.shell.TrackListChanged(ctx.list);
   ctx.shell.SetWindowTitle(ctx.list.at(s.PlayingIndex).Title);  // AnnounceTitle
   ctx.shell.SetHint(ControlId::lbNext, ctx.tr("下一个/右键停止", "Next/RightClk to Stop"));
+  // Give what opening the track needed and no longer holds back to the system.
+  if (s.IsWinNT) malloc_trim(0);
 }
 
 void StopPlayback(PlayerContext& ctx) {

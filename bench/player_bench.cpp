@@ -1,0 +1,110 @@
+// Whole-program figures of the player (run by scripts/bench.sh under Xvfb with a PulseAudio
+// null sink): time from launch with a local MP3 until its sound reaches the sink (seen by
+// recording the sink's monitor), resident memory while playing, and CPU while playing with
+// the window shown. Medians of several launches.
+//
+//   player_bench <app-dir>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bass.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? -1 : v[v.size() / 2];
+}
+
+long ResidentKb(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  return 0;
+}
+
+double CpuSeconds(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  std::istringstream fields(text.substr(text.rfind(')') + 2));
+  std::string skip;
+  for (int i = 0; i < 11; ++i) fields >> skip;  // fields 3..13
+  long utime = 0, stime = 0;
+  fields >> utime >> stime;
+  return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+bool ToneHeard(HRECORD monitor) {
+  float bins[512];
+  return BASS_ChannelGetData(monitor, bins, BASS_DATA_FFT1024) != 0xFFFFFFFFu && bins[40] > 0.05f;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: player_bench <app-dir>\n");
+    return 2;
+  }
+  const std::string app = argv[1];
+  const std::string dir = "/tmp/lirra-player-bench";
+  std::system(("mkdir -p " + dir + "/runtime && chmod 700 " + dir + "/runtime").c_str());
+  const std::string mp3 = dir + "/five-minutes.mp3";
+  std::system(("ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=1722.66:duration=300 "
+               "-ac 2 -c:a libmp3lame -b:a 192k '" + mp3 + "'").c_str());
+  setenv("XDG_RUNTIME_DIR", (dir + "/runtime").c_str(), 1);
+
+  if (!BASS_RecordInit(0) || !BASS_RecordSetInput(0, BASS_INPUT_ON, -1.0f)) {
+    std::fprintf(stderr, "player_bench: cannot record the sink's monitor (error %d)\n", BASS_ErrorGetCode());
+    return 1;
+  }
+  const HRECORD monitor = BASS_RecordStart(44100, 1, 0, nullptr, nullptr);
+
+  std::vector<double> startMs, residentMb, cpuPercent;
+  for (int run = 0; run < 5; ++run) {
+    while (ToneHeard(monitor)) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const std::string program = app + "/lirra";
+    const char* args[] = {program.c_str(), mp3.c_str(), nullptr};
+    pid_t pid;
+    const auto t0 = Clock::now();
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, const_cast<char**>(args), environ) != 0) {
+      std::fprintf(stderr, "player_bench: cannot start %s\n", program.c_str());
+      return 1;
+    }
+    while (!ToneHeard(monitor) && Clock::now() - t0 < std::chrono::seconds(10))
+      std::this_thread::sleep_for(std::chrono::microseconds(500));
+    startMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    residentMb.push_back(ResidentKb(pid) / 1024.0);
+    const double cpu0 = CpuSeconds(pid);
+    const auto c0 = Clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(10));
+    const double wall = std::chrono::duration<double>(Clock::now() - c0).count();
+    cpuPercent.push_back(100.0 * (CpuSeconds(pid) - cpu0) / wall);
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+  }
+  std::printf("launch_to_sink_ms_median %.0f (includes the monitor recording's ~10 ms)\n", Median(startMs));
+  std::printf("resident_mb_while_playing_median %.1f\n", Median(residentMb));
+  std::printf("cpu_percent_of_one_core_while_playing_median %.2f\n", Median(cpuPercent));
+  BASS_RecordFree();
+  return 0;
+}
