@@ -71,10 +71,17 @@ class PrivateApp : public ::testing::Test {
     p.start(app_ + u"lirra"_s, args);
     ASSERT_TRUE(p.waitForStarted(10000));
   }
-  // The first visible window of the process whose name matches, or empty.
+  // The first visible window of the process whose name matches, or empty after 10 s.
   static QString WaitForWindow(const QProcess& p, const QString& name) {
-    return RunTool(u"xdotool"_s, {u"search"_s, u"--sync"_s, u"--onlyvisible"_s, u"--pid"_s,
-                                  QString::number(p.processId()), u"--name"_s, name});
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 10000 && p.state() == QProcess::Running) {
+      const QString found = RunTool(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--pid"_s,
+                                                   QString::number(p.processId()), u"--name"_s, name});
+      if (!found.isEmpty()) return found.section(u'\n', 0, 0);
+      QThread::msleep(50);
+    }
+    return {};
   }
 
   QTemporaryDir dir_;
@@ -104,7 +111,7 @@ void WriteSine(const QString& path, double hz, double seconds) {
 TEST_F(PrivateApp, AFileOnTheCommandLinePlaysToTheSinkAndTheWindowClosesAtItsEnd) {
   ASSERT_FALSE(qEnvironmentVariableIsEmpty("PULSE_SERVER")) << "the test command starts PulseAudio";
   const QString tone = dir_.filePath(u"tone.wav"_s);
-  WriteSine(tone, 40 * 44100.0 / 1024, 2.0);  // the centre of spectrum bin 40
+  WriteSine(tone, 40 * 44100.0 / 1024, 3.0);  // the centre of spectrum bin 40
 
   // Listen to the sink through the engine's own recording of its monitor.
   ASSERT_TRUE(BASS_RecordInit(0));
@@ -168,9 +175,7 @@ TEST_F(PrivateApp, OpensOnTheDemoPlaylistAndEndsCleanlyWhenClosed) {
   start(lirra, {app_ + u"Demo.m3u"_s});
 
   // Wait for the window to be mapped, then read where it is.
-  const QString id = RunTool(u"xdotool"_s, {u"search"_s, u"--sync"_s, u"--onlyvisible"_s,
-                                        u"--pid"_s, QString::number(lirra.processId()),
-                                        u"--name"_s, u"^Lirra$"_s});
+  const QString id = WaitForWindow(lirra, u"^Lirra$"_s);
   ASSERT_FALSE(id.isEmpty()) << "no Lirra window appeared";
   const QString geometry = RunTool(u"xdotool"_s, {u"getwindowgeometry"_s, u"--shell"_s, id});
   const auto field = [&](const QString& name) {
