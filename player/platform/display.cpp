@@ -2,6 +2,8 @@
 
 #include <xcb/xcb.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <string_view>
 
@@ -19,9 +21,14 @@ bool HasDisplay(std::string* why) {
              "(for example: xvfb-run -a build/app/lirra).";
     return false;
   }
-  xcb_connection_t* connection = xcb_connect(display, nullptr);
-  const bool ok = connection && xcb_connection_has_error(connection) == 0;
-  if (connection) xcb_disconnect(connection);
+  // A busy server may turn a connection away for a moment: try a few times.
+  bool ok = false;
+  for (int attempt = 0; attempt < 3 && !ok; ++attempt) {
+    if (attempt > 0) usleep(100 * 1000);
+    xcb_connection_t* connection = xcb_connect(display, nullptr);
+    ok = connection && xcb_connection_has_error(connection) == 0;
+    if (connection) xcb_disconnect(connection);
+  }
   if (!ok && why)
     *why = std::string("there is no display to show the window on: the X server \"") + display +
            "\" (DISPLAY) cannot be reached.";

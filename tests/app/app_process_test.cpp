@@ -79,7 +79,7 @@ class PrivateApp : public ::testing::Test {
       const QString found = RunTool(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--pid"_s,
                                                    QString::number(p.processId()), u"--name"_s, name});
       if (!found.isEmpty()) return found.section(u'\n', 0, 0);
-      QThread::msleep(50);
+      QThread::msleep(250);  // gently: every look is a new connection to the X server
     }
     return {};
   }
