@@ -19,6 +19,11 @@ bool IsUrl(const QString& text) {
   return true;
 }
 
+bool IsHttpUrl(const QString& text) {
+  return text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+         text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+}
+
 QString FileNameOf(const QString& path) {
   return path.mid(path.lastIndexOf(u'/') + 1);
 }

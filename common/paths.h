@@ -10,6 +10,9 @@ namespace lirra {
 // "-" or ".") followed by "://". Local paths are never URLs.
 bool IsUrl(const QString& text);
 
+// An http:// or https:// address (case-insensitive): the kind the engine streams.
+bool IsHttpUrl(const QString& text);
+
 // The name after the last "/" (the whole text when there is none).
 QString FileNameOf(const QString& path);
 

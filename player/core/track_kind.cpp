@@ -39,9 +39,7 @@ Classification ClassifyTrack(const QString& location, const ClassifyContext& c) 
     result.kind = kKindEngine;
   if (ext == QLatin1String(".WMA")) result.kind = c.wmaAvailable ? kKindEngine : kKindOther;
   if (result.isNetwork && ext.isEmpty()) {
-    const bool http = location.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
-                      location.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
-    result.kind = http ? kKindUrlStream : kKindNetworkPath;
+    result.kind = IsHttpUrl(location) ? kKindUrlStream : kKindNetworkPath;
   }
   if (ext.contains(QLatin1String(".CUE"))) result.kind = kKindCueSheet;
   if (c.videoLibAvailable && (ext == QLatin1String(".MID") || ext == QLatin1String(".MIDI") ||

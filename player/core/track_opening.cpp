@@ -59,9 +59,7 @@ void OpenWithEngine(PlayerContext& ctx) {
     if (s.CurrentIsNetwork) {
       // Any engine type at an http(s) address streams (the old rule accepted addresses
       // without an extension only, so "http://host/song.mp3" never played).
-      const bool http = path.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
-                        path.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
-      if (http && (s.TrackKind == kKindUrlStream || s.TrackKind == kKindEngine)) {
+      if (IsHttpUrl(path) && (s.TrackKind == kKindUrlStream || s.TrackKind == kKindEngine)) {
         ctx.shell.RunWhileResponsive(
             [&] { channel = bass.StreamCreateURL(name.constData(), 0, 0, nullptr, nullptr); });
       }

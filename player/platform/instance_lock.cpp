@@ -1,5 +1,8 @@
 #include "instance_lock.h"
 
+#include <QByteArray>
+#include <QString>
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -7,7 +10,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+
+#include "textfile.h"
 
 namespace lirra {
 
@@ -50,18 +54,8 @@ void WriteDesktopEntry(const std::string& executable) {
       "[Desktop Entry]\nType=Application\nName=Lirra\nComment=A small music player\n"
       "Exec=\"" + executable + "\" %f\nTerminal=false\nNoDisplay=true\n"
       "MimeType=audio/mpeg;audio/x-wav;audio/ogg;audio/x-mpegurl;audio/x-mod;audio/flac;\n";
-  // Written whole or not at all.
-  const fs::path target = dir / "lirra.desktop";
-  const fs::path temp = dir / ".lirra.desktop.tmp";
-  {
-    std::ofstream out(temp, std::ios::trunc);
-    if (!(out << text) || !out.flush()) {
-      fs::remove(temp, ec);
-      return;
-    }
-  }
-  fs::rename(temp, target, ec);
-  if (ec) fs::remove(temp, ec);
+  WriteFileAtomically(QString::fromStdString((dir / "lirra.desktop").string()),
+                      QByteArray::fromStdString(text));
 }
 
 }  // namespace lirra

@@ -20,6 +20,8 @@ TEST(IsUrl, SchemesWithSlashesAreAddressesLocalPathsNever) {
                               u"://nohost"_s, u"1http://x"_s, u"http:/x"_s, u"/tmp/http://x"_s,
                               QString()})
     EXPECT_FALSE(IsUrl(path)) << path.toStdString();
+  EXPECT_TRUE(IsHttpUrl(u"HTTPS://a.b/c"_s));
+  EXPECT_FALSE(IsHttpUrl(u"mms://media.example/live"_s));
 }
 
 TEST(FileExtension, TextFromTheLastDotAfterTheLastSlash) {
