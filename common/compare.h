@@ -18,6 +18,8 @@ class LocaleCollator {
   explicit LocaleCollator(const QLocale& locale = QLocale::system());
   int compare(const QString& a, const QString& b) const { return collator_.compare(a, b); }
   bool operator()(const QString& a, const QString& b) const { return compare(a, b) < 0; }
+  // For sorting many texts: keys compare in the collator's order.
+  QCollatorSortKey sortKey(const QString& text) const { return collator_.sortKey(text); }
 
  private:
   QCollator collator_;

@@ -1,5 +1,7 @@
 #include "open_filter.h"
 
+#include <QDir>
+
 namespace lirra {
 
 namespace {
@@ -59,6 +61,21 @@ QStringList QtNameFilters(const QString& filter) {
     out << parts[i] + QStringLiteral(" (") + masks.join(u' ') + u')';
   }
   return out;
+}
+
+}  // namespace lirra
+
+namespace lirra {
+
+QStringList MediaFilesIn(const QString& folder, const QString& mediaMask) {
+  QStringList masks;
+  for (const QString& m : mediaMask.split(u';', Qt::SkipEmptyParts)) masks << m.trimmed();
+  if (masks.isEmpty()) return {};
+  QDir dir(folder);
+  dir.setNameFilters(masks);
+  dir.setFilter(QDir::Files | QDir::Hidden);
+  dir.setSorting(QDir::Name | QDir::IgnoreCase);
+  return dir.entryList();
 }
 
 }  // namespace lirra

@@ -27,3 +27,11 @@ OpenFilter BuildOpenFilter(bool chinese, bool videoLibAvailable, bool engineRead
 QStringList QtNameFilters(const QString& filter);
 
 }  // namespace lirra
+
+namespace lirra {
+
+// The names of a folder's files (not its subfolders) that match the media mask
+// ("*.mp3;*.wav;…", case-insensitive), sorted by name.
+QStringList MediaFilesIn(const QString& folder, const QString& mediaMask);
+
+}  // namespace lirra

@@ -2,7 +2,10 @@
 // player answers through the Shell. It owns the player's state and libraries.
 #pragma once
 
+#include "list_commands.h"
+#include "play_order.h"
 #include "player_context.h"
+#include "playlist_library.h"
 #include "startup.h"
 #include "transport.h"
 
@@ -37,8 +40,37 @@ class Player {
   void pmPlayClick() { PlayOrNext(ctx_, PlaySource::EnterKey); }
   void pmNextClick() { PlayOrNext(ctx_, PlaySource::RightArrow); }
   void pmPauseClick() { PauseCommand(ctx_); }
-  void MListDblClick() { StartOrStop(ctx_); }
+  void MListDblClick() {
+    if (ctx_.state.OpeningTrack || ctx_.list.selection().empty()) return;
+    StartOrStop(ctx_);
+  }
   void SelectionChanged(std::vector<int> rows) { ctx_.list.setSelection(std::move(rows)); }
+  void sbRandomClick() { RandomButtonClick(ctx_); }
+
+  // The track list and its commands.
+  void sbAddClick() { lirra::sbAddClick(ctx_); }
+  void sbAddFldClick() { lirra::sbAddFldClick(ctx_); }
+  void pmDelClick() { lirra::pmDelClick(ctx_); }
+  void pmSelAllClick() { lirra::pmSelAllClick(ctx_); }
+  void MListMouseUp() { lirra::MListMouseUp(ctx_); }
+  void MListClick() { lirra::MListClick(ctx_); }
+  void MListEditing() { lirra::MListEditing(ctx_); }
+  bool MListEdited(int row, const QString& text) { return lirra::MListEdited(ctx_, row, text); }
+  void RestoreShortcuts() { lirra::RestoreShortcuts(ctx_); }
+  void AddFromFolderDialog(const QString& folder, const QStringList& files) {
+    lirra::AddFromFolderDialog(ctx_, folder, files);
+  }
+  void AddFromAddressMemo(const QStringList& lines) { lirra::AddFromAddressMemo(ctx_, lines); }
+
+  // The playlist library.
+  void sbNewlistClick() { lirra::sbNewlistClick(ctx_); }
+  void LibrarySelectionChanged(int row) {
+    if (row == ctx_.library.selected) return;
+    ctx_.library.selected = row;
+    ListView1SelectItem(ctx_);
+  }
+  bool ListView1Edited(int row, const QString& text) { return lirra::ListView1Edited(ctx_, row, text); }
+  void ListView1Click() { lirra::ListView1Click(ctx_); }
 
  private:
   PlayerContext ctx_;

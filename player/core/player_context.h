@@ -3,8 +3,10 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <random>
 
+#include "compare.h"
 #include "engine_binding.h"
 #include "optional_bindings.h"
 #include "player_state.h"
@@ -40,11 +42,21 @@ struct PlayerContext {
     shell.SetTimer1(on);
   }
 
+  // Title and list-name order, set up on first use (it loads the locale's collation).
+  const LocaleCollator& collator() {
+    if (!collator_) collator_.emplace();
+    return *collator_;
+  }
+
   Shell& shell;
   PlayerState state;
   Libraries libs;
   TrackList list;
+  PlaylistLibrary library;
   std::function<int(int n)> randomBelow;  // uniform in 0..n-1
+
+ private:
+  std::optional<LocaleCollator> collator_;
 };
 
 }  // namespace lirra

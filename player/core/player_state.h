@@ -34,6 +34,10 @@ struct PlayerState {
   int PausedTag = 0;
   bool DisplayUpdates = true;
   bool SettingsDirty = false;
+  bool InPlaceEditing = false;   // a title or list name is being edited in place
+  bool FromFolderDialog = false; // the batch being added came from the add-folder dialog
+  bool MListVisible = false;     // the track list view (hidden in the empty-list state)
+  bool LibraryPanelShown = false;  // the playlist library panel pnList
 
   // Kept in the settings file.
   QString OpenDir;        // initial folder of the open-file dialog

@@ -1,5 +1,5 @@
 // Steps of start-up and playback that belong to parts of the player still to come (lyrics,
-// visualisation, skins, spectrum, tray, playlist library, schedule). Each is called where
+// visualisation, skins, spectrum, tray, schedule). Each is called where
 // the player's order of events puts it and does nothing yet, unless noted.
 #pragma once
 
@@ -15,10 +15,6 @@ inline void ClearPeaks(PlayerContext&) {}
 inline void ApplySkin(PlayerContext&) {}
 inline void AddTrayIcon(PlayerContext&) {}
 inline void RemoveTrayIcon(PlayerContext&) {}
-inline void ShowEmptyListHint(PlayerContext&) {}
-inline void ScanListFolder(PlayerContext&) {}
-inline void LoadCurrentList(PlayerContext&) {}
-inline void SaveCurrentList(PlayerContext&) {}
 inline void QuitVisPlugin(PlayerContext&) {}
 // The smart mode's decision; until the schedule exists every question is answered "no"
 // except whether an automatic start may run (mode 0), which is allowed.

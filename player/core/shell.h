@@ -4,15 +4,19 @@
 
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "track_list.h"
 #include "ui_texts.h"
 #include "window_layout.h"
 
 namespace lirra {
+
+enum class ListFocus { None, TrackList, Library };
 
 class Shell {
  public:
@@ -32,6 +36,24 @@ class Shell {
 
   // The track list view shows the list's entries and selection again.
   virtual void TrackListChanged(const TrackList& list) = 0;
+  virtual void ScrollTrackIntoView(int row) = 0;
+  // The playlist library view shows its rows and selection again.
+  virtual void LibraryChanged(const PlaylistLibrary& library) = 0;
+  // Shows or hides the track list view (MList) and the library panel (pnList); the
+  // window lays out the list area again.
+  virtual void SetTrackListVisible(bool visible) = 0;
+  virtual void SetLibraryPanelVisible(bool visible) = 0;
+  // Which of the two list views has the keyboard focus, and moving it.
+  virtual ListFocus FocusedList() = 0;
+  virtual void FocusList(ListFocus view) = 0;
+  // The popup menu's editing-sensitive shortcuts (Delete, A, Enter, Right, P, T) on or off.
+  virtual void SetEditShortcuts(bool on) = 0;
+
+  // The open-file dialog (several files may be chosen); nothing when cancelled.
+  virtual std::optional<QStringList> ChooseFilesToOpen(const QString& filter,
+                                                       const QString& initialDir) = 0;
+  // The add-folder dialog, modal; it adds through the player itself.
+  virtual void ShowAddFolderDialog() = 0;
   // The progress gauge: range and position in whole seconds.
   virtual void SetProgress(int range, int position) = 0;
   // The playback clock: Timer1, every 100 ms, calls Player::Timer1Timer while on.

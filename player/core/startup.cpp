@@ -6,8 +6,11 @@
 
 #include <cstdio>
 
+#include "list_states.h"
 #include "open_filter.h"
 #include "paths.h"
+#include "playlist_file.h"
+#include "playlist_library.h"
 #include "seams.h"
 #include "settings.h"
 #include "track_opening.h"
@@ -136,8 +139,8 @@ void FormShow(PlayerContext& ctx) {
     }
   }
   if (s.StartMode != 2) {
-    seams::ScanListFolder(ctx);
-    if (!s.CurrentListFile.isEmpty()) seams::LoadCurrentList(ctx);
+    ScanListFolder(ctx);
+    if (!s.CurrentListFile.isEmpty() && !s.MListVisible) LoadCurrentList(ctx);
   }
   s.AutoStart = s.StartArgument.toUpper() == QLatin1String("/AUTO");
   seams::AddTrayIcon(ctx);
@@ -146,12 +149,14 @@ void FormShow(PlayerContext& ctx) {
     ctx.list.clear();
     ctx.list.append({DisplayName(s.StartArgument), s.StartArgument, std::nullopt, std::nullopt});
     s.NextIndex = s.PlayingIndex = 0;
+    s.MListVisible = true;
+    ctx.shell.SetTrackListVisible(true);
     ctx.shell.TrackListChanged(ctx.list);
     PlayCurrent(ctx);
   } else if (!ctx.list.empty()) {
     PlayCurrent(ctx);
   } else {
-    seams::ShowEmptyListHint(ctx);
+    ShowEmptyListState(ctx);
   }
 }
 
@@ -174,7 +179,7 @@ bool FormCloseQuery(PlayerContext& ctx) {
     QString error;
     if (!SaveSettings(s, &error)) std::fprintf(stderr, "lirra: %s\n", qUtf8Printable(error));
   }
-  if (s.ListModified) seams::SaveCurrentList(ctx);
+  if (s.ListModified) SaveCurrentList(ctx);
   return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "list_commands.h"
 #include "paths.h"
 #include "seams.h"
 #include "track_kind.h"
@@ -129,20 +130,10 @@ void ReportOpenFailure(PlayerContext& ctx) {
     ctx.shell.CloseMainWindow();
     return;
   }
-  // The failed entry, which PlayCurrent selected, leaves the list (with any other selected
-  // entries); the list's own delete command arrives with the list commands.
-  const std::vector<int> selected = ctx.list.selection();
-  TrackList kept;
-  for (int i = 0; i < ctx.list.size(); ++i)
-    if (!std::binary_search(selected.begin(), selected.end(), i)) kept.append(ctx.list.at(i));
-  if (!selected.empty()) {
-    ctx.list = std::move(kept);
-    s.ListModified = true;
-    s.PlayingIndex = -1;
-    s.NextIndex = std::min(selected.front(), ctx.list.size() - 1);
-    s.ShufflePos = 0;
-    ctx.shell.TrackListChanged(ctx.list);
-  }
+  // The failed entry, which PlayCurrent selected, leaves the list with any other selected
+  // entries; with the library panel open the selection was cleared and nothing goes.
+  ctx.shell.FocusList(ListFocus::TrackList);
+  DeleteSelectedTracks(ctx);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "list_states.h"
 #include "paths.h"
 #include "play_order.h"
 #include "seams.h"
@@ -88,9 +89,7 @@ void PlayOrNext(PlayerContext& ctx, PlaySource source) {
 
 void StopCommand(PlayerContext& ctx) {
   if (!ctx.state.Timer1On) return;
-  ctx.setTimer1(false);
-  StopPlayback(ctx);
-  ctx.shell.SetHint(ControlId::lbNext, ctx.texts().nextHintIdle);
+  StopAndShowStopped(ctx);
 }
 
 void PauseCommand(PlayerContext& ctx) {

@@ -112,3 +112,22 @@ QPoint CentredPosition(QSize screen, QSize client) {
 }
 
 }  // namespace lirra
+
+namespace lirra {
+
+ListAreaLayout LayoutListArea(int clientWidth, QSize listPanel, bool libraryShown, int trackCount,
+                              int libraryCount, int scrollBarWidth) {
+  ListAreaLayout out;
+  const int allowance = std::max(17, scrollBarWidth);
+  out.rowsThatFit = std::max(0, (listPanel.height() - 1) / 14);
+  out.libraryWidth = libraryShown ? clientWidth * 60 / 195 : 0;
+  const int trackViewWidth = listPanel.width() - out.libraryWidth;
+  const auto column = [&](int maxWidth, int count) {
+    return std::max(0, count > out.rowsThatFit ? maxWidth - allowance : maxWidth);
+  };
+  out.trackTitleWidth = column(trackViewWidth - 46, trackCount);
+  out.libraryNameWidth = column(out.libraryWidth - 4, libraryCount);
+  return out;
+}
+
+}  // namespace lirra

@@ -93,3 +93,21 @@ inline QRect At(const WindowLayout& layout, ControlId id) {
 QPoint CentredPosition(QSize screen, QSize client);
 
 }  // namespace lirra
+
+namespace lirra {
+
+// The central list area: the library panel at the left (when shown) and the track list
+// frame, and the width of each view's first column.
+struct ListAreaLayout {
+  int libraryWidth = 0;      // pnList; 0 while hidden
+  int trackTitleWidth = 0;   // MList's title column
+  int libraryNameWidth = 0;  // ListView1's name column
+  int rowsThatFit = 0;
+};
+
+// `scrollBarWidth` is the system's; the allowance is at least 17 pixels. Rows are taken as
+// 14 pixels high.
+ListAreaLayout LayoutListArea(int clientWidth, QSize listPanel, bool libraryShown, int trackCount,
+                              int libraryCount, int scrollBarWidth);
+
+}  // namespace lirra

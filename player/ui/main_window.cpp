@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMessageBox>
@@ -9,11 +10,20 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QFileDialog>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTreeView>
 
 #include <thread>
 
+#include "add_folder_dialog.h"
 #include "gauge.h"
+#include "list_models.h"
+#include "open_filter.h"
 #include "shell_label.h"
 
 namespace lirra {
@@ -125,22 +135,71 @@ void MainWindow::BuildControls() {
   control(ControlId::lbResiz7a)->setCursor(Qt::SizeBDiagCursor);
   control(ControlId::lbResiz8a)->setCursor(Qt::SizeFDiagCursor);
 
-  mList_ = new QTreeWidget(control(ControlId::MListPanel));
-  mList_->setObjectName(QStringLiteral("MList"));
-  mList_->setColumnCount(kTrackListColumns);
-  mList_->setHeaderHidden(true);
-  mList_->setRootIsDecorated(false);
-  mList_->setUniformRowHeights(true);
+  BuildListViews();
+
+  control(ControlId::VdoPanel)->setAttribute(Qt::WA_NativeWindow);
+}
+
+namespace {
+
+// Tells the player when an in-place edit starts and ends.
+class EditNotifyingDelegate : public QStyledItemDelegate {
+ public:
+  EditNotifyingDelegate(Player& player, QObject* parent) : QStyledItemDelegate(parent), player_(player) {}
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override {
+    player_.MListEditing();
+    return QStyledItemDelegate::createEditor(parent, option, index);
+  }
+  void destroyEditor(QWidget* editor, const QModelIndex& index) const override {
+    QStyledItemDelegate::destroyEditor(editor, index);
+    player_.RestoreShortcuts();
+  }
+
+ private:
+  Player& player_;
+};
+
+QTreeView* MakeListView(QWidget* parent, const char* name, QAbstractItemModel* model, Player& player) {
+  auto* view = new QTreeView(parent);
+  view->setObjectName(QString::fromLatin1(name));
+  view->setModel(model);
+  view->setHeaderHidden(true);
+  view->setRootIsDecorated(false);
+  view->setUniformRowHeights(true);
+  view->setSelectionBehavior(QAbstractItemView::SelectRows);
+  view->setFrameShape(QFrame::NoFrame);
+  view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  view->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+  view->setItemDelegate(new EditNotifyingDelegate(player, view));
+  view->header()->setStretchLastSection(false);
+  view->viewport()->installEventFilter(parent->window());
+  view->installEventFilter(parent->window());
+  return view;
+}
+
+}  // namespace
+
+void MainWindow::BuildListViews() {
+  QWidget* area = control(ControlId::MListPanel);
+  PlayerContext& ctx = player_.context();
+  trackModel_ = new TrackListModel(
+      ctx.list, [this](int row, const QString& text) { return player_.MListEdited(row, text); }, this);
+  libraryModel_ = new LibraryModel(
+      ctx.library, [this](int row, const QString& text) { return player_.ListView1Edited(row, text); }, this);
+
+  pnList_ = new QWidget(area);
+  pnList_->setObjectName(QStringLiteral("pnList"));
+  pnList_->hide();
+  listView1_ = MakeListView(pnList_, "ListView1", libraryModel_, player_);
+  listView1_->setSelectionMode(QAbstractItemView::SingleSelection);
+
+  mList_ = MakeListView(area, "MList", trackModel_, player_);
   mList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  mList_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  mList_->setFrameShape(QFrame::NoFrame);
-  mList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  mList_->header()->setStretchLastSection(false);
   mList_->setColumnHidden(1, true);
   mList_->setColumnHidden(2, true);
   mList_->setColumnWidth(3, kLengthColumnWidth);
-
-  control(ControlId::VdoPanel)->setAttribute(Qt::WA_NativeWindow);
+  mList_->hide();  // until a list is loaded
 }
 
 void MainWindow::ConnectControls() {
@@ -162,26 +221,55 @@ void MainWindow::ConnectControls() {
     auto* s = new QShortcut(key, this);
     s->setContext(Qt::WindowShortcut);
     connect(s, &QShortcut::activated, this, handler);
+    return s;
   };
-  shortcut(QKeySequence(Qt::Key_Return), [this] { player_.pmPlayClick(); });
-  shortcut(QKeySequence(Qt::Key_Enter), [this] { player_.pmPlayClick(); });
-  shortcut(QKeySequence(Qt::Key_Right), [this] { player_.pmNextClick(); });
-  shortcut(QKeySequence(Qt::Key_P), [this] { player_.pmPauseClick(); });
-  connect(mList_, &QTreeWidget::itemSelectionChanged, this, [this] {
+  editShortcuts_ = {
+      shortcut(QKeySequence(Qt::Key_Delete), [this] { player_.pmDelClick(); }),
+      shortcut(QKeySequence(Qt::Key_A), [this] { player_.sbAddClick(); }),
+      shortcut(QKeySequence(Qt::Key_Return), [this] { player_.pmPlayClick(); }),
+      shortcut(QKeySequence(Qt::Key_Enter), [this] { player_.pmPlayClick(); }),
+      shortcut(QKeySequence(Qt::Key_Right), [this] { player_.pmNextClick(); }),
+      shortcut(QKeySequence(Qt::Key_P), [this] { player_.pmPauseClick(); }),
+  };
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_A), [this] { player_.pmSelAllClick(); });
+
+  const auto button = [this](ControlId id) { return static_cast<QToolButton*>(control(id)); };
+  connect(button(ControlId::sbAdd), &QToolButton::clicked, this, [this] { player_.sbAddClick(); });
+  connect(button(ControlId::sbAddFld), &QToolButton::clicked, this, [this] { player_.sbAddFldClick(); });
+  connect(button(ControlId::sbRandom), &QToolButton::clicked, this, [this] { player_.sbRandomClick(); });
+  connect(button(ControlId::sbNewlist), &QToolButton::clicked, this, [this] { player_.sbNewlistClick(); });
+
+  connect(mList_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
     if (refreshingList_) return;
     std::vector<int> rows;
     for (const QModelIndex& index : mList_->selectionModel()->selectedRows()) rows.push_back(index.row());
     player_.SelectionChanged(std::move(rows));
   });
-  connect(mList_, &QTreeWidget::itemDoubleClicked, this, [this] { player_.MListDblClick(); });
+  connect(mList_, &QTreeView::doubleClicked, this, [this] { player_.MListDblClick(); });
+  connect(listView1_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    if (refreshingLibrary_) return;
+    const QModelIndexList rows = listView1_->selectionModel()->selectedRows();
+    player_.LibrarySelectionChanged(rows.isEmpty() ? -1 : rows.front().row());
+  });
 }
 
 void MainWindow::ApplyLayout() {
   const WindowLayout layout = LayoutFor(size());
   for (int i = 0; i < kControlCount; ++i) controls_[i]->setGeometry(layout[i]);
-  const QRect panel = At(layout, ControlId::MListPanel);
-  mList_->setGeometry(0, 0, panel.width(), panel.height());
-  mList_->setColumnWidth(0, std::max(0, panel.width() - kLengthColumnWidth - 4));
+  ApplyListAreaLayout();
+}
+
+void MainWindow::ApplyListAreaLayout() {
+  const QSize panel = control(ControlId::MListPanel)->size();
+  const PlayerContext& ctx = player_.context();
+  const ListAreaLayout area =
+      LayoutListArea(width(), panel, pnList_->isVisibleTo(this), ctx.list.size(), ctx.library.size(),
+                     style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+  pnList_->setGeometry(0, 0, area.libraryWidth, panel.height());
+  listView1_->setGeometry(0, 0, area.libraryWidth, panel.height());
+  listView1_->setColumnWidth(0, area.libraryNameWidth);
+  mList_->setGeometry(area.libraryWidth, 0, panel.width() - area.libraryWidth, panel.height());
+  mList_->setColumnWidth(0, area.trackTitleWidth);
 }
 
 void MainWindow::SetCaption(ControlId id, const QString& text) {
@@ -215,17 +303,110 @@ void MainWindow::BringToFront() {
 
 void MainWindow::TrackListChanged(const TrackList& list) {
   refreshingList_ = true;
-  mList_->clear();
-  for (int i = 0; i < list.size(); ++i) {
-    const TrackEntry& e = list.at(i);
-    auto* item = new QTreeWidgetItem(mList_, {e.Title, e.Location, e.LengthSeconds.value_or(QString()),
-                                              e.LengthText.value_or(QString())});
-    item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+  trackModel_->refresh();
+  // The selection as runs of consecutive rows: selecting 100,000 rows is one range.
+  QItemSelection selection;
+  const std::vector<int>& rows = list.selection();
+  for (size_t i = 0; i < rows.size();) {
+    size_t j = i;
+    while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1) ++j;
+    selection.select(trackModel_->index(rows[i], 0), trackModel_->index(rows[j], 3));
+    i = j + 1;
   }
-  for (int row : list.selection())
-    if (QTreeWidgetItem* item = mList_->topLevelItem(row)) item->setSelected(true);
-  if (list.firstSelected() >= 0) mList_->scrollToItem(mList_->topLevelItem(list.firstSelected()));
+  mList_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+  if (list.firstSelected() >= 0)
+    mList_->selectionModel()->setCurrentIndex(trackModel_->index(list.firstSelected(), 0),
+                                              QItemSelectionModel::NoUpdate);
   refreshingList_ = false;
+  ApplyListAreaLayout();
+}
+
+void MainWindow::ScrollTrackIntoView(int row) {
+  if (row >= 0 && row < trackModel_->rowCount()) mList_->scrollTo(trackModel_->index(row, 0));
+}
+
+void MainWindow::LibraryChanged(const PlaylistLibrary& library) {
+  refreshingLibrary_ = true;
+  libraryModel_->refresh();
+  if (library.selected >= 0 && library.selected < library.size()) {
+    const QModelIndex index = libraryModel_->index(library.selected, 0);
+    listView1_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    listView1_->scrollTo(index);
+  } else {
+    listView1_->selectionModel()->clearSelection();
+  }
+  refreshingLibrary_ = false;
+  ApplyListAreaLayout();
+}
+
+void MainWindow::SetTrackListVisible(bool visible) { mList_->setVisible(visible); }
+
+void MainWindow::SetLibraryPanelVisible(bool visible) {
+  pnList_->setVisible(visible);
+  ApplyListAreaLayout();
+}
+
+ListFocus MainWindow::FocusedList() {
+  const QWidget* focus = QApplication::focusWidget();
+  if (focus && (focus == mList_ || mList_->isAncestorOf(focus))) return ListFocus::TrackList;
+  if (focus && (focus == listView1_ || listView1_->isAncestorOf(focus))) return ListFocus::Library;
+  return ListFocus::None;
+}
+
+void MainWindow::FocusList(ListFocus view) {
+  if (view == ListFocus::TrackList) mList_->setFocus();
+  if (view == ListFocus::Library) listView1_->setFocus();
+}
+
+void MainWindow::SetEditShortcuts(bool on) {
+  for (QShortcut* s : editShortcuts_) s->setEnabled(on);
+}
+
+std::optional<QStringList> MainWindow::ChooseFilesToOpen(const QString& filter, const QString& initialDir) {
+  QFileDialog dialog(this);
+  dialog.setObjectName(QStringLiteral("OpenDialog1"));
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  dialog.setNameFilters(QtNameFilters(filter));
+  if (!initialDir.isEmpty()) dialog.setDirectory(initialDir);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.selectedFiles();
+}
+
+void MainWindow::ShowAddFolderDialog() {
+  AddFolderDialog dialog(player_, this);
+  dialog.exec();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  const bool trackView = watched == mList_ || watched == mList_->viewport();
+  const bool libraryView = watched == listView1_ || watched == listView1_->viewport();
+  if (!trackView && !libraryView) return QWidget::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+      player_.RestoreShortcuts();
+      break;
+    case QEvent::MouseButtonRelease: {
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      if (watched == mList_->viewport()) {
+        if (mouse->button() == Qt::RightButton) {
+          QMetaObject::invokeMethod(this, [this] { player_.MListMouseUp(); }, Qt::QueuedConnection);
+        } else if (mouse->button() == Qt::LeftButton) {
+          QMetaObject::invokeMethod(this, [this] { player_.MListClick(); }, Qt::QueuedConnection);
+        }
+      } else if (watched == listView1_->viewport() && mouse->button() == Qt::LeftButton) {
+        QMetaObject::invokeMethod(this, [this] { player_.ListView1Click(); }, Qt::QueuedConnection);
+      }
+      break;
+    }
+    case QEvent::KeyRelease: {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) player_.RestoreShortcuts();
+      break;
+    }
+    default:
+      break;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void MainWindow::SetProgress(int range, int position) {

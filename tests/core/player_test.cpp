@@ -56,6 +56,12 @@ class PlayerTest : public testing::TempDirTest {
     writeBytes(name, "audio");
     return appDir_ + name;
   }
+  // A list file in the app folder naming one existing file.
+  QString MakeList(const QString& name) {
+    const QString song = MakeFile(name + u".mp3"_s);
+    writeBytes(name, ("#EXTM3U\r\n" + song + "\r\n").toUtf8());
+    return appDir_ + name;
+  }
   void Tick(int times) {
     for (int i = 0; i < times; ++i) player_.Timer1Timer();
   }
@@ -124,7 +130,7 @@ TEST_F(PlayerTest, TheFirstArgumentDecidesTheStart) {
   struct Case { QStringList args; int mode; bool autoStart; };
   const QString song = MakeFile(u"song.mp3"_s);
   for (const Case& c : {Case{{}, 1, false}, Case{{u"/auto"_s}, 1, true}, Case{{u"/min"_s}, 1, false},
-                        Case{{appDir_ + u"Mix.M3U"_s}, 3, false}, Case{{song}, 2, false}}) {
+                        Case{{MakeList(u"Mix.M3U"_s)}, 3, false}, Case{{song}, 2, false}}) {
     RecordingShell shell;
     Player p(shell);
     ASSERT_TRUE(p.FormCreate({appDir_, c.args, QLocale::c()}));

@@ -24,6 +24,21 @@ class RecordingShell : public Shell {
   }
   void BringToFront() override {}
   void TrackListChanged(const TrackList& list) override { shownEntries = list.size(); }
+  void ScrollTrackIntoView(int row) override { scrolledTo = row; }
+  void LibraryChanged(const PlaylistLibrary& library) override { libraryRows = library.size(); }
+  void SetTrackListVisible(bool visible) override { trackListVisible = visible; }
+  void SetLibraryPanelVisible(bool visible) override { libraryPanelVisible = visible; }
+  ListFocus FocusedList() override { return focus; }
+  void FocusList(ListFocus view) override { focus = view; }
+  void SetEditShortcuts(bool on) override { editShortcuts = on; }
+  std::optional<QStringList> ChooseFilesToOpen(const QString&, const QString& dir) override {
+    dialogDirs.push_back(dir);
+    return filesToOpen;
+  }
+  void ShowAddFolderDialog() override {
+    ++folderDialogs;
+    if (onFolderDialog) onFolderDialog();
+  }
   void SetProgress(int r, int p) override {
     range = r;
     position = p;
@@ -47,6 +62,16 @@ class RecordingShell : public Shell {
   int range = -1, position = -1;
   bool timer1 = false;
   int responsiveRuns = 0;
+  int scrolledTo = -1;
+  int libraryRows = 0;
+  bool trackListVisible = false;
+  bool libraryPanelVisible = false;
+  ListFocus focus = ListFocus::None;
+  bool editShortcuts = true;
+  std::optional<QStringList> filesToOpen;  // what the open dialog answers
+  std::vector<QString> dialogDirs;
+  int folderDialogs = 0;
+  std::function<void()> onFolderDialog;
 };
 
 }  // namespace lirra::testing

@@ -10,21 +10,27 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
+#include <QTreeView>
+
+#include "scratch_app.h"
 
 namespace lirra {
 namespace {
 
 using namespace Qt::StringLiterals;
 
-// The app folder the build makes: the real engine starts with the window.
-const QString kAppDir = QStringLiteral(LIRRA_APP_DIR);
 
 TEST(MainWindowOnX11, IsCentredPaintedAndCapturedFromTheScreen) {
   ASSERT_EQ(QGuiApplication::platformName(), u"xcb"_s)
       << "needs an X server (the test command starts Xvfb)";
-  MainWindow window({kAppDir, {}, QLocale(u"en_US"_s)});
+  testing::ScratchApp app;
+  app.addDemoList();  // the demo list loads and its tune starts
+  MainWindow window({app.path(), {}, QLocale(u"en_US"_s)});
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.player().state().Timer1On; }));
+  EXPECT_EQ(window.trackList()->model()->rowCount(), 1);
+  EXPECT_EQ(window.trackList()->model()->index(0, 0).data().toString(), u"Lirra - First Light"_s);
   QTest::qWait(200);  // let the X server finish drawing
 
   QScreen* screen = window.screen();

@@ -7,22 +7,25 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTreeWidget>
+#include <QHeaderView>
+#include <QTreeView>
+
+#include "scratch_app.h"
 
 namespace lirra {
 namespace {
 
 using namespace Qt::StringLiterals;
 
-// The app folder the build makes: the real engine starts with the window.
-const QString kAppDir = QStringLiteral(LIRRA_APP_DIR);
+using testing::ScratchApp;
 
 QString Caption(const MainWindow& w, ControlId id) {
   return qobject_cast<QLabel*>(w.control(id))->text();
 }
 
 TEST(MainWindowOffscreen, OpensFramelessAtTheStartSizeWithEveryDesignedControl) {
-  MainWindow window({kAppDir, {}, QLocale(u"en_US"_s)});
+  ScratchApp app;
+  MainWindow window({app.path(), {}, QLocale(u"en_US"_s)});
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   ASSERT_TRUE(QTest::qWaitFor([&] { return window.player().state().EngineReady; }));
@@ -40,10 +43,12 @@ TEST(MainWindowOffscreen, OpensFramelessAtTheStartSizeWithEveryDesignedControl) 
     EXPECT_EQ(w->geometry(), At(layout, entry.id)) << entry.name;
     EXPECT_EQ(w->isVisible(), entry.visibleAtStart) << entry.name;
   }
-  auto* list = window.findChild<QTreeWidget*>(u"MList"_s);
+  auto* list = window.findChild<QTreeView*>(u"MList"_s);
   ASSERT_NE(list, nullptr);
+  EXPECT_FALSE(list->isVisible()) << "an empty library starts in the empty-list state";
+  EXPECT_EQ(Caption(window, ControlId::lbTitle), u"Open Music Files From The Bottom"_s);
   EXPECT_TRUE(list->isHeaderHidden());
-  EXPECT_EQ(list->columnCount(), 4);
+  EXPECT_EQ(list->model()->columnCount(), 4);
   EXPECT_TRUE(list->isColumnHidden(1) && list->isColumnHidden(2));
   EXPECT_EQ(list->columnWidth(3), 42);
   EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
@@ -54,7 +59,8 @@ TEST(MainWindowOffscreen, OpensFramelessAtTheStartSizeWithEveryDesignedControl) 
 }
 
 TEST(MainWindowOffscreen, ChineseCaptionsUseTheSongTypeface) {
-  MainWindow window({kAppDir, {}, QLocale(u"zh_CN"_s)});
+  ScratchApp app;
+  MainWindow window({app.path(), {}, QLocale(u"zh_CN"_s)});
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   ASSERT_TRUE(QTest::qWaitFor([&] { return window.player().state().EngineReady; }));
@@ -67,7 +73,8 @@ TEST(MainWindowOffscreen, ChineseCaptionsUseTheSongTypeface) {
 }
 
 TEST(MainWindowOffscreen, ResizingFollowsTheAnchors) {
-  MainWindow window({kAppDir, {}, QLocale::c()});
+  ScratchApp app;
+  MainWindow window({app.path(), {}, QLocale::c()});
   window.show();
   window.resize(480, 270);
   const WindowLayout layout = LayoutFor({480, 270});
@@ -77,7 +84,8 @@ TEST(MainWindowOffscreen, ResizingFollowsTheAnchors) {
 }
 
 TEST(MainWindowOffscreen, LeftClickOnThePowerLabelClosesTheWindow) {
-  MainWindow window({kAppDir, {}, QLocale::c()});
+  ScratchApp app;
+  MainWindow window({app.path(), {}, QLocale::c()});
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   QWidget* power = window.control(ControlId::lbPower);
@@ -88,7 +96,8 @@ TEST(MainWindowOffscreen, LeftClickOnThePowerLabelClosesTheWindow) {
 }
 
 TEST(MainWindowOffscreen, CloseIsRefusedWhileATrackIsOpening) {
-  MainWindow window({kAppDir, {}, QLocale::c()});
+  ScratchApp app;
+  MainWindow window({app.path(), {}, QLocale::c()});
   window.show();
   ASSERT_TRUE(QTest::qWaitFor([&] { return window.player().state().EngineReady; }));
   window.player().state().OpeningTrack = true;

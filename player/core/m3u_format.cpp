@@ -1,0 +1,143 @@
+#include "m3u_format.h"
+
+#include <unordered_set>
+
+#include "paths.h"
+
+namespace lirra {
+
+namespace {
+
+// Leading and trailing spaces and control characters.
+QString TrimLine(const QString& line) {
+  qsizetype begin = 0, end = line.size();
+  while (begin < end && line.at(begin).unicode() <= 0x20) ++begin;
+  while (end > begin && line.at(end - 1).unicode() <= 0x20) --end;
+  return (begin == 0 && end == line.size()) ? line : line.mid(begin, end - begin);
+}
+
+bool StartsWithHash(const QString& line) { return line.startsWith(u'#'); }
+
+struct QStringHash {
+  size_t operator()(const QString& s) const { return qHash(s); }
+};
+
+}  // namespace
+
+bool IsExtinfLine(const QString& line) {
+  return line.startsWith(QLatin1String("#EXTINF:"), Qt::CaseInsensitive);
+}
+
+bool IsCueSheetLocation(const QString& location) {
+  return UpperFileExtension(location).contains(QLatin1String(".CUE"));
+}
+
+ExtinfFields ParseExtinf(const QString& line) {
+  ExtinfFields f;
+  const QString rest = line.mid(8);
+  const qsizetype comma = rest.indexOf(u',');
+  if (comma < 0) {
+    f.Title = rest.trimmed();
+    f.LengthSeconds = QStringLiteral("0");
+    return f;
+  }
+  f.Title = rest.mid(comma + 1).trimmed();
+  if (comma == 0) return f;
+  const QString d = rest.left(comma).trimmed();
+  bool ok = false;
+  const int seconds = d.toInt(&ok);
+  if (ok && seconds > 0) {
+    f.LengthSeconds = d;
+    f.LengthText = FormatLength(seconds);
+  } else {
+    f.LengthSeconds = QStringLiteral("0");
+  }
+  return f;
+}
+
+QStringList CleanM3uLines(const QStringList& fileLines,
+                          const std::function<bool(const QString&)>& fileExists, bool* modified) {
+  // The first line is the header when it starts with "#EXTM3U"; otherwise it is data.
+  qsizetype first = 0;
+  if (!fileLines.isEmpty() && fileLines.front().left(7).toUpper() == QLatin1String("#EXTM3U"))
+    first = 1;
+
+  QStringList kept;
+  kept.reserve(fileLines.size());
+  for (qsizetype i = first; i < fileLines.size(); ++i) {
+    const QString line = TrimLine(fileLines.at(i));
+    const bool keep = !line.isEmpty() &&
+                      (StartsWithHash(line) || line.contains(u',') || IsUrl(line) || fileExists(line));
+    if (keep) {
+      kept.push_back(line);
+      continue;
+    }
+    *modified = true;
+    // A dropped location takes its "#EXTINF:" line with it.
+    if (!line.isEmpty() && !kept.isEmpty() && StartsWithHash(kept.back())) kept.pop_back();
+  }
+
+  // Every "#" line must be an "#EXTINF:" line followed by a location that is no cue sheet.
+  QStringList data;
+  data.reserve(kept.size());
+  for (qsizetype i = 0; i < kept.size(); ++i) {
+    const QString& line = kept.at(i);
+    if (StartsWithHash(line)) {
+      const QString next = i + 1 < kept.size() ? kept.at(i + 1) : QStringLiteral("#");
+      if (StartsWithHash(next) || !IsExtinfLine(line) || IsCueSheetLocation(next)) {
+        *modified = true;
+        continue;
+      }
+    }
+    data.push_back(line);
+  }
+  return data;
+}
+
+void AppendM3uEntries(const QStringList& dataLines, TrackList& list,
+                      const std::function<bool(const QString&)>& expandCue, bool* modified) {
+  std::unordered_set<QString, QStringHash> accepted;
+  accepted.reserve(static_cast<size_t>(dataLines.size()));
+  std::optional<ExtinfFields> pending;
+  for (const QString& line : dataLines) {
+    if (StartsWithHash(line)) {
+      pending = ParseExtinf(line);
+      continue;
+    }
+    std::optional<ExtinfFields> info = std::move(pending);
+    pending.reset();
+    if (IsCueSheetLocation(line) && expandCue(line)) continue;
+    if (!accepted.insert(line.toUpper()).second) {
+      *modified = true;
+      continue;
+    }
+    TrackEntry entry;
+    entry.Location = line;
+    if (info) {
+      entry.Title = std::move(info->Title);
+      entry.LengthSeconds = std::move(info->LengthSeconds);
+      entry.LengthText = std::move(info->LengthText);
+      if (entry.Title.isEmpty()) {
+        entry.Title = DisplayName(line);
+        *modified = true;
+      }
+    } else {
+      entry.Title = DisplayName(line);
+    }
+    list.append(std::move(entry));
+  }
+}
+
+QStringList M3uLines(const TrackList& list) {
+  QStringList lines;
+  lines.reserve(list.size() * 2 + 1);
+  lines.push_back(QStringLiteral("#EXTM3U"));
+  for (int i = 0; i < list.size(); ++i) {
+    const TrackEntry& e = list.at(i);
+    if (e.LengthSeconds) lines.push_back(QStringLiteral("#EXTINF:") + *e.LengthSeconds + u',' + e.Title);
+    lines.push_back(e.Location);
+  }
+  return lines;
+}
+
+}  // namespace lirra

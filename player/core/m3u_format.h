@@ -1,0 +1,49 @@
+// The extended M3U list file as the player writes it and the passes that read one back.
+// Pure functions over lines: no files, no window.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+#include "track_list.h"
+
+namespace lirra {
+
+// "#EXTINF:" at the start of the line, in any letter case.
+bool IsExtinfLine(const QString& line);
+
+struct ExtinfFields {
+  QString Title;
+  std::optional<QString> LengthSeconds;
+  std::optional<QString> LengthText;
+};
+
+// The fields of an "#EXTINF:length,title" line: the length is the text up to the first
+// comma, the title everything after it.
+ExtinfFields ParseExtinf(const QString& line);
+
+// Reading passes 2 to 4 over a file's lines: the header line is set aside, lines that
+// name nothing usable are dropped (`keepLocation` says whether a location line without
+// "#", "," or a URL scheme names an existing file), and every "#" line left is an
+// "#EXTINF:" line directly followed by its location. Returns the data lines; `modified`
+// is set when anything was dropped.
+QStringList CleanM3uLines(const QStringList& fileLines,
+                          const std::function<bool(const QString&)>& fileExists, bool* modified);
+
+// The entry pass: appends an entry for every location of the cleaned lines to `list`,
+// skipping locations already seen in this pass (case-insensitively). A cue sheet is
+// offered to `expandCue`, which appends its tracks and answers whether it made any.
+// Sets `modified` for every repair.
+void AppendM3uEntries(const QStringList& dataLines, TrackList& list,
+                      const std::function<bool(const QString&)>& expandCue, bool* modified);
+
+// A location that names a cue sheet: its extension contains ".CUE".
+bool IsCueSheetLocation(const QString& location);
+
+// The lines of a list file for `list`, header first.
+QStringList M3uLines(const TrackList& list);
+
+}  // namespace lirra

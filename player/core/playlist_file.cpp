@@ -1,0 +1,110 @@
+#include "playlist_file.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
+#include "compare.h"
+#include "cue_sheet.h"
+#include "list_commands.h"
+#include "list_states.h"
+#include "m3u_format.h"
+#include "paths.h"
+#include "textfile.h"
+
+namespace lirra {
+
+namespace {
+
+bool FileExists(const QString& path) { return QFileInfo(path).isFile(); }
+
+void ReportUnusableList(PlayerContext& ctx, bool readable) {
+  PlayerState& s = ctx.state;
+  const QString file = s.CurrentListFile;
+  ctx.shell.BringToFront();
+  // Only a list of our own folder is deleted; one that could not even be read is left
+  // alone (the next start may read it).
+  if (readable && IsInAppDir(s, file)) {
+    ctx.shell.ShowMessage(ctx.tr("该文件已失效,即将删除之!", "The file is invalid,will be deleted."), file);
+    s.ListModified = false;
+    if (s.MainActivated) {
+      pmDelClick(ctx);
+    } else {
+      QFile::remove(file);
+      s.CurrentListFile.clear();
+    }
+  } else {
+    ctx.shell.ShowMessage(ctx.tr("该文件已失效!", "The file is Invalid."), file);
+    s.CurrentListFile.clear();
+  }
+}
+
+}  // namespace
+
+bool IsInAppDir(const PlayerState& s, const QString& file) {
+  const QFileInfo info(file);
+  return SameText(info.absolutePath() + u'/', s.AppDir);
+}
+
+QString NewListName(const QString& appDir) {
+  for (int n = 1;; ++n) {
+    const QString name = appDir + QStringLiteral("newlist") + QString::number(n) + QStringLiteral(".m3u");
+    if (!QFileInfo::exists(name)) return name;
+  }
+}
+
+void SortTrackList(PlayerContext& ctx) {
+  const std::vector<int> moved = ctx.list.sortByTitle(ctx.collator());
+  PlayerState& s = ctx.state;
+  if (s.PlayingIndex >= 0 && s.PlayingIndex < static_cast<int>(moved.size()))
+    s.PlayingIndex = moved[static_cast<size_t>(s.PlayingIndex)];
+}
+
+void LoadCurrentList(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  TrackList& list = ctx.list;
+  if (s.MListVisible) list.clear();
+  const TextReadResult read = ReadTextLines(s.CurrentListFile);
+  if (!read.ok()) {
+    ctx.shell.TrackListChanged(list);
+    ReportUnusableList(ctx, false);
+    return;
+  }
+  bool modified = false;
+  const QStringList data = CleanM3uLines(read.lines, FileExists, &modified);
+  list.reserve(static_cast<int>(data.size()));
+  AppendM3uEntries(data, list, [&ctx](const QString& cue) { return ExpandCueSheet(ctx, cue); }, &modified);
+  if (modified) s.ListModified = true;
+
+  if (list.empty()) {
+    ctx.shell.TrackListChanged(list);
+    ReportUnusableList(ctx, true);
+    return;
+  }
+  list.clearSelection();
+  if (!s.MListVisible) ShowIdleTitle(ctx);
+  SortTrackList(ctx);
+  s.NextIndex = ctx.randomBelow(list.size());
+  list.select(s.NextIndex);
+  s.ShufflePos = 0;
+  ctx.shell.TrackListChanged(list);
+  ctx.shell.ScrollTrackIntoView(s.NextIndex);
+}
+
+void SaveCurrentList(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (!s.MListVisible || s.StartMode == 2) return;
+  // An unchanged list that is already on disk has nothing new to write.
+  if (!s.ListModified && !s.CurrentListFile.isEmpty() && FileExists(s.CurrentListFile)) return;
+  s.ListModified = false;
+  if (s.CurrentListFile.isEmpty()) s.CurrentListFile = NewListName(s.AppDir);
+  QString error;
+  if (!WriteTextLines(s.CurrentListFile, M3uLines(ctx.list), &error)) {
+    // The previous file stays whole; the list is still to be written.
+    s.ListModified = true;
+    std::fprintf(stderr, "lirra: %s\n", qUtf8Printable(error));
+  }
+}
+
+}  // namespace lirra

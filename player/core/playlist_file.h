@@ -1,0 +1,21 @@
+// Reading the current list file into the track list and writing it back.
+#pragma once
+
+#include "player_context.h"
+
+namespace lirra {
+
+// Replaces the track list with the entries of CurrentListFile. An unusable list is
+// reported and CurrentListFile cleared: callers test it to learn whether the load worked.
+void LoadCurrentList(PlayerContext& ctx);
+// Writes the track list to CurrentListFile (naming a new list first when it has no
+// file). Does nothing while the track list view is hidden or a single file plays alone.
+void SaveCurrentList(PlayerContext& ctx);
+// AppDir + "newlist<n>.m3u" for the first n whose file does not exist.
+QString NewListName(const QString& appDir);
+// The file lies directly in the app folder (compared case-insensitively).
+bool IsInAppDir(const PlayerState& s, const QString& file);
+// Sorts the track list by title once; PlayingIndex follows its entry.
+void SortTrackList(PlayerContext& ctx);
+
+}  // namespace lirra
