@@ -65,7 +65,10 @@ void ScanListFolder(PlayerContext& ctx) {
   for (int i = 0; i < lib.size(); ++i)
     if (lib.at(i).File == s.CurrentListFile) current = i;
   ctx.shell.LibraryChanged(lib);
-  if (current >= 0) SelectLibraryRow(ctx, current);
+  if (current < 0) return;
+  // The current list's row: already loaded unless the track list is still empty.
+  s.CurrentListIndex = current;
+  SelectLibraryRow(ctx, current);
 }
 
 void SelectLibraryRow(PlayerContext& ctx, int row) {
