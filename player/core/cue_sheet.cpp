@@ -33,7 +33,13 @@ QString NumberAfter(const QString& line, qsizetype keywordLength) {
 int IndexSeconds(const QString& line) {
   if (line.size() < 8) return 0;
   const QString time = line.mid(line.size() - 8, 5);
-  return time.left(2).toInt() * 60 + time.mid(3, 2).toInt();
+  // Two digits each; anything else (a sign, a letter) counts as 0, never below it.
+  const auto field = [](QStringView digits) {
+    for (QChar c : digits)
+      if (c < u'0' || c > u'9') return 0;
+    return digits.toInt();
+  };
+  return field(QStringView(time).left(2)) * 60 + field(QStringView(time).mid(3, 2));
 }
 
 std::vector<QStringList> SplitBlocks(const QStringList& lines) {
