@@ -45,7 +45,12 @@ QString DisplayName(const QString& path) {
 
 QString FormatLength(qint64 seconds) {
   if (seconds < 0) seconds = 0;
-  return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+  QString text = QString::number(seconds / 60);
+  const int s = static_cast<int>(seconds % 60);
+  text += u':';
+  text += QChar(u'0' + s / 10);
+  text += QChar(u'0' + s % 10);
+  return text;
 }
 
 }  // namespace lirra

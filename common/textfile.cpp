@@ -2,13 +2,19 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringEncoder>
 
 #include "encoding.h"
 
 namespace lirra {
 
 QString DecodeText(const QByteArray& bytes) {
-  const std::string utf8 = DecodeToUtf8(std::string_view(bytes.constData(), bytes.size()));
+  std::string_view view(bytes.constData(), static_cast<size_t>(bytes.size()));
+  constexpr std::string_view kBom = "\xEF\xBB\xBF";
+  if (view.starts_with(kBom)) view.remove_prefix(kBom.size());
+  // Valid UTF-8 (the usual case) is converted straight from the bytes read.
+  if (IsValidUtf8(view)) return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
+  const std::string utf8 = GbkToUtf8(view);
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
@@ -61,11 +67,19 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* 
 }
 
 bool WriteTextLines(const QString& path, const QStringList& lines, QString* error) {
-  QByteArray bytes;
+  // Encoded straight into one buffer: a long list costs no buffer per line and touches
+  // little more memory than the file's own size (the reserve is only address space).
+  QStringEncoder utf8(QStringEncoder::Utf8);
+  qsizetype room = 0;
+  for (const QString& line : lines) room += utf8.requiredSpace(line.size()) + 2;
+  QByteArray bytes(room, Qt::Uninitialized);
+  char* out = bytes.data();
   for (const QString& line : lines) {
-    bytes += line.toUtf8();
-    bytes += "\r\n";
+    out = utf8.appendToBuffer(out, line);
+    *out++ = '\r';
+    *out++ = '\n';
   }
+  bytes.truncate(out - bytes.data());
   return WriteFileAtomically(path, bytes, error);
 }
 

@@ -13,7 +13,7 @@ namespace {
 
 lirra::TrackList Read(const QStringList& lines, bool* modified) {
   // Every second location "exists", so both branches of the clean-up run.
-  const auto exists = [](const QString& path) { return path.size() % 2 == 0; };
+  const auto exists = [](qsizetype, const QString& path) { return path.size() % 2 == 0; };
   const QStringList data = lirra::CleanM3uLines(lines, exists, modified);
   lirra::TrackList list;
   lirra::AppendM3uEntries(data, list, [](const QString&) { return false; }, modified);

@@ -8,18 +8,37 @@ namespace lirra {
 
 namespace {
 
-// Leading and trailing spaces and control characters.
-QString TrimLine(const QString& line) {
+bool StartsWithHash(const QString& line) { return line.startsWith(u'#'); }
+
+}  // namespace
+
+QString TrimListLine(const QString& line) {
   qsizetype begin = 0, end = line.size();
   while (begin < end && line.at(begin).unicode() <= 0x20) ++begin;
   while (end > begin && line.at(end - 1).unicode() <= 0x20) --end;
   return (begin == 0 && end == line.size()) ? line : line.mid(begin, end - begin);
 }
 
-bool StartsWithHash(const QString& line) { return line.startsWith(u'#'); }
+namespace {
 
-struct QStringHash {
-  size_t operator()(const QString& s) const { return qHash(s); }
+// Locations compare case-insensitively: hashing and equality over case-folded text, on
+// views into the lines (no upper-cased copies).
+struct FoldedHash {
+  size_t operator()(QStringView s) const {
+    size_t h = 1469598103934665603ull;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+      char32_t c = s[i].unicode();
+      if (QChar::isHighSurrogate(c) && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
+        c = QChar::surrogateToUcs4(s[i].unicode(), s[i + 1].unicode());
+        ++i;
+      }
+      h = (h ^ QChar::toCaseFolded(c)) * 1099511628211ull;
+    }
+    return h;
+  }
+};
+struct FoldedEqual {
+  bool operator()(QStringView a, QStringView b) const { return a.compare(b, Qt::CaseInsensitive) == 0; }
 };
 
 }  // namespace
@@ -34,20 +53,20 @@ bool IsCueSheetLocation(const QString& location) {
 
 ExtinfFields ParseExtinf(const QString& line) {
   ExtinfFields f;
-  const QString rest = line.mid(8);
+  const QStringView rest = QStringView(line).mid(8);
   const qsizetype comma = rest.indexOf(u',');
   if (comma < 0) {
-    f.Title = rest.trimmed();
+    f.Title = rest.trimmed().toString();
     f.LengthSeconds = QStringLiteral("0");
     return f;
   }
-  f.Title = rest.mid(comma + 1).trimmed();
+  f.Title = rest.mid(comma + 1).trimmed().toString();
   if (comma == 0) return f;
-  const QString d = rest.left(comma).trimmed();
+  const QStringView d = rest.left(comma).trimmed();
   bool ok = false;
   const int seconds = d.toInt(&ok);
   if (ok && seconds > 0) {
-    f.LengthSeconds = d;
+    f.LengthSeconds = d.toString();
     f.LengthText = FormatLength(seconds);
   } else {
     f.LengthSeconds = QStringLiteral("0");
@@ -55,8 +74,13 @@ ExtinfFields ParseExtinf(const QString& line) {
   return f;
 }
 
+bool NeedsExistenceCheck(const QString& line) {
+  return !line.isEmpty() && !StartsWithHash(line) && !line.contains(u',') && !IsUrl(line);
+}
+
 QStringList CleanM3uLines(const QStringList& fileLines,
-                          const std::function<bool(const QString&)>& fileExists, bool* modified) {
+                          const std::function<bool(qsizetype, const QString&)>& fileExists,
+                          bool* modified) {
   // The first line is the header when it starts with "#EXTM3U"; otherwise it is data.
   qsizetype first = 0;
   if (!fileLines.isEmpty() && fileLines.front().left(7).toUpper() == QLatin1String("#EXTM3U"))
@@ -65,9 +89,8 @@ QStringList CleanM3uLines(const QStringList& fileLines,
   QStringList kept;
   kept.reserve(fileLines.size());
   for (qsizetype i = first; i < fileLines.size(); ++i) {
-    const QString line = TrimLine(fileLines.at(i));
-    const bool keep = !line.isEmpty() &&
-                      (StartsWithHash(line) || line.contains(u',') || IsUrl(line) || fileExists(line));
+    const QString line = TrimListLine(fileLines.at(i));
+    const bool keep = !line.isEmpty() && (!NeedsExistenceCheck(line) || fileExists(i, line));
     if (keep) {
       kept.push_back(line);
       continue;
@@ -96,7 +119,7 @@ QStringList CleanM3uLines(const QStringList& fileLines,
 
 void AppendM3uEntries(const QStringList& dataLines, TrackList& list,
                       const std::function<bool(const QString&)>& expandCue, bool* modified) {
-  std::unordered_set<QString, QStringHash> accepted;
+  std::unordered_set<QStringView, FoldedHash, FoldedEqual> accepted;
   accepted.reserve(static_cast<size_t>(dataLines.size()));
   std::optional<ExtinfFields> pending;
   for (const QString& line : dataLines) {
@@ -107,7 +130,7 @@ void AppendM3uEntries(const QStringList& dataLines, TrackList& list,
     std::optional<ExtinfFields> info = std::move(pending);
     pending.reset();
     if (IsCueSheetLocation(line) && expandCue(line)) continue;
-    if (!accepted.insert(line.toUpper()).second) {
+    if (!accepted.insert(QStringView(line)).second) {
       *modified = true;
       continue;
     }

@@ -12,6 +12,9 @@
 
 namespace lirra {
 
+// A list line without leading and trailing spaces and control characters.
+QString TrimListLine(const QString& line);
+
 // "#EXTINF:" at the start of the line, in any letter case.
 bool IsExtinfLine(const QString& line);
 
@@ -25,13 +28,18 @@ struct ExtinfFields {
 // comma, the title everything after it.
 ExtinfFields ParseExtinf(const QString& line);
 
+// Whether a trimmed line is a location that must name an existing file to be kept: not a
+// tag, a cue-track reference or a URL.
+bool NeedsExistenceCheck(const QString& trimmedLine);
+
 // Reading passes 2 to 4 over a file's lines: the header line is set aside, lines that
-// name nothing usable are dropped (`keepLocation` says whether a location line without
-// "#", "," or a URL scheme names an existing file), and every "#" line left is an
-// "#EXTINF:" line directly followed by its location. Returns the data lines; `modified`
-// is set when anything was dropped.
+// name nothing usable are dropped (`fileExists(i, line)` says whether line i, trimmed,
+// names an existing file; it is asked only where NeedsExistenceCheck), and every "#"
+// line left is an "#EXTINF:" line directly followed by its location. Returns the data
+// lines; `modified` is set when anything was dropped.
 QStringList CleanM3uLines(const QStringList& fileLines,
-                          const std::function<bool(const QString&)>& fileExists, bool* modified);
+                          const std::function<bool(qsizetype, const QString&)>& fileExists,
+                          bool* modified);
 
 // The entry pass: appends an entry for every location of the cleaned lines to `list`,
 // skipping locations already seen in this pass (case-insensitively). A cue sheet is

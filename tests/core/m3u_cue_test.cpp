@@ -24,7 +24,7 @@ struct Read {
 Read ReadLines(const QStringList& lines, const QStringList& existing = {}) {
   Read r;
   const QStringList data =
-      CleanM3uLines(lines, [&](const QString& p) { return existing.contains(p); }, &r.modified);
+      CleanM3uLines(lines, [&](qsizetype, const QString& p) { return existing.contains(p); }, &r.modified);
   AppendM3uEntries(data, r.list, [](const QString&) { return false; }, &r.modified);
   return r;
 }
@@ -105,7 +105,7 @@ TEST(M3uRead, AFileWithoutHeaderLosesItsFirstLineAndEmptyTitlesAreRepaired) {
 TEST(M3uRead, CueSheetsAreExpandedAndLoseTheirExtinf) {
   bool modified = false;
   const QStringList data = CleanM3uLines({u"#EXTM3U"_s, u"#EXTINF:600,Album"_s, u"/m/album.cue"_s},
-                                         [](const QString&) { return true; }, &modified);
+                                         [](qsizetype, const QString&) { return true; }, &modified);
   EXPECT_EQ(data, QStringList{u"/m/album.cue"_s});
   TrackList list;
   QStringList offered;
