@@ -8,6 +8,7 @@
 #include "playlist_library.h"
 #include "startup.h"
 #include "transport.h"
+#include "window_options.h"
 
 namespace lirra {
 
@@ -46,6 +47,8 @@ class Player {
   }
   void SelectionChanged(std::vector<int> rows) { ctx_.list.setSelection(std::move(rows)); }
   void sbRandomClick() { RandomButtonClick(ctx_); }
+  void pmTranspClick() { lirra::pmTranspClick(ctx_); }
+  void pmOnTopClick() { lirra::pmOnTopClick(ctx_); }
 
   // The track list and its commands.
   void sbAddClick() { lirra::sbAddClick(ctx_); }

@@ -38,6 +38,8 @@ struct PlayerState {
   bool FromFolderDialog = false; // the batch being added came from the add-folder dialog
   bool MListVisible = false;     // the track list view (hidden in the empty-list state)
   bool LibraryPanelShown = false;  // the playlist library panel pnList
+  bool ListShown = true;         // the central area shows the list (not the visual area)
+  bool AvsSelected = false;      // the AVS plug-in is the chosen visualisation
 
   // Kept in the settings file.
   QString OpenDir;        // initial folder of the open-file dialog

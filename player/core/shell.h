@@ -46,6 +46,10 @@ class Shell {
   // Which of the two list views has the keyboard focus, and moving it.
   virtual ListFocus FocusedList() = 0;
   virtual void FocusList(ListFocus view) = 0;
+  // The window's alpha: 192 of 255 while on (without a compositor it has no effect).
+  virtual void SetAlphaBlend(bool on) = 0;
+  // The topmost band, without moving the window.
+  virtual void SetTopmost(bool on) = 0;
   // The popup menu's editing-sensitive shortcuts (Delete, A, Enter, Right, P, T) on or off.
   virtual void SetEditShortcuts(bool on) = 0;
 

@@ -14,6 +14,7 @@
 #include "seams.h"
 #include "settings.h"
 #include "track_opening.h"
+#include "window_options.h"
 
 namespace lirra {
 
@@ -164,6 +165,7 @@ void FormActivate(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (s.StartMode != 2) s.StartMode = 0;
   s.MainActivated = true;
+  ApplyListAlpha(ctx);
 }
 
 bool FormCloseQuery(PlayerContext& ctx) {

@@ -230,8 +230,10 @@ void MainWindow::ConnectControls() {
       shortcut(QKeySequence(Qt::Key_Enter), [this] { player_.pmPlayClick(); }),
       shortcut(QKeySequence(Qt::Key_Right), [this] { player_.pmNextClick(); }),
       shortcut(QKeySequence(Qt::Key_P), [this] { player_.pmPauseClick(); }),
+      shortcut(QKeySequence(Qt::Key_T), [this] { player_.pmOnTopClick(); }),
   };
   shortcut(QKeySequence(Qt::CTRL | Qt::Key_A), [this] { player_.pmSelAllClick(); });
+  shortcut(QKeySequence(Qt::Key_Insert), [this] { player_.pmTranspClick(); });
 
   const auto button = [this](ControlId id) { return static_cast<QToolButton*>(control(id)); };
   connect(button(ControlId::sbAdd), &QToolButton::clicked, this, [this] { player_.sbAddClick(); });
@@ -356,6 +358,19 @@ ListFocus MainWindow::FocusedList() {
 void MainWindow::FocusList(ListFocus view) {
   if (view == ListFocus::TrackList) mList_->setFocus();
   if (view == ListFocus::Library) listView1_->setFocus();
+}
+
+void MainWindow::SetAlphaBlend(bool on) { setWindowOpacity(on ? 192.0 / 255.0 : 1.0); }
+
+void MainWindow::SetTopmost(bool on) {
+  // Changing window flags hides the window; put it back where it was.
+  const QPoint at = pos();
+  const bool visible = isVisible();
+  setWindowFlag(Qt::WindowStaysOnTopHint, on);
+  if (visible) {
+    move(at);
+    show();
+  }
 }
 
 void MainWindow::SetEditShortcuts(bool on) {

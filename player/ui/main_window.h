@@ -50,6 +50,8 @@ class MainWindow : public QWidget, public Shell {
   ListFocus FocusedList() override;
   void FocusList(ListFocus view) override;
   void SetEditShortcuts(bool on) override;
+  void SetAlphaBlend(bool on) override;
+  void SetTopmost(bool on) override;
   std::optional<QStringList> ChooseFilesToOpen(const QString& filter, const QString& initialDir) override;
   void ShowAddFolderDialog() override;
   void SetProgress(int range, int position) override;

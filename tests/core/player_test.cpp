@@ -10,6 +10,7 @@
 
 #include "player_fixture.h"
 #include "play_order.h"
+#include "track_opening.h"
 #include "recording_shell.h"
 #include "temp_dir.h"
 
@@ -234,6 +235,40 @@ TEST_F(PlayerTest, ShuffleVisitsEveryOtherEntryOnceBeforeANewOne) {
   ctx.state.PlayingIndex = 0;
   ChooseNext(ctx);
   EXPECT_EQ(ctx.state.NextIndex, 1);
+}
+
+}  // namespace
+}  // namespace lirra
+
+namespace lirra {
+namespace {
+
+TEST_F(PlayerTest, InsertTogglesSeeThroughAndTOnlyActsOutsideTheList) {
+  AddEntries(1);
+  Start({});
+  PlayerState& s = player_.state();
+  player_.context().list.select(0);
+  PlayCurrent(player_.context());
+  player_.pmPauseClick();
+  ASSERT_EQ(s.PausedTag, 1);
+  player_.pmTranspClick();
+  EXPECT_TRUE(s.SeeThrough);
+  EXPECT_TRUE(shell_.alphaBlend) << "the list is shown: the window's alpha follows";
+  EXPECT_EQ(s.PausedTag, 0) << "see-through resumes a paused track";
+  EXPECT_TRUE(s.SettingsDirty);
+  player_.pmTranspClick();
+  EXPECT_FALSE(shell_.alphaBlend);
+  s.VideoShown = true;
+  player_.pmTranspClick();
+  EXPECT_FALSE(s.SeeThrough) << "refused while a video picture is shown";
+  s.VideoShown = false;
+
+  player_.pmOnTopClick();
+  EXPECT_FALSE(s.StayOnTop) << "ignored while the list is shown";
+  s.ListShown = false;
+  player_.pmOnTopClick();
+  EXPECT_TRUE(s.StayOnTop);
+  EXPECT_TRUE(shell_.topmost);
 }
 
 }  // namespace

@@ -31,6 +31,8 @@ class RecordingShell : public Shell {
   ListFocus FocusedList() override { return focus; }
   void FocusList(ListFocus view) override { focus = view; }
   void SetEditShortcuts(bool on) override { editShortcuts = on; }
+  void SetAlphaBlend(bool on) override { alphaBlend = on; }
+  void SetTopmost(bool on) override { topmost = on; }
   std::optional<QStringList> ChooseFilesToOpen(const QString&, const QString& dir) override {
     dialogDirs.push_back(dir);
     return filesToOpen;
@@ -68,6 +70,8 @@ class RecordingShell : public Shell {
   bool libraryPanelVisible = false;
   ListFocus focus = ListFocus::None;
   bool editShortcuts = true;
+  bool alphaBlend = false;
+  bool topmost = false;
   std::optional<QStringList> filesToOpen;  // what the open dialog answers
   std::vector<QString> dialogDirs;
   int folderDialogs = 0;
