@@ -120,15 +120,19 @@ void AddFiles(PlayerContext& ctx, const QStringList& paths) {
   for (qsizetype i = 0; i < paths.size(); ++i) {
     const QString& path = paths.at(i);
     if (IsListFile(path)) continue;
-    if (IsCueSheetLocation(path) && ExpandCueSheet(ctx, path)) continue;
     int entry;
-    if (auto found = known.find(path.toUpper()); found != known.end()) {
+    if (IsCueSheetLocation(path) && ExpandCueSheet(ctx, path)) {
+      // The sheet's tracks count as this path's entry: without that, a batch of only cue
+      // sheets would neither show the list nor write it.
+      entry = list.firstSelected();
+    } else if (auto found = known.find(path.toUpper()); found != known.end()) {
       entry = found->second;
     } else {
       entry = list.size();
       list.append({DisplayName(path), path, std::nullopt, std::nullopt});
       s.ListModified = true;
     }
+    if (entry < 0) continue;
     if (i < r) {
       list.clearSelection();
     } else if (i == r) {

@@ -300,3 +300,53 @@ TEST_F(Playlists, TheFolderDialogAddsOnlyTheFolderItselfAndEndsASingleFileRun) {
 
 }  // namespace
 }  // namespace lirra
+
+namespace lirra {
+namespace {
+
+TEST_F(Playlists, AGbkCueSheetBecomesTracksOnceHoweverOftenItIsAdded) {
+  Start({});
+  Engine().lengthBytes = 176400ull * 600;  // the audio file lasts 10 minutes
+  MakeFile(u"album.wav"_s);
+  // PERFORMER "中文" and TITLE "第一" in GBK.
+  writeBytes(u"album.cue"_s,
+             "PERFORMER \"\xD6\xD0\xCE\xC4\"\r\nFILE \"album.wav\" WAVE\r\n"
+             "  TRACK 01 AUDIO\r\n    TITLE \"\xB5\xDA\xD2\xBB\"\r\n    INDEX 01 00:00:00\r\n"
+             "  TRACK 02 AUDIO\r\n    INDEX 01 03:10:40\r\n");
+  AddFiles(Ctx(), {appDir_ + u"album.cue"_s});
+  ASSERT_EQ(Ctx().list.size(), 2);
+  EXPECT_EQ(Ctx().list.size(), 2);
+  EXPECT_GE(Ctx().list.findByLocation(appDir_ + u"album.wav,0,190"_s), 0);
+  EXPECT_TRUE(Titles().contains(u"中文 - 第一"_s));
+  EXPECT_TRUE(Titles().contains(u"中文 - album 2"_s));
+  EXPECT_TRUE(S().MListVisible) << "a batch of only a cue sheet shows the list";
+  EXPECT_TRUE(QFileInfo::exists(S().CurrentListFile)) << "and writes it";
+  EXPECT_GE(Ctx().list.findByLocation(appDir_ + u"album.wav,190,600"_s), 0);
+  EXPECT_EQ(Ctx().list.at(0).LengthSeconds, u"0"_s);
+  AddFiles(Ctx(), {appDir_ + u"album.cue"_s});
+  EXPECT_EQ(Ctx().list.size(), 2) << "no duplicates";
+  // A sheet whose audio is missing is an ordinary entry.
+  writeBytes(u"lost.cue"_s, "FILE \"nothere.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n");
+  AddFiles(Ctx(), {appDir_ + u"lost.cue"_s});
+  EXPECT_GE(Ctx().list.findByLocation(appDir_ + u"lost.cue"_s), 0);
+}
+
+TEST_F(Playlists, AnUnusableListMetAfterActivationIsRemovedFromTheLibrary) {
+  MakeNamedList(u"good"_s, {u"a"_s});
+  Start({});
+  player_.FormActivate();
+  writeBytes(u"bad.m3u"_s, "#EXTM3U\r\n");
+  S().CurrentListFile.clear();
+  ScanListFolder(Ctx());  // the library now shows both lists
+  ASSERT_EQ(Ctx().library.size(), 2);
+  shell_.focus = ListFocus::Library;
+  SelectLibraryRow(Ctx(), Ctx().library.findName(u"bad"_s));
+  EXPECT_EQ(shell_.messages.back().text, u"The file is invalid,will be deleted."_s);
+  EXPECT_EQ(ListFiles(), QStringList{u"good.m3u"_s});
+  ASSERT_EQ(Ctx().library.size(), 1);
+  EXPECT_EQ(S().CurrentListFile, appDir_ + u"good.m3u"_s) << "the neighbouring list is loaded";
+  EXPECT_EQ(Titles(), QStringList{u"a"_s});
+}
+
+}  // namespace
+}  // namespace lirra

@@ -80,3 +80,24 @@ TEST(CentredPosition, IntegerHalvesTowardZero) {
 
 }  // namespace
 }  // namespace lirra
+
+namespace lirra {
+namespace {
+
+TEST(ListArea, LibraryWidthAndTitleColumnsFollowTheRowsThatFit) {
+  // 270 wide client: the library takes 270 * 60 / 195 = 83 pixels when shown.
+  ListAreaLayout a = LayoutListArea(270, {250, 120}, true, 5, 2, 15);
+  EXPECT_EQ(a.libraryWidth, 83);
+  EXPECT_EQ(a.rowsThatFit, 8);  // (120 - 1) / 14
+  EXPECT_EQ(a.trackTitleWidth, 250 - 83 - 46);
+  EXPECT_EQ(a.libraryNameWidth, 83 - 4);
+  // More entries than fit: the scroll-bar allowance, at least 17 pixels, comes off.
+  a = LayoutListArea(270, {250, 120}, false, 9, 0, 15);
+  EXPECT_EQ(a.libraryWidth, 0);
+  EXPECT_EQ(a.trackTitleWidth, 250 - 46 - 17);
+  a = LayoutListArea(270, {250, 120}, false, 9, 0, 21);
+  EXPECT_EQ(a.trackTitleWidth, 250 - 46 - 21);
+}
+
+}  // namespace
+}  // namespace lirra
