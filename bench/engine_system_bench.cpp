@@ -13,29 +13,20 @@
 #include <thread>
 #include <vector>
 
+#include "bench_support.h"
 #include "bass.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using lirra::bench::Median;
+using lirra::bench::ResidentKb;
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
+using Clock = std::chrono::steady_clock;
 
 double CpuSeconds() {
   rusage u{};
   getrusage(RUSAGE_SELF, &u);
   return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-long ResidentKb() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  return 0;
 }
 
 void Make(const std::string& args, const std::string& out) {

@@ -19,26 +19,17 @@
 #include <thread>
 #include <vector>
 
+#include "bench_support.h"
 #include "bass.h"
 
 extern char** environ;
 
 namespace {
 
+using lirra::bench::Median;
+using lirra::bench::ResidentKb;
+
 using Clock = std::chrono::steady_clock;
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? -1 : v[v.size() / 2];
-}
-
-long ResidentKb(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  return 0;
-}
 
 double CpuSeconds(pid_t pid) {
   std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
@@ -93,7 +84,7 @@ int main(int argc, char** argv) {
       std::this_thread::sleep_for(std::chrono::microseconds(500));
     startMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
     std::this_thread::sleep_for(std::chrono::seconds(3));
-    residentMb.push_back(ResidentKb(pid) / 1024.0);
+    residentMb.push_back(ResidentKb(std::to_string(pid)) / 1024.0);
     const double cpu0 = CpuSeconds(pid);
     const auto c0 = Clock::now();
     std::this_thread::sleep_for(std::chrono::seconds(10));

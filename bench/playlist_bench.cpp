@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "cue_sheet.h"
 #include "m3u_format.h"
 #include "main_window.h"
@@ -28,23 +29,13 @@
 
 namespace {
 
+using lirra::bench::Median;
+using lirra::bench::ResidentKb;
+
 using Clock = std::chrono::steady_clock;
 using namespace lirra;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-long ResidentKb() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  return 0;
-}
 
 // n empty media files in `folder` and a list file naming them (titles in reverse order,
 // so the load really sorts).
