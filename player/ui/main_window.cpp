@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "add_folder_dialog.h"
+#include "cursors.h"
 #include "gauge.h"
 #include "list_models.h"
 #include "open_filter.h"
@@ -132,6 +133,13 @@ void MainWindow::BuildControls() {
                        ControlId::lbAddG6})
     control(id)->raise();
 
+  const QCursor link = LinkCursor(), move = MoveCursor();
+  for (ControlId id : {ControlId::lbMove, ControlId::lbSkinName, ControlId::sbAdd, ControlId::sbAddFld,
+                       ControlId::sbRandom, ControlId::sbNewlist})
+    control(id)->setCursor(move);
+  for (ControlId id : {ControlId::lbTitle, ControlId::lbNext, ControlId::lbPower, ControlId::lbTmp1,
+                       ControlId::lbTmp2})
+    control(id)->setCursor(link);
   control(ControlId::lbResiz7a)->setCursor(Qt::SizeBDiagCursor);
   control(ControlId::lbResiz8a)->setCursor(Qt::SizeFDiagCursor);
 

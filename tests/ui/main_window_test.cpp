@@ -55,6 +55,15 @@ TEST(MainWindowOffscreen, OpensFramelessAtTheStartSizeWithEveryDesignedControl) 
 
   EXPECT_EQ(Caption(window, ControlId::lbNext), u"<>"_s);
   EXPECT_EQ(Caption(window, ControlId::lbPower), u"()"_s);
+  // The program's own cursors: the hand over captions, the four-way arrow over the rest.
+  const QCursor hand = window.control(ControlId::lbTitle)->cursor();
+  const QCursor arrows = window.control(ControlId::sbAdd)->cursor();
+  EXPECT_EQ(hand.shape(), Qt::BitmapCursor);
+  EXPECT_EQ(arrows.shape(), Qt::BitmapCursor);
+  EXPECT_EQ(hand.hotSpot(), QPoint(6, 0));
+  EXPECT_EQ(arrows.hotSpot(), QPoint(7, 7));
+  EXPECT_EQ(window.control(ControlId::lbMove)->cursor().hotSpot(), QPoint(7, 7));
+  EXPECT_EQ(window.control(ControlId::lbPower)->cursor().hotSpot(), QPoint(6, 0));
   EXPECT_EQ(window.control(ControlId::sbAddFld)->toolTip(), u"Add Folder or URL"_s);
 }
 
