@@ -1,0 +1,320 @@
+// A small host that binds liborvana.so by name, as the player does, and drives it on real
+// media made by the test: a 640 x 480 video with sound, an audio-only file, a MIDI file and
+// a broken file. Runs on a real X server (Xvfb) with sound going to the test's PulseAudio.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#include "orvana.h"
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+// The exports the host uses, bound by name.
+struct OrvanaLibrary {
+#define ORVANA_FN(name) decltype(&::name) name = nullptr;
+#define ORVANA_ALL(X)                                                                            \
+  X(Orvana_Init) X(Orvana_Free) X(Orvana_MediaLoad) X(Orvana_MediaState) X(Orvana_SetVolume)     \
+  X(Orvana_GetVolume) X(Orvana_SetBalance) X(Orvana_GetBalance) X(Orvana_IsActive)              \
+  X(Orvana_GetTime) X(Orvana_GetSeconds) X(Orvana_SetPosition) X(Orvana_Mute)                   \
+  X(Orvana_SetWindowResize) X(Orvana_GetVideoInfo) X(Orvana_SetVideoWindow)                     \
+  X(Orvana_CaptureBitmap) X(Orvana_BitmapHandle) X(Orvana_SetChannel) X(Orvana_SetConfig)       \
+  X(Orvana_GraphMode) X(Orvana_SetMsgBoxTextLang) X(Orvana_SetStartStopPosition)                \
+  X(Orvana_FastForward) X(Orvana_SetDigitalZoom)
+  ORVANA_ALL(ORVANA_FN)
+  void* handle = nullptr;
+
+  bool bind() {
+    handle = dlopen(LIRRA_APP_DIR "/liborvana.so", RTLD_NOW | RTLD_LOCAL);
+    if (!handle) return false;
+#define ORVANA_BIND(name) name = reinterpret_cast<decltype(name)>(dlsym(handle, #name)); if (!name) return false;
+    ORVANA_ALL(ORVANA_BIND)
+    return true;
+  }
+};
+
+OrvanaLibrary& Lib() {
+  static OrvanaLibrary lib;
+  return lib;
+}
+
+QTemporaryDir& Media() {
+  static QTemporaryDir dir;
+  return dir;
+}
+QString MediaFile(const char* name) { return Media().filePath(QString::fromLatin1(name)); }
+
+bool Ffmpeg(const QStringList& args) {
+  QProcess p;
+  p.start(u"ffmpeg"_s, QStringList{u"-loglevel"_s, u"error"_s, u"-y"_s} + args);
+  return p.waitForFinished(60000) && p.exitCode() == 0;
+}
+
+// A standard MIDI file: one track, a few notes of a piano, about a second and a half.
+QByteArray MidiFile() {
+  QByteArray track;
+  const auto note = [&](char key) {
+    track += QByteArray("\x00\x90", 2) + key + char(0x60);
+    track += QByteArray("\x83\x00\x80", 3) + key + char(0x40);  // 384 ticks later
+  };
+  note(60), note(64), note(67);
+  track += QByteArray("\x00\xFF\x2F\x00", 4);
+  QByteArray file("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\x80", 14);  // format 0, 384 ticks/beat
+  file += "MTrk";
+  const quint32 n = static_cast<quint32>(track.size());
+  file += char(n >> 24), file += char(n >> 16), file += char(n >> 8), file += char(n);
+  return file + track;
+}
+
+std::vector<std::pair<int32_t, Qt::HANDLE>> g_events;
+void RecordEvent(int32_t code, int32_t, int32_t) { g_events.push_back({code, QThread::currentThreadId()}); }
+
+// Answers the next modal box like a user and remembers its title and text.
+struct BoxAnswerer {
+  BoxAnswerer() {
+    timer.setInterval(30);
+    QObject::connect(&timer, &QTimer::timeout, [this] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        titles << box->windowTitle();
+        texts << box->text();
+        box->accept();
+      }
+    });
+    timer.start();
+  }
+  QTimer timer;
+  QStringList titles, texts;
+};
+
+class OrvanaHost : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_TRUE(Lib().bind()) << dlerror();
+    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"color=c=red:s=640x480:r=25:d=3"_s, u"-f"_s, u"lavfi"_s,
+                        u"-i"_s, u"sine=frequency=440:duration=3"_s, u"-c:v"_s, u"libx264"_s, u"-g"_s, u"25"_s,
+                        u"-pix_fmt"_s, u"yuv420p"_s, u"-c:a"_s, u"aac"_s, u"-shortest"_s, MediaFile("video.mp4")}));
+    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=2"_s, u"-c:a"_s,
+                        u"libvorbis"_s, MediaFile("tone.ogg")}));
+    QFile midi(MediaFile("tune.mid"));
+    ASSERT_TRUE(midi.open(QIODevice::WriteOnly));
+    midi.write(MidiFile());
+    midi.close();
+    QFile broken(MediaFile("broken.mp4"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    QByteArray junk(4096, '\0');
+    for (int i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 7919) % 251);
+    broken.write(junk);
+  }
+
+  void SetUp() override {
+    owner_.setAttribute(Qt::WA_NativeWindow);
+    QPalette black = owner_.palette();  // a black video panel, like the player's
+    black.setColor(QPalette::Window, Qt::black);
+    owner_.setPalette(black);
+    owner_.setAutoFillBackground(true);
+    owner_.resize(400, 400);
+    owner_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner_));
+    ASSERT_EQ(Lib().Orvana_Init(owner_.winId(), nullptr), ORVANA_TRUE);
+    g_events.clear();
+  }
+  void TearDown() override { Lib().Orvana_Free(); }
+
+  int32_t Load(const char* name, OrvanaMediaEventCallback callback = nullptr) {
+    return Lib().Orvana_MediaLoad(0, owner_.winId(), MediaFile(name).toUtf8().constData(), 0, callback);
+  }
+  QWidget* VideoWindow() { return owner_.findChild<QWidget*>(u"OrvanaVideoWindow"_s); }
+
+  QWidget owner_;
+};
+
+TEST(OrvanaExports, ExactlyTheFiftyNineAndNothingBeforeInit) {
+  QProcess nm;
+  nm.start(u"nm"_s, {u"-D"_s, u"--defined-only"_s, QStringLiteral(LIRRA_APP_DIR "/liborvana.so")});
+  ASSERT_TRUE(nm.waitForFinished(30000));
+  int orvana = 0, other = 0;
+  for (const QByteArray& line : nm.readAllStandardOutput().split('\n')) {
+    const QList<QByteArray> f = line.simplified().split(' ');
+    if (f.size() < 3 || f[1] == "A") continue;  // version nodes
+    (f[2].startsWith("Orvana_") ? orvana : other)++;
+  }
+  EXPECT_EQ(orvana, 59);
+  EXPECT_EQ(other, 0);
+
+  ASSERT_TRUE(Lib().bind());
+  OrvanaLibrary& o = Lib();
+  EXPECT_EQ(o.Orvana_GetVolume(), 0);
+  EXPECT_EQ(o.Orvana_GraphMode(), 0);
+  EXPECT_EQ(o.Orvana_MediaState(0), 0);
+  EXPECT_EQ(o.Orvana_SetConfig(256, 1), 0);
+  EXPECT_EQ(o.Orvana_GetSeconds(4), 0);
+  uint8_t pcm[4] = {1, 2, 3, 4};
+  EXPECT_EQ(o.Orvana_SetChannel(pcm, 4, 1, 16), 0);
+  EXPECT_EQ(pcm[2], 3) << "nothing done before Orvana_Init";
+}
+
+TEST_F(OrvanaHost, DefaultsAndCallsWithNothingOpen) {
+  OrvanaLibrary& o = Lib();
+  EXPECT_EQ(o.Orvana_GraphMode(), 0);
+  EXPECT_EQ(o.Orvana_GetVolume(), 10000);
+  EXPECT_EQ(o.Orvana_GetBalance(), 0);
+  o.Orvana_SetVolume(5000);
+  EXPECT_EQ(o.Orvana_GetVolume(), 10000) << "without media the volume is not even stored";
+  EXPECT_EQ(o.Orvana_MediaState(4), ORVANA_FALSE) << "close with nothing open";
+  EXPECT_EQ(o.Orvana_IsActive(), 0);
+  OrvanaBSTR text = nullptr;
+  o.Orvana_GetTime(&text, 2);
+  EXPECT_EQ(text, nullptr);
+  OrvanaVideoInfo info{7, 8, 9};
+  o.Orvana_GetVideoInfo(&info);
+  EXPECT_EQ(info.width, 7) << "the record is left alone";
+  uint8_t pcm[4] = {1, 2, 3, 4};
+  EXPECT_EQ(o.Orvana_SetChannel(pcm, 4, 1, 16), ORVANA_TRUE);
+  EXPECT_EQ(pcm[2], 1);
+  EXPECT_EQ(o.Orvana_SetConfig(256, 4), 1);
+  EXPECT_EQ(Load("tone.ogg"), ORVANA_S_FALSE) << "capture mode opens no files";
+}
+
+TEST_F(OrvanaHost, AudioOnlyMediaPlaysWithSettingsTimesAndEventsOnTheUiThread) {
+  OrvanaLibrary& o = Lib();
+  ASSERT_EQ(Load("tone.ogg", RecordEvent), 0);
+  OrvanaVideoInfo info{0, 0, 0};
+  o.Orvana_GetVideoInfo(&info);
+  EXPECT_EQ(info.hasVideo, 0);
+  EXPECT_EQ(o.Orvana_GetSeconds(4), 2);
+  EXPECT_EQ(o.Orvana_GetSeconds(5), 0);
+  OrvanaBSTR text = nullptr;
+  o.Orvana_GetTime(&text, 2);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(QString::fromUtf16(text, OrvanaStringLength(text)), u"00:02"_s);
+  o.Orvana_GetTime(&text, 7);  // not a kind: the variable keeps its string
+  EXPECT_EQ(QString::fromUtf16(text, OrvanaStringLength(text)), u"00:02"_s);
+  OrvanaFreeString(text);
+
+  o.Orvana_SetVolume(20000);
+  EXPECT_EQ(o.Orvana_GetVolume(), 10000);
+  o.Orvana_SetVolume(-5);
+  EXPECT_EQ(o.Orvana_GetVolume(), 0);
+  o.Orvana_SetVolume(10000);
+  o.Orvana_SetBalance(-20000);
+  EXPECT_EQ(o.Orvana_GetBalance(), -10000);
+  o.Orvana_SetBalance(0);
+  EXPECT_EQ(o.Orvana_Mute(), ORVANA_TRUE);
+  EXPECT_EQ(o.Orvana_Mute(), ORVANA_TRUE);
+
+  EXPECT_EQ(o.Orvana_MediaState(256), ORVANA_TRUE) << "only the low byte counts: play";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return o.Orvana_IsActive() == ORVANA_STATE_RUNNING; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !g_events.empty(); }, 6000)) << "end of stream";
+  EXPECT_EQ(g_events.front().first, ORVANA_EC_COMPLETE);
+  EXPECT_EQ(g_events.front().second, QThread::currentThreadId()) << "delivered on the host's thread";
+  EXPECT_EQ(o.Orvana_MediaState(2), ORVANA_TRUE);
+  EXPECT_EQ(o.Orvana_IsActive(), ORVANA_STATE_STOPPED);
+  EXPECT_EQ(o.Orvana_MediaState(4), ORVANA_TRUE);
+  EXPECT_EQ(o.Orvana_MediaState(4), ORVANA_FALSE);
+}
+
+TEST_F(OrvanaHost, AVideoIsLetterBoxedInTheOwnerAndCapturedByteForByte) {
+  OrvanaLibrary& o = Lib();
+  ASSERT_EQ(Load("video.mp4"), 0);
+  OrvanaVideoInfo info{};
+  o.Orvana_GetVideoInfo(&info);
+  EXPECT_EQ(info.width, 640);
+  EXPECT_EQ(info.height, 480);
+  EXPECT_EQ(info.hasVideo, ORVANA_TRUE);
+  ASSERT_NE(VideoWindow(), nullptr);
+  EXPECT_EQ(VideoWindow()->geometry(), QRect(0, 50, 400, 300)) << "640 x 480 letter-boxed into 400 x 400";
+  ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
+  QTest::qWait(700);
+
+  // What is on the screen: the red picture between black bars.
+  const QImage shot = owner_.screen()->grabWindow(owner_.winId()).toImage();
+  ASSERT_EQ(shot.size(), QSize(400, 400));
+  const QColor middle = shot.pixelColor(200, 200), bar = shot.pixelColor(200, 20);
+  EXPECT_GT(middle.red(), 200);
+  EXPECT_LT(middle.green(), 60);
+  EXPECT_LT(bar.red() + bar.green() + bar.blue(), 30) << "above the picture the owner shows through";
+
+  // The frame as a file in the designed layout, and as a bitmap for the caller.
+  const QString file = Media().filePath(u"frame.bmp"_s);
+  const std::u16string name = file.toStdU16String();
+  OrvanaBSTR bstr = OrvanaAllocString(name.c_str(), static_cast<uint32_t>(name.size()));
+  o.Orvana_CaptureBitmap(bstr);
+  OrvanaFreeString(bstr);
+  QFile bmp(file);
+  ASSERT_TRUE(bmp.open(QIODevice::ReadOnly));
+  const QByteArray bytes = bmp.readAll();
+  ASSERT_EQ(bytes.size(), 26 + 921600);
+  EXPECT_EQ(bytes.left(2), "BM");
+  EXPECT_EQ(static_cast<uint8_t>(bytes[18]) | static_cast<uint8_t>(bytes[19]) << 8, 640);
+  EXPECT_EQ(static_cast<uint8_t>(bytes[26 + 2]) > 200, true) << "blue-green-red: red is the third byte";
+  OrvanaBitmap* bitmap = o.Orvana_BitmapHandle();
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(bitmap->width, 640);
+  EXPECT_EQ(bitmap->height, 480);
+  EXPECT_EQ(bitmap->stride, 1920);
+  OrvanaFreeBitmap(bitmap);
+
+  // Resizing the owner to half the video size places the picture over all of it.
+  EXPECT_EQ(o.Orvana_SetVideoWindow(owner_.winId(), 2), ORVANA_TRUE);
+  EXPECT_EQ(owner_.size(), QSize(320, 240));
+  EXPECT_EQ(VideoWindow()->geometry(), QRect(0, 0, 320, 240));
+  owner_.resize(1000, 300);
+  EXPECT_EQ(o.Orvana_SetWindowResize(), ORVANA_TRUE);
+  EXPECT_EQ(VideoWindow()->geometry(), QRect(300, 0, 400, 300));
+
+  // Loading again replaces the first medium.
+  ASSERT_EQ(Load("tone.ogg"), 0);
+  o.Orvana_GetVideoInfo(&info);
+  EXPECT_EQ(info.hasVideo, 0);
+}
+
+TEST_F(OrvanaHost, BrokenAndMissingFilesFailWithTheErrorBox) {
+  OrvanaLibrary& o = Lib();
+  BoxAnswerer boxes;
+  const int32_t broken = Load("broken.mp4");
+  EXPECT_LT(broken, 0);
+  const int32_t missing = Load("missing.mp4");
+  EXPECT_EQ(missing, ORVANA_VFW_E_NOT_FOUND);
+  ASSERT_EQ(boxes.titles.size(), 2);
+  EXPECT_EQ(boxes.titles[0], u"Error"_s);
+  EXPECT_EQ(boxes.texts[1], u"Error Code: $80040216"_s);
+  o.Orvana_SetMsgBoxTextLang(1);
+  Load("missing.mp4");
+  ASSERT_EQ(boxes.titles.size(), 3);
+  EXPECT_EQ(boxes.titles[2], u"错误"_s);
+  o.Orvana_SetMsgBoxTextLang(0);
+
+  // The windowless modes are chosen with SetConfig; this build has no windowless renderer.
+  EXPECT_NE(o.Orvana_SetConfig(256, 2), 0);
+  EXPECT_EQ(o.Orvana_GraphMode(), 2);
+  EXPECT_EQ(Load("tone.ogg"), ORVANA_S_FALSE);
+  ASSERT_EQ(boxes.titles.size(), 4);
+  EXPECT_EQ(boxes.titles[3], u"Video Mixing Renderer (VMR9) capabilities"_s);
+}
+
+TEST_F(OrvanaHost, MidiPlaysThroughTheSoftwareSynthesizer) {
+  OrvanaLibrary& o = Lib();
+  ASSERT_EQ(Load("tune.mid"), 0);
+  OrvanaVideoInfo info{};
+  o.Orvana_GetVideoInfo(&info);
+  EXPECT_EQ(info.hasVideo, 0);
+  EXPECT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return o.Orvana_IsActive() == ORVANA_STATE_RUNNING; }, 3000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return o.Orvana_GetSeconds(3) >= 1; }, 4000)) << "time runs";
+}
+
+}  // namespace

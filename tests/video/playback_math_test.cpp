@@ -1,0 +1,100 @@
+// Orvana's arithmetic: the designed volume and balance tables, time texts, the letter-box
+// fit, zoom, window sizes, the channel copy, the snapshot header and the message table.
+#include "playback_math.h"
+
+#include <gtest/gtest.h>
+
+#include "messages.h"
+
+namespace orvana {
+namespace {
+
+TEST(VolumeAndBalance, FollowTheLogarithmicTables) {
+  const std::pair<int, int> volumes[] = {{0, -10000}, {1, -9247}, {10, -7397}, {100, -4989},
+                                         {1000, -2499}, {5000, -752}, {9999, 0}, {10000, 0},
+                                         {20000, 0}, {-5, -10000}};
+  for (auto [v, cb] : volumes) EXPECT_EQ(VolumeToCentibels(v), cb) << v;
+  const std::pair<int, int> balances[] = {{0, 0}, {10000, -10000}, {-10000, 10000}, {100, -5011},
+                                          {1, -753}, {-1, 753}};
+  for (auto [b, cb] : balances) EXPECT_EQ(BalanceToCentibels(b), cb) << b;
+  EXPECT_DOUBLE_EQ(CentibelsToGain(0), 1.0);
+  EXPECT_DOUBLE_EQ(CentibelsToGain(-10000), 0.0);
+  EXPECT_NEAR(CentibelsToGain(-2000), 0.1, 1e-12);  // -20 dB
+  EXPECT_NEAR(BalanceToPanorama(-10000), -1.0, 1e-12) << "right silenced";
+  EXPECT_NEAR(BalanceToPanorama(10000), 1.0, 1e-12);
+  EXPECT_DOUBLE_EQ(BalanceToPanorama(0), 0.0);
+}
+
+TEST(TimeTexts, MinutesBelowAnHourAndHoursFromIt) {
+  EXPECT_EQ(TimeText(59), "00:59");
+  EXPECT_EQ(TimeText(3599), "59:59");
+  EXPECT_EQ(TimeText(3600), "01:00:00");
+  EXPECT_EQ(TimeText(3725), "01:02:05");
+}
+
+TEST(VideoWindow, FitZoomAndScaledSizes) {
+  EXPECT_EQ(FitVideo(1000, 300, 640, 480), (Rect{300, 0, 400, 300}));
+  EXPECT_EQ(FitVideo(300, 1000, 640, 480), (Rect{0, 387, 300, 225}));
+  EXPECT_EQ(FitVideo(640, 480, 640, 480), (Rect{0, 0, 640, 480}));
+  EXPECT_EQ(ZoomSource(640, 480, 50), (Rect{160, 120, 320, 240}));
+  EXPECT_EQ(ZoomSource(640, 480, 0), (Rect{0, 0, 640, 480}));
+  int32_t w = 0, h = 0;
+  ASSERT_TRUE(ScaledVideoSize(2, 640, 480, &w, &h));
+  EXPECT_EQ(w, 320);
+  EXPECT_EQ(h, 240);
+  ASSERT_TRUE(ScaledVideoSize(4, 640, 480, &w, &h));
+  EXPECT_EQ(w, 480);
+  EXPECT_EQ(h, 360);
+  EXPECT_FALSE(ScaledVideoSize(5, 640, 480, &w, &h));
+}
+
+TEST(ChannelCopy, CopiesWholeFramesOnly) {
+  uint8_t pcm8[5] = {1, 2, 3, 4, 5};  // two whole frames and one byte
+  CopyChannel(pcm8, 5, 1, 8);
+  EXPECT_EQ((std::vector<uint8_t>(pcm8, pcm8 + 5)), (std::vector<uint8_t>{1, 1, 3, 3, 5}));
+  uint8_t pcm16[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  CopyChannel(pcm16, 8, 2, 16);
+  EXPECT_EQ((std::vector<uint8_t>(pcm16, pcm16 + 8)), (std::vector<uint8_t>{3, 4, 3, 4, 7, 8, 7, 8}));
+  uint8_t pcm24[6] = {1, 2, 3, 4, 5, 6};
+  CopyChannel(pcm24, 6, 1, 24);
+  EXPECT_EQ((std::vector<uint8_t>(pcm24, pcm24 + 6)), (std::vector<uint8_t>{1, 2, 3, 1, 2, 3}));
+  uint8_t same[4] = {1, 2, 3, 4};
+  CopyChannel(same, 4, 3, 16);
+  CopyChannel(same, 4, 1, 12);
+  EXPECT_EQ((std::vector<uint8_t>(same, same + 4)), (std::vector<uint8_t>{1, 2, 3, 4}));
+}
+
+TEST(Snapshot, GrabberHeaderIs26BytesWithTheDesignedFields) {
+  const std::vector<uint8_t> pixels(640 * 480 * 3, 0x7F);
+  const std::vector<uint8_t> bmp = GrabberBmp(640, 480, 24, pixels.data(), pixels.size());
+  ASSERT_EQ(bmp.size(), 26u + 921600u);
+  const auto u16 = [&](size_t at) { return bmp[at] | bmp[at + 1] << 8; };
+  const auto u32 = [&](size_t at) { return static_cast<uint32_t>(u16(at) | u16(at + 2) << 16); };
+  EXPECT_EQ(u16(0), 0x4D42);
+  EXPECT_EQ(u32(2), 26u + 921600u);
+  EXPECT_EQ(u32(10), 26u);
+  EXPECT_EQ(u32(14), 12u);
+  EXPECT_EQ(u16(18), 640);
+  EXPECT_EQ(u16(20), 480);
+  EXPECT_EQ(u16(22), 1);
+  EXPECT_EQ(u16(24), 24);
+  EXPECT_EQ(bmp[26], 0x7F);
+}
+
+TEST(Messages, BothLanguagesAndTheErrorCode) {
+  MessageTable t;
+  t.Load(0);
+  EXPECT_EQ(t.text(Message::ErrorCaption), "Error");
+  EXPECT_EQ(t.ErrorCodeText(static_cast<int32_t>(0x80004005u)), "Error Code: $80004005");
+  EXPECT_NE(t.text(Message::RendererMissingText).find("Renderer\rwhich"), std::string::npos);
+  t.Load(1);
+  EXPECT_EQ(t.text(Message::ErrorCaption), "错误");
+  EXPECT_EQ(t.ErrorCodeText(static_cast<int32_t>(0x8004027Au)), "错误代码: $8004027A");
+  t.Load(2);  // not a language: the Chinese texts stay
+  EXPECT_EQ(t.text(Message::ErrorCaption), "错误");
+  t.Load(256);  // the low byte counts: English
+  EXPECT_EQ(t.text(Message::MediaTypeWord), "MediaType");
+}
+
+}  // namespace
+}  // namespace orvana

@@ -1,0 +1,104 @@
+#include "host_window.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QWidget>
+
+#include <cstdio>
+
+namespace orvana {
+
+namespace {
+
+QWidget* WidgetOf(uintptr_t window) {
+  if (!window || !qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
+  return QWidget::find(static_cast<WId>(window));
+}
+
+}  // namespace
+
+bool ClientSize(uintptr_t window, int32_t* width, int32_t* height) {
+  const QWidget* w = WidgetOf(window);
+  if (!w) return false;
+  *width = w->width();
+  *height = w->height();
+  return true;
+}
+
+void ShowMessageBox(uintptr_t owner, const std::string& text, const std::string& caption, BoxIcon icon) {
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    std::fprintf(stderr, "orvana: %s: %s\n", caption.c_str(), text.c_str());
+    return;
+  }
+  const QMessageBox::Icon shown = icon == BoxIcon::Error     ? QMessageBox::Critical
+                                  : icon == BoxIcon::Warning ? QMessageBox::Warning
+                                                             : QMessageBox::Information;
+  QMessageBox box(shown, QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok,
+                  WidgetOf(owner));
+  box.exec();
+}
+
+}  // namespace orvana
+
+namespace orvana {
+
+namespace {
+
+QWidget* ChildOf(uintptr_t child) { return WidgetOf(child); }
+
+}  // namespace
+
+uintptr_t CreateVideoChild(uintptr_t owner) {
+  QWidget* parent = WidgetOf(owner);
+  if (!parent) return 0;
+  auto* child = new QWidget(parent);
+  child->setObjectName(QStringLiteral("OrvanaVideoWindow"));
+  child->setAttribute(Qt::WA_NativeWindow);
+  child->setAttribute(Qt::WA_DontCreateNativeAncestors);
+  QPalette pal = child->palette();
+  pal.setColor(QPalette::Window, Qt::black);
+  child->setPalette(pal);
+  child->setAutoFillBackground(true);
+  child->hide();
+  return static_cast<uintptr_t>(child->winId());
+}
+
+void PlaceVideoChild(uintptr_t child, int32_t x, int32_t y, int32_t width, int32_t height, bool visible) {
+  QWidget* w = ChildOf(child);
+  if (!w || w->isFullScreen()) return;
+  w->setGeometry(x, y, width, height);
+  w->setVisible(visible);
+}
+
+void DestroyVideoChild(uintptr_t child) {
+  if (QWidget* w = ChildOf(child)) delete w;
+}
+
+bool VideoChildFullScreen(uintptr_t child) {
+  const QWidget* w = ChildOf(child);
+  return w && w->isWindow() && w->isFullScreen();
+}
+
+void SetVideoChildFullScreen(uintptr_t child, bool on) {
+  QWidget* w = ChildOf(child);
+  if (!w) return;
+  if (on) {
+    w->setProperty("orvanaOwner", QVariant::fromValue(static_cast<QObject*>(w->parentWidget())));
+    w->setParent(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    w->showFullScreen();
+  } else if (auto* owner = qobject_cast<QWidget*>(w->property("orvanaOwner").value<QObject*>())) {
+    w->setParent(owner);
+    w->show();
+    owner->activateWindow();
+    owner->setFocus();
+  }
+}
+
+bool ResizeWindow(uintptr_t window, int32_t width, int32_t height) {
+  QWidget* w = WidgetOf(window);
+  if (!w) return false;
+  w->resize(width, height);
+  return true;
+}
+
+}  // namespace orvana

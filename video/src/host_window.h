@@ -1,0 +1,32 @@
+// What the library needs of the host's windows: their client size, and modal message boxes
+// on them. The host is a Qt application (the window ids are its native widgets); without
+// one, boxes go to standard error.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace orvana {
+
+bool ClientSize(uintptr_t window, int32_t* width, int32_t* height);
+enum class BoxIcon { Error, Warning, Information };
+// A modal box with one OK button, a top-level dialog with `caption` as its title.
+void ShowMessageBox(uintptr_t owner, const std::string& text, const std::string& caption, BoxIcon icon);
+
+}  // namespace orvana
+
+namespace orvana {
+
+// The renderer's window: a native child of the host window that the picture is drawn into
+// and that is placed letter-boxed in the host's client area. 0 when the host window is
+// not a widget of this process (the sink then draws into the host window itself).
+uintptr_t CreateVideoChild(uintptr_t owner);
+void PlaceVideoChild(uintptr_t child, int32_t x, int32_t y, int32_t width, int32_t height, bool visible);
+void DestroyVideoChild(uintptr_t child);
+// Full screen on or off; answers whether it is on afterwards.
+bool VideoChildFullScreen(uintptr_t child);
+void SetVideoChildFullScreen(uintptr_t child, bool on);
+// Resizes a host window's client area.
+bool ResizeWindow(uintptr_t window, int32_t width, int32_t height);
+
+}  // namespace orvana
