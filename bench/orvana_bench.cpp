@@ -1,0 +1,276 @@
+// Orvana figures under Xvfb with a PulseAudio null sink, medians of several runs:
+//  - Orvana_Init: resident memory it adds (with binding the library) and its time;
+//  - Orvana_MediaLoad + play of a local 640 x 480 MP4 until its first frame is on screen,
+//    in-process, and from process launch for a small host and for gst-play-1.0;
+//  - CPU while playing a moving picture, against gst-play-1.0;
+//  - one Orvana_CaptureBitmap at 640 x 480.
+//
+//   orvana_bench <app-dir>             runs everything
+//   orvana_bench <app-dir> host <file> is the small host (plays the file in a window)
+//   orvana_bench <app-dir> init        prints what binding and Orvana_Init cost
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPixmap>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench_support.h"
+#include "orvana.h"
+
+extern char** environ;
+
+namespace {
+
+using lirra::bench::Median;
+using lirra::bench::ResidentKb;
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+struct Orvana {
+  decltype(&Orvana_Init) Init;
+  decltype(&Orvana_MediaLoad) MediaLoad;
+  decltype(&Orvana_MediaState) MediaState;
+  decltype(&Orvana_CaptureBitmap) CaptureBitmap;
+  decltype(&Orvana_Free) Free;
+  bool bind(const std::string& app) {
+    void* h = dlopen((app + "/liborvana.so").c_str(), RTLD_NOW);
+    if (!h) return false;
+    Init = reinterpret_cast<decltype(Init)>(dlsym(h, "Orvana_Init"));
+    MediaLoad = reinterpret_cast<decltype(MediaLoad)>(dlsym(h, "Orvana_MediaLoad"));
+    MediaState = reinterpret_cast<decltype(MediaState)>(dlsym(h, "Orvana_MediaState"));
+    CaptureBitmap = reinterpret_cast<decltype(CaptureBitmap)>(dlsym(h, "Orvana_CaptureBitmap"));
+    Free = reinterpret_cast<decltype(Free)>(dlsym(h, "Orvana_Free"));
+    return Init && MediaLoad && MediaState && CaptureBitmap && Free;
+  }
+};
+
+// Red pixels of a screen grab (sampled every 8th pixel): the test picture is pure red.
+int RedPixels(const QImage& image) {
+  int n = 0;
+  for (int y = 0; y < image.height(); y += 8)
+    for (int x = 0; x < image.width(); x += 8) {
+      const QRgb p = image.pixel(x, y);
+      n += qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60;
+    }
+  return n;
+}
+
+bool Ffmpeg(const QStringList& args) {
+  QProcess p;
+  p.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-loglevel"), QStringLiteral("error"),
+                                                 QStringLiteral("-y")} + args);
+  return p.waitForFinished(120000) && p.exitCode() == 0;
+}
+
+double CpuSeconds(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  if (text.empty()) return 0;
+  std::istringstream fields(text.substr(text.rfind(')') + 2));
+  std::string skip;
+  for (int i = 0; i < 11; ++i) fields >> skip;
+  long utime = 0, stime = 0, cutime = 0, cstime = 0;
+  fields >> utime >> stime >> cutime >> cstime;
+  return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+pid_t Spawn(const std::vector<std::string>& argv) {
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  // The players' own output would mix with the figures.
+  posix_spawn_file_actions_t quiet;
+  posix_spawn_file_actions_init(&quiet);
+  posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int spawned = posix_spawnp(&pid, args[0], &quiet, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&quiet);
+  return spawned == 0 ? pid : -1;
+}
+
+void Finish(pid_t pid) {
+  kill(pid, SIGTERM);
+  int status = 0;
+  waitpid(pid, &status, 0);
+}
+
+// From launch until red covers a good part of the screen; -1 when it never does.
+double LaunchToPicture(const std::vector<std::string>& argv, QScreen* screen) {
+  const auto start = Clock::now();
+  const pid_t pid = Spawn(argv);
+  if (pid < 0) return -1;
+  double ms = -1;
+  while (Ms(Clock::now() - start) < 10000) {
+    if (RedPixels(screen->grabWindow(0).toImage()) > 500) {
+      ms = Ms(Clock::now() - start);
+      break;
+    }
+    QTest::qWait(2);
+  }
+  Finish(pid);
+  QTest::qWait(300);
+  return ms;
+}
+
+double CpuPercentWhilePlaying(const std::vector<std::string>& argv) {
+  const pid_t pid = Spawn(argv);
+  if (pid < 0) return -1;
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  const double before = CpuSeconds(pid);
+  const auto start = Clock::now();
+  std::this_thread::sleep_for(std::chrono::seconds(4));
+  const double used = CpuSeconds(pid) - before;
+  const double wall = Ms(Clock::now() - start) / 1000.0;
+  Finish(pid);
+  return 100.0 * used / wall;
+}
+
+int RunHost(const std::string& app, const char* file, int argc, char** argv) {
+  QApplication qapp(argc, argv);
+  QWidget window;
+  window.setAttribute(Qt::WA_NativeWindow);
+  QPalette black = window.palette();
+  black.setColor(QPalette::Window, Qt::black);
+  window.setPalette(black);
+  window.setAutoFillBackground(true);
+  window.resize(640, 480);
+  window.move(0, 0);
+  window.show();
+  Orvana o{};
+  if (!o.bind(app)) return 1;
+  o.Init(window.winId(), nullptr);
+  if (o.MediaLoad(1, window.winId(), file, 0, nullptr) != 0) return 1;
+  const int code = QApplication::exec();
+  o.Free();
+  return code;
+}
+
+int RunInit(const std::string& app) {
+  const long before = ResidentKb();
+  const auto start = Clock::now();
+  Orvana o{};
+  if (!o.bind(app)) return 1;
+  o.Init(0, nullptr);
+  const double ms = Ms(Clock::now() - start);
+  std::printf("%.3f %ld\n", ms, ResidentKb() - before);
+  o.Free();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: orvana_bench <app-dir> [host <file> | init]\n");
+    return 2;
+  }
+  const std::string app = argv[1];
+  if (argc >= 4 && std::string(argv[2]) == "host") return RunHost(app, argv[3], argc, argv);
+  if (argc >= 3 && std::string(argv[2]) == "init") return RunInit(app);
+
+  // Orvana_Init in a fresh process each time: time and memory it adds (binding included).
+  std::vector<double> initMs, initKb;
+  for (int run = 0; run < 7; ++run) {
+    QProcess p;
+    p.start(QString::fromLocal8Bit(argv[0]), {QString::fromStdString(app), QStringLiteral("init")});
+    p.waitForFinished(30000);
+    const QList<QByteArray> f = p.readAllStandardOutput().trimmed().split(' ');
+    if (f.size() == 2) {
+      initMs.push_back(f[0].toDouble());
+      initKb.push_back(f[1].toDouble());
+    }
+  }
+
+  QApplication qapp(argc, argv);
+  QTemporaryDir media;
+  const QString red = media.filePath(QStringLiteral("red.mp4"));
+  const QString moving = media.filePath(QStringLiteral("moving.mp4"));
+  Ffmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("color=c=red:s=640x480:r=25:d=8"),
+          QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=8"),
+          QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-g"), QStringLiteral("25"), QStringLiteral("-pix_fmt"),
+          QStringLiteral("yuv420p"), QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-shortest"), red});
+  Ffmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("testsrc2=s=640x480:r=25:d=12"),
+          QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=12"),
+          QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-g"), QStringLiteral("25"), QStringLiteral("-pix_fmt"),
+          QStringLiteral("yuv420p"), QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-shortest"), moving});
+
+  // In-process: the call until the picture is on the screen, then snapshots.
+  std::vector<double> loadMs, captureMs;
+  {
+    QWidget window;
+    window.setAttribute(Qt::WA_NativeWindow);
+    window.resize(640, 480);
+    window.move(0, 0);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) return 1;
+    Orvana o{};
+    if (!o.bind(app)) return 1;
+    o.Init(window.winId(), nullptr);
+    const QByteArray file = red.toUtf8();
+    for (int run = 0; run < 7; ++run) {
+      const auto start = Clock::now();
+      o.MediaLoad(1, window.winId(), file.constData(), 0, nullptr);
+      while (Ms(Clock::now() - start) < 5000) {
+        QApplication::processEvents();
+        if (RedPixels(window.screen()->grabWindow(window.winId()).toImage()) > 500) break;
+      }
+      loadMs.push_back(Ms(Clock::now() - start));
+      if (run == 0) {
+        const std::u16string name = media.filePath(QStringLiteral("shot.bmp")).toStdU16String();
+        OrvanaBSTR bstr = OrvanaAllocString(name.c_str(), static_cast<uint32_t>(name.size()));
+        for (int i = 0; i < 9; ++i) {
+          const auto t = Clock::now();
+          o.CaptureBitmap(bstr);
+          captureMs.push_back(Ms(Clock::now() - t));
+        }
+        OrvanaFreeString(bstr);
+      }
+      o.MediaState(4);
+      QTest::qWait(200);
+    }
+    o.Free();
+  }
+
+  QScreen* screen = QGuiApplication::primaryScreen();
+  std::vector<double> hostLaunch, playLaunch;
+  for (int run = 0; run < 5; ++run) {
+    hostLaunch.push_back(LaunchToPicture({argv[0], app, "host", red.toStdString()}, screen));
+    playLaunch.push_back(LaunchToPicture({"gst-play-1.0", "--no-interactive", "-q", red.toStdString()}, screen));
+  }
+  std::vector<double> hostCpu, playCpu;
+  for (int run = 0; run < 3; ++run) {
+    hostCpu.push_back(CpuPercentWhilePlaying({argv[0], app, "host", moving.toStdString()}));
+    playCpu.push_back(CpuPercentWhilePlaying({"gst-play-1.0", "--no-interactive", "-q", moving.toStdString()}));
+  }
+
+  std::printf("Orvana_Init (binding included): median %.2f ms, +%.0f KB resident\n", Median(initMs), Median(initKb));
+  std::printf("Orvana_MediaLoad + play to the first frame on screen (in-process): median %.0f ms\n", Median(loadMs));
+  std::printf("launch to the first frame on screen: small Orvana host %.0f ms, gst-play-1.0 %.0f ms (ratio %.2f)\n",
+              Median(hostLaunch), Median(playLaunch), Median(hostLaunch) / Median(playLaunch));
+  std::printf("CPU while playing 640 x 480 H.264 with sound: Orvana host %.1f %%, gst-play-1.0 %.1f %% of one core\n",
+              Median(hostCpu), Median(playCpu));
+  std::printf("Orvana_CaptureBitmap at 640 x 480: median %.2f ms\n", Median(captureMs));
+  return 0;
+}
