@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QMimeData>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QProcess>
@@ -34,7 +35,8 @@ struct OrvanaLibrary {
   X(Orvana_SetWindowResize) X(Orvana_GetVideoInfo) X(Orvana_SetVideoWindow)                     \
   X(Orvana_CaptureBitmap) X(Orvana_BitmapHandle) X(Orvana_SetChannel) X(Orvana_SetConfig)       \
   X(Orvana_GraphMode) X(Orvana_SetMsgBoxTextLang) X(Orvana_SetStartStopPosition)                \
-  X(Orvana_FastForward) X(Orvana_SetDigitalZoom)
+  X(Orvana_FastForward) X(Orvana_SetDigitalZoom) X(Orvana_CDROM_State) X(Orvana_SetVideoEffects) \
+  X(Orvana_RepaintVideo) X(Orvana_StartFullScreen)
   ORVANA_ALL(ORVANA_FN)
   void* handle = nullptr;
 
@@ -298,12 +300,6 @@ TEST_F(OrvanaHost, BrokenAndMissingFilesFailWithTheErrorBox) {
   EXPECT_EQ(boxes.titles[2], u"错误"_s);
   o.Orvana_SetMsgBoxTextLang(0);
 
-  // The windowless modes are chosen with SetConfig; this build has no windowless renderer.
-  EXPECT_NE(o.Orvana_SetConfig(256, 2), 0);
-  EXPECT_EQ(o.Orvana_GraphMode(), 2);
-  EXPECT_EQ(Load("tone.ogg"), ORVANA_S_FALSE);
-  ASSERT_EQ(boxes.titles.size(), 4);
-  EXPECT_EQ(boxes.titles[3], u"Video Mixing Renderer (VMR9) capabilities"_s);
 }
 
 TEST_F(OrvanaHost, MidiPlaysThroughTheSoftwareSynthesizer) {
@@ -315,6 +311,117 @@ TEST_F(OrvanaHost, MidiPlaysThroughTheSoftwareSynthesizer) {
   EXPECT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
   ASSERT_TRUE(QTest::qWaitFor([&] { return o.Orvana_IsActive() == ORVANA_STATE_RUNNING; }, 3000));
   EXPECT_TRUE(QTest::qWaitFor([&] { return o.Orvana_GetSeconds(3) >= 1; }, 4000)) << "time runs";
+}
+
+std::vector<std::string> g_dropped;
+void RecordDrop(const char* text) { g_dropped.emplace_back(text); }
+
+TEST_F(OrvanaHost, TextDroppedOnTheWindowReachesTheHostAndTheTrayCommandsAnswer) {
+  OrvanaLibrary& o = Lib();
+  o.Orvana_Free();
+  ASSERT_EQ(o.Orvana_Init(owner_.winId(), RecordDrop), ORVANA_TRUE);
+  EXPECT_TRUE(owner_.acceptDrops());
+  QMimeData data;
+  data.setText(u"http://radio.example/live"_s);
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&owner_, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&owner_, &drop);
+  ASSERT_EQ(g_dropped.size(), 1u);
+  EXPECT_EQ(g_dropped[0], "http://radio.example/live");
+  QMimeData files;
+  files.setUrls({QUrl::fromLocalFile(u"/music/a.mp3"_s), QUrl::fromLocalFile(u"/music/b.mp3"_s)});
+  QDragEnterEvent fileEnter(QPoint(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&owner_, &fileEnter);
+  QDropEvent fileDrop(QPointF(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&owner_, &fileDrop);
+  ASSERT_EQ(g_dropped.size(), 2u);
+  EXPECT_EQ(g_dropped[1], "/music/a.mp3\r\n/music/b.mp3");
+  o.Orvana_Free();
+  EXPECT_FALSE(owner_.acceptDrops()) << "the window takes no drops after Orvana_Free";
+  ASSERT_EQ(o.Orvana_Init(owner_.winId(), nullptr), ORVANA_TRUE);
+
+  EXPECT_EQ(o.Orvana_CDROM_State("E", 2), 0) << "neither open nor close: nothing sent";
+  EXPECT_EQ(o.Orvana_CDROM_State("/nonexistent/drive", 0), 0) << "no drive to open";
+  const QString notADrive = MediaFile("tone.ogg");
+  EXPECT_EQ(o.Orvana_CDROM_State(notADrive.toUtf8().constData(), 0), ORVANA_TRUE)
+      << "opened, but it has no door to open";
+}
+
+// The centre of the owner's picture, as on the screen.
+QColor ScreenPixel(QWidget& owner, QPoint at) {
+  return owner.screen()->grabWindow(owner.winId()).toImage().pixelColor(at);
+}
+
+TEST_F(OrvanaHost, TheWindowlessModesPaintTheFramesThemselvesWithFlipAndMirror) {
+  OrvanaLibrary& o = Lib();
+  EXPECT_NE(o.Orvana_SetConfig(256, 1), 0);
+  EXPECT_EQ(o.Orvana_GraphMode(), 1);
+  ASSERT_EQ(Load("video.mp4"), 0);
+  OrvanaVideoInfo info{};
+  o.Orvana_GetVideoInfo(&info);
+  EXPECT_EQ(info.width, 640);
+  EXPECT_EQ(info.height, 480);
+  EXPECT_EQ(info.hasVideo, ORVANA_TRUE);
+  auto* layer = owner_.findChild<QWidget*>(u"OrvanaPicture"_s);
+  ASSERT_NE(layer, nullptr);
+  EXPECT_EQ(layer->geometry(), owner_.rect()) << "the picture layer covers the client area";
+  ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
+  QTest::qWait(500);
+  o.Orvana_RepaintVideo();
+  QTest::qWait(50);
+  EXPECT_GT(ScreenPixel(owner_, {200, 200}).red(), 200) << "the picture, painted by the library";
+  EXPECT_LT(ScreenPixel(owner_, {200, 20}).red(), 30) << "letter-boxed: black above it";
+  EXPECT_EQ(o.Orvana_StartFullScreen(), ORVANA_TRUE) << "windowless: nothing to switch, but a window exists";
+  EXPECT_FALSE(layer->isFullScreen());
+  o.Orvana_SetVideoEffects(1, 1);
+  o.Orvana_SetVideoEffects(1, 2);
+  o.Orvana_RepaintVideo();
+  EXPECT_GT(ScreenPixel(owner_, {200, 200}).red(), 200) << "a flipped red picture is still red";
+
+  // The snapshot of a windowless renderer: file header, info header, 32-bit pixels.
+  const std::u16string name = Media().filePath(u"mixer.bmp"_s).toStdU16String();
+  OrvanaBSTR bstr = OrvanaAllocString(name.c_str(), static_cast<uint32_t>(name.size()));
+  o.Orvana_CaptureBitmap(bstr);
+  OrvanaFreeString(bstr);
+  QFile bmp(Media().filePath(u"mixer.bmp"_s));
+  ASSERT_TRUE(bmp.open(QIODevice::ReadOnly));
+  const QByteArray bytes = bmp.readAll();
+  ASSERT_EQ(bytes.size(), 14 + 40 + 640 * 480 * 4);
+  const auto u32 = [&](int at) {
+    return static_cast<uint32_t>(static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8 |
+                                 static_cast<uint8_t>(bytes[at + 2]) << 16 | static_cast<uint8_t>(bytes[at + 3]) << 24);
+  };
+  EXPECT_EQ(u32(2), static_cast<uint32_t>(bytes.size())) << "bfSize";
+  EXPECT_EQ(u32(10), 54u) << "bfOffBits: no colour table at 32 bits";
+  EXPECT_EQ(u32(14), 40u);
+  EXPECT_EQ(u32(18), 640u);
+  EXPECT_GT(static_cast<uint8_t>(bytes[54 + 2]), 200) << "red in blue-green-red-x";
+}
+
+TEST_F(OrvanaHost, ModeTwoBuildsTheGraphByHandAndWarnsWithoutItsRenderer) {
+  OrvanaLibrary& o = Lib();
+  EXPECT_NE(o.Orvana_SetConfig(256, 2), 0);
+  ASSERT_EQ(Load("tone.ogg"), 0) << "audio only: the source's one output goes to the sound output";
+  OrvanaVideoInfo info{};
+  o.Orvana_GetVideoInfo(&info);
+  EXPECT_EQ(info.hasVideo, 0);
+  EXPECT_EQ(o.Orvana_GetSeconds(4), 2);
+  o.Orvana_SetVolume(1000);
+  EXPECT_EQ(o.Orvana_GetVolume(), 1000);
+  EXPECT_EQ(o.Orvana_Mute(), ORVANA_TRUE);
+  ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return o.Orvana_IsActive() == ORVANA_STATE_RUNNING; }, 3000));
+
+  ASSERT_EQ(Load("video.mp4"), 0);
+  o.Orvana_GetVideoInfo(&info);
+  EXPECT_EQ(info.width, 640) << "read from the windowless renderer";
+  EXPECT_EQ(info.hasVideo, ORVANA_TRUE);
+  ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
+  QTest::qWait(500);
+  EXPECT_GT(ScreenPixel(owner_, {200, 200}).red(), 200);
+  o.Orvana_SetConfig(256, 0);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "host_window.h"
 #include "media.h"
 #include "messages.h"
 #include "playback_math.h"
@@ -22,7 +23,7 @@ namespace {
 struct Library {
   orvana::MessageTable messages;
   std::unique_ptr<orvana::TDShowMedia> media;  // DSMedia
-  OrvanaTextCallback dropCallback = nullptr;   // the URL dropper's callback
+  void* dropTarget = nullptr;                  // URLDropper
 };
 
 Library& Lib() {
@@ -58,13 +59,14 @@ ORVANA_EXPORT int32_t Orvana_Init(uintptr_t window, OrvanaTextCallback dropCallb
   Library& lib = Lib();
   lib.media = std::make_unique<orvana::TDShowMedia>(window, lib.messages);
   lib.messages.Load(0);
-  lib.dropCallback = dropCallback;
+  lib.dropTarget = orvana::InstallDropTarget(window, dropCallback);
   return ORVANA_TRUE;
 }
 
 ORVANA_EXPORT void Orvana_Free(void) {
   Lib().media.reset();
-  Lib().dropCallback = nullptr;
+  orvana::RemoveDropTarget(Lib().dropTarget);
+  Lib().dropTarget = nullptr;
 }
 
 ORVANA_EXPORT void Orvana_SetMsgBoxTextLang(int32_t language) {
@@ -150,8 +152,8 @@ ORVANA_EXPORT int32_t Orvana_StartFullScreen(void) { return Media() ? Media()->S
 ORVANA_EXPORT void Orvana_RepaintVideo(void) {
   if (Media()) Media()->Repaint();
 }
-ORVANA_EXPORT void Orvana_SetVideoEffects(int32_t, int32_t) {
-  // Flip and mirror belong to the windowless renderers (modes 1 and 2), not built yet.
+ORVANA_EXPORT void Orvana_SetVideoEffects(int32_t value, int32_t effect) {
+  if (Media()) Media()->SetVideoEffects(value, effect);
 }
 ORVANA_EXPORT void Orvana_CaptureBitmap(const OrvanaBSTR fileName) {
   if (Media()) Media()->CaptureBitmap(Utf8(fileName));
@@ -160,11 +162,15 @@ ORVANA_EXPORT OrvanaBitmap* Orvana_BitmapHandle(void) { return Media() ? Media()
 
 ORVANA_EXPORT int32_t Orvana_CDROM_State(const char* drive, int32_t action) {
   if (!Media()) return 0;
+  const int command = (action & 0xFF) == 0 ? CDROMEJECT : (action & 0xFF) == 1 ? CDROMCLOSETRAY : -1;
+  if (command < 0) return 0;
+  // As with the original device commands: 0 when done or when no drive could be opened,
+  // -1 when the drive opened but refused the door command.
   const int fd = open(DrivePath(drive).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return ORVANA_FALSE;
-  const int done = ioctl(fd, (action & 0xFF) == 0 ? CDROMEJECT : CDROMCLOSETRAY, 0);
+  if (fd < 0) return 0;
+  const int done = ioctl(fd, static_cast<unsigned long>(command), 0);
   close(fd);
-  return done == 0 ? ORVANA_TRUE : ORVANA_FALSE;
+  return done == 0 ? 0 : ORVANA_TRUE;
 }
 
 // Media information and diagnostics, capture devices and DVD navigation are the next

@@ -1,6 +1,10 @@
 #include "host_window.h"
 
 #include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPointer>
+#include <QUrl>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -99,6 +103,76 @@ bool ResizeWindow(uintptr_t window, int32_t width, int32_t height) {
   if (!w) return false;
   w->resize(width, height);
   return true;
+}
+
+}  // namespace orvana
+
+namespace orvana {
+
+namespace {
+
+class DropTarget : public QObject {
+ public:
+  DropTarget(QWidget* window, void (*callback)(const char*))
+      : QObject(window), window_(window), callback_(callback), acceptedBefore_(window->acceptDrops()) {
+    window->setAcceptDrops(true);
+    window->installEventFilter(this);
+  }
+  ~DropTarget() override {
+    if (window_) window_->setAcceptDrops(acceptedBefore_);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::DragEnter:
+      case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (drag->mimeData()->hasText() || drag->mimeData()->hasUrls()) drag->acceptProposedAction();
+        return true;
+      }
+      case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QByteArray text = DroppedText(drop->mimeData()).toUtf8();
+        if (text.isEmpty()) return true;  // not text: ignored
+        drop->acceptProposedAction();
+        if (callback_) callback_(text.constData());
+        return true;
+      }
+      default:
+        return false;
+    }
+  }
+
+ private:
+  // Plain text as dropped; dragged files as their paths (addresses as they are), one per line.
+  static QString DroppedText(const QMimeData* data) {
+    if (data->hasUrls()) {
+      QStringList lines;
+      for (const QUrl& url : data->urls()) lines << (url.isLocalFile() ? url.toLocalFile() : url.toString());
+      return lines.join(QStringLiteral("\r\n"));
+    }
+    return data->hasText() ? data->text() : QString();
+  }
+
+  QPointer<QWidget> window_;
+  void (*callback_)(const char*);
+  bool acceptedBefore_;
+};
+
+}  // namespace
+
+// The target lives with its window; the handle notices when the window went first.
+void* InstallDropTarget(uintptr_t window, void (*callback)(const char* text)) {
+  QWidget* w = WidgetOf(window);
+  return w ? new QPointer<DropTarget>(new DropTarget(w, callback)) : nullptr;
+}
+
+void RemoveDropTarget(void* target) {
+  auto* handle = static_cast<QPointer<DropTarget>*>(target);
+  if (!handle) return;
+  delete handle->data();
+  delete handle;
 }
 
 }  // namespace orvana

@@ -30,3 +30,13 @@ void SetVideoChildFullScreen(uintptr_t child, bool on);
 bool ResizeWindow(uintptr_t window, int32_t width, int32_t height);
 
 }  // namespace orvana
+
+namespace orvana {
+
+// The URL dropper: text (or file names) dropped on the host window go to the callback,
+// as UTF-8, for the duration of the call. Null when the window is not a widget of this
+// process; removing it stops taking drops.
+void* InstallDropTarget(uintptr_t window, void (*callback)(const char* text));
+void RemoveDropTarget(void* target);
+
+}  // namespace orvana

@@ -40,6 +40,26 @@ int32_t ResultOfError(const GError* error) {
 
 GstElement* MakeOptional(const char* factory) { return gst_element_factory_make(factory, nullptr); }
 
+// One effect rectangle per windowless renderer, kept for the process: index 0 for mode 1,
+// 1 for mode 2.
+EffectRect& WindowlessEffects(int32_t mode) {
+  static EffectRect effects[2];
+  return effects[mode == 2 ? 1 : 0];
+}
+
+// Chains from the source's decoded outputs to the renderers, by hand (mode 2).
+GstElement* Chain(GstElement* bin, std::initializer_list<GstElement*> elements) {
+  GstElement* previous = nullptr;
+  for (GstElement* e : elements) {
+    if (!e) return nullptr;
+    gst_bin_add(GST_BIN(bin), e);
+    if (previous) gst_element_link(previous, e);
+    previous = e;
+  }
+  for (GstElement* e : elements) gst_element_sync_state_with_parent(e);
+  return *elements.begin();
+}
+
 }  // namespace
 
 bool EnsureGstreamer() {
@@ -66,15 +86,19 @@ void TDShowMedia::NotifyStep(int32_t step, int32_t flag) {
 void TDShowMedia::BuildGraph() {
   if (FGraphBuilt || !EnsureGstreamer()) return;
   if (FGraphMode > 2) return;  // DVD and capture graphs are built by their own opens
-  FGraph = gst_element_factory_make("playbin", "graph");
+  // Mode 2 builds its graph by hand at loading; the others let playbin render the file.
+  FGraph = FGraphMode == 2 ? gst_pipeline_new("graph") : gst_element_factory_make("playbin", "graph");
   if (!FGraph) return;
   gst_object_ref_sink(FGraph);
-  // The balance stage is optional: without it balance is only stored.
-  if ((FPanorama = MakeOptional("audiopanorama"))) {
-    g_object_set(FPanorama, "method", 1 /* simple: the other side is only attenuated */, nullptr);
-    g_object_set(FGraph, "audio-filter", FPanorama, nullptr);
+  if (FGraphMode != 2) {
+    FVolumeStage = FGraph;
+    // The balance stage is optional: without it balance is only stored.
+    if ((FPanorama = MakeOptional("audiopanorama"))) {
+      g_object_set(FPanorama, "method", 1 /* simple: the other side is only attenuated */, nullptr);
+      g_object_set(FGraph, "audio-filter", FPanorama, nullptr);
+    }
+    if (FGraphMode == 0 && (FCrop = MakeOptional("videocrop"))) g_object_set(FGraph, "video-filter", FCrop, nullptr);
   }
-  if ((FCrop = MakeOptional("videocrop"))) g_object_set(FGraph, "video-filter", FCrop, nullptr);
   GstBus* bus = gst_element_get_bus(FGraph);
   busWatch_ = gst_bus_add_watch(bus, &TDShowMedia::OnBusMessage, this);
   gst_object_unref(bus);
@@ -95,7 +119,9 @@ bool TDShowMedia::Close() {
   gst_element_set_state(FGraph, GST_STATE_NULL);
   gst_object_unref(FGraph);
   FGraph = nullptr;
-  FVideoSink = FPanorama = FCrop = nullptr;
+  FVideoSink = FPanorama = FCrop = FVolumeStage = FSource = nullptr;
+  FRendererWindowless.reset();
+  linkedPads_ = 0;
   DestroyVideoChild(FVideoWindow);
   FVideoWindow = 0;
   FGrabberReady = false;
@@ -111,11 +137,14 @@ int32_t TDShowMedia::SetConfig(int32_t key, int32_t value) {
   return 1;
 }
 
+// Prerolls the graph (playbin given the file; a hand-built graph already has its source).
 int32_t TDShowMedia::Render(const char* file) {
-  gchar* uri = gst_filename_to_uri(file, nullptr);
-  if (!uri) return ORVANA_E_INVALIDARG;
-  g_object_set(FGraph, "uri", uri, nullptr);
-  g_free(uri);
+  if (file) {
+    gchar* uri = gst_filename_to_uri(file, nullptr);
+    if (!uri) return ORVANA_E_INVALIDARG;
+    g_object_set(FGraph, "uri", uri, nullptr);
+    g_free(uri);
+  }
   gst_element_set_state(FGraph, GST_STATE_PAUSED);
   const GstStateChangeReturn done = gst_element_get_state(FGraph, nullptr, nullptr, kPrerollTimeout);
   GstBus* bus = gst_element_get_bus(FGraph);
@@ -141,15 +170,46 @@ int32_t TDShowMedia::Load(bool playAtOnce, uintptr_t window, const char* file, b
   if (FGraphMode >= 3) return ORVANA_S_FALSE;
   FOwnerWnd = window;
   Close();
-  if (FGraphMode == 1 || FGraphMode == 2) {
-    // The windowless renderers are not available in this build: as on a system without
-    // them, say so and do nothing.
-    ShowMessageBox(FOwnerWnd, messages_.text(Message::RendererMissingText),
-                   messages_.text(Message::RendererMissingCaption), BoxIcon::Warning);
-    return ORVANA_S_FALSE;
+  if (Windowless()) {
+    // Availability of the windowless renderer: without it, say so and do nothing.
+    GstElementFactory* appsink = EnsureGstreamer() ? gst_element_factory_find("appsink") : nullptr;
+    if (!appsink) {
+      ShowMessageBox(FOwnerWnd, messages_.text(Message::RendererMissingText),
+                     messages_.text(Message::RendererMissingCaption), BoxIcon::Warning);
+      return ORVANA_S_FALSE;
+    }
+    gst_object_unref(appsink);
+    WindowlessEffects(FGraphMode) = EffectRect{};
   }
   BuildGraph();
   if (!FGraphBuilt) return ORVANA_S_FALSE;
+
+  if (Windowless()) {
+    FRendererWindowless = std::make_unique<WindowlessRenderer>(FOwnerWnd);
+    FRendererWindowless->SetEffects(WindowlessEffects(FGraphMode));
+    const std::string name = CutFileName(file);
+    int32_t hr;
+    if (FGraphMode == 1) {
+      g_object_set(FGraph, "video-sink", FRendererWindowless->sink(), nullptr);
+      NotifyStep(3, 0);
+      hr = CheckResult(Render(name.c_str()));
+      if (hr >= 0) {
+        NotifyStep(4, 0);
+        ReapplySettings();
+        ReadVideoInfo();
+      }
+    } else {
+      hr = RenderByHand(name.c_str());
+      if (hr >= 0) {
+        NotifyStep(4, 0);
+        ReapplySettings();
+      }
+    }
+    if (hr >= 0) FRendererWindowless->Fit();
+    if (playAtOnce) StateCommand(ORVANA_PLAY);
+    FEventCallback = callback;
+    return hr;
+  }
 
   // The renderer's window, and the sink drawing into it (none without a window).
   FVideoWindow = CreateVideoChild(FOwnerWnd);
@@ -175,6 +235,59 @@ int32_t TDShowMedia::Load(bool playAtOnce, uintptr_t window, const char* file, b
   if (playAtOnce) StateCommand(ORVANA_PLAY);
   FEventCallback = callback;
   return hr;
+}
+
+// Mode 2: the source decodes the file and each of its outputs is rendered to the
+// renderers already in the graph: video to the windowless renderer, audio to the sound
+// output behind a volume and a balance stage.
+int32_t TDShowMedia::RenderByHand(const char* file) {
+  gchar* uri = gst_filename_to_uri(file, nullptr);
+  if (!uri) return CheckResult(ORVANA_E_INVALIDARG);
+  FSource = gst_element_factory_make("uridecodebin", "Source");
+  if (!FSource) {
+    g_free(uri);
+    return CheckResult(ORVANA_E_FAIL);
+  }
+  g_object_set(FSource, "uri", uri, nullptr);
+  g_free(uri);
+  gst_bin_add(GST_BIN(FGraph), FSource);
+  g_signal_connect(FSource, "pad-added", G_CALLBACK(+[](GstElement*, GstPad* pad, gpointer self) {
+                     static_cast<TDShowMedia*>(self)->LinkDecodedPad(pad);
+                   }),
+                   this);
+  NotifyStep(3, 0);
+  int32_t hr = CheckResult(Render(nullptr));
+  if (hr >= 0 && linkedPads_ == 0) hr = ORVANA_S_FALSE;  // a source without outputs
+  return hr;
+}
+
+// Runs on the source's streaming thread as each decoded output appears.
+void TDShowMedia::LinkDecodedPad(GstPad* pad) {
+  GstCaps* caps = gst_pad_get_current_caps(pad);
+  if (!caps) caps = gst_pad_query_caps(pad, nullptr);
+  const gchar* kind = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+  GstElement* first = nullptr;
+  if (g_str_has_prefix(kind, "video/") && FRendererWindowless && FRendererWindowless->sink() &&
+      !GST_OBJECT_PARENT(FRendererWindowless->sink())) {
+    // The bin takes a reference of its own; the renderer keeps its one.
+    first = Chain(FGraph, {MakeOptional("videoconvert"), FRendererWindowless->sink()});
+  } else if (g_str_has_prefix(kind, "audio/") && !FVolumeStage) {
+    GstElement* volume = MakeOptional("volume");
+    GstElement* panorama = MakeOptional("audiopanorama");
+    if (panorama) g_object_set(panorama, "method", 1, nullptr);
+    first = Chain(FGraph, {MakeOptional("audioconvert"), MakeOptional("audioresample"), volume,
+                           panorama ? panorama : MakeOptional("identity"), MakeOptional("audioconvert"),
+                           MakeOptional("autoaudiosink")});
+    if (first) {
+      FVolumeStage = volume;
+      FPanorama = panorama;
+    }
+  }
+  gst_caps_unref(caps);
+  if (!first) return;
+  GstPad* sinkPad = gst_element_get_static_pad(first, "sink");
+  if (gst_pad_link(pad, sinkPad) == GST_PAD_LINK_OK) ++linkedPads_;
+  gst_object_unref(sinkPad);
 }
 
 void TDShowMedia::ReapplySettings() {
@@ -233,7 +346,7 @@ void TDShowMedia::SetVolume(int32_t volume) {
   if (!FGraphBuilt) return;
   FVolume = std::clamp(volume, 0, 10000);
   appliedVolume_ = VolumeToCentibels(FVolume);
-  g_object_set(FGraph, "volume", CentibelsToGain(appliedVolume_), nullptr);
+  if (FVolumeStage) g_object_set(FVolumeStage, "volume", CentibelsToGain(appliedVolume_), nullptr);
 }
 
 void TDShowMedia::SetBalance(int32_t balance) {
@@ -303,8 +416,9 @@ void TDShowMedia::SetPosition(double seconds) {
 
 bool TDShowMedia::Mute() {
   if (!FGraphBuilt) return false;
+  if (!FVolumeStage) return false;
   appliedVolume_ = appliedVolume_ == 0 ? -10000 : 0;
-  g_object_set(FGraph, "volume", CentibelsToGain(appliedVolume_), nullptr);
+  g_object_set(FVolumeStage, "volume", CentibelsToGain(appliedVolume_), nullptr);
   return true;
 }
 
@@ -332,6 +446,10 @@ int32_t TDShowMedia::SetMpegAudioChannel(int32_t) {
 }
 
 void TDShowMedia::FitVideo() {
+  if (FGraphBuilt && Windowless() && FRendererWindowless) {
+    FRendererWindowless->Fit();
+    return;
+  }
   if (!FGraphBuilt || !FVideoWindow || !FHasVideo || FGraphMode > 2) return;
   int32_t w = 0, h = 0;
   if (!ClientSize(FOwnerWnd, &w, &h)) return;
@@ -341,6 +459,15 @@ void TDShowMedia::FitVideo() {
 
 bool TDShowMedia::GetVideoInfo(OrvanaVideoInfo* info) {
   if (!FGraphBuilt || !info) return false;
+  if (Windowless()) {
+    if (!FRendererWindowless) return false;
+    int32_t width = 0, height = 0;
+    FRendererWindowless->NativeSize(&width, &height);
+    info->width = width;
+    info->height = height;
+    info->hasVideo = width && height ? ORVANA_TRUE : 0;
+    return true;
+  }
   gint videos = 0;
   g_object_get(FGraph, "n-video", &videos, nullptr);
   GstPad* pad = nullptr;
@@ -379,8 +506,8 @@ void TDShowMedia::SetDigitalZoom(int32_t percent) {
 }
 
 int32_t TDShowMedia::StartFullScreen() {
-  if (!FVideoWindow) return ORVANA_FALSE;
-  if ((FGraphMode == 0 || FGraphMode == 4) && FHasVideo) {
+  if (!FGraphBuilt) return ORVANA_FALSE;
+  if ((FGraphMode == 0 || FGraphMode == 4) && FHasVideo && FVideoWindow) {
     const bool on = VideoChildFullScreen(FVideoWindow);
     SetVideoChildFullScreen(FVideoWindow, !on);
     if (on) FitVideo();
@@ -389,8 +516,15 @@ int32_t TDShowMedia::StartFullScreen() {
 }
 
 void TDShowMedia::Repaint() {
-  if (FGraphBuilt && FVideoSink && GST_IS_VIDEO_OVERLAY(FVideoSink))
-    gst_video_overlay_expose(GST_VIDEO_OVERLAY(FVideoSink));
+  if (!FGraphBuilt || !Windowless() || !FRendererWindowless) return;
+  FRendererWindowless->Repaint();
+}
+
+void TDShowMedia::SetVideoEffects(int32_t value, int32_t effect) {
+  if (!Windowless() || (effect != 1 && effect != 2)) return;
+  EffectRect& e = WindowlessEffects(FGraphMode);
+  (effect == 1 ? e.flip : e.mirror) = value != 0;
+  if (FRendererWindowless) FRendererWindowless->SetEffects(e);
 }
 
 GstSample* TDShowMedia::CurrentFrame() {
@@ -432,14 +566,23 @@ std::vector<uint8_t> BottomUpRows(GstSample* sample, int32_t* width, int32_t* he
 }  // namespace
 
 bool TDShowMedia::CaptureBitmap(const std::string& file) {
-  if (FGraphMode != 0 && FGraphMode != 4) return false;
-  GstSample* sample = CurrentFrame();
-  if (!sample) return false;
-  int32_t width = 0, height = 0;
-  const std::vector<uint8_t> rows = BottomUpRows(sample, &width, &height);
-  gst_sample_unref(sample);
-  if (rows.empty()) return false;
-  const std::vector<uint8_t> bmp = GrabberBmp(width, height, 24, rows.data(), rows.size());
+  std::vector<uint8_t> bmp;
+  if (Windowless()) {
+    // The renderer's current image as a packed bitmap behind a file header; without an
+    // image the file is still written, empty.
+    if (!FGraphBuilt || !FRendererWindowless) return false;
+    Frame frame;
+    if (FRendererWindowless->CurrentImage(&frame)) bmp = MixerBmp(frame.width, frame.height, frame.pixels.data());
+  } else {
+    if (FGraphMode != 0 && FGraphMode != 4) return false;
+    GstSample* sample = CurrentFrame();
+    if (!sample) return false;
+    int32_t width = 0, height = 0;
+    const std::vector<uint8_t> rows = BottomUpRows(sample, &width, &height);
+    gst_sample_unref(sample);
+    if (rows.empty()) return false;
+    bmp = GrabberBmp(width, height, 24, rows.data(), rows.size());
+  }
   QSaveFile out(QString::fromUtf8(file.c_str()));
   out.setDirectWriteFallback(false);
   if (!out.open(QIODevice::WriteOnly)) return false;
@@ -448,6 +591,7 @@ bool TDShowMedia::CaptureBitmap(const std::string& file) {
 }
 
 OrvanaBitmap* TDShowMedia::BitmapHandle() {
+  if (Windowless()) return nullptr;  // the bitmap comes from the plain renderer's grabber
   GstSample* sample = CurrentFrame();
   if (!sample) return nullptr;
   int32_t width = 0, height = 0;

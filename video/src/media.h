@@ -8,11 +8,13 @@
 #include <gst/video/video.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "messages.h"
 #include "orvana.h"
+#include "windowless_renderer.h"
 
 namespace orvana {
 
@@ -63,6 +65,7 @@ class TDShowMedia {
   void SetDigitalZoom(int32_t percent);
   int32_t StartFullScreen();
   void Repaint();
+  void SetVideoEffects(int32_t value, int32_t effect);
   bool CaptureBitmap(const std::string& file);
   OrvanaBitmap* BitmapHandle();
 
@@ -84,6 +87,9 @@ class TDShowMedia {
   void ReadVideoInfo();
   void Attach();
   int32_t Render(const char* file);
+  int32_t RenderByHand(const char* file);
+  void LinkDecodedPad(GstPad* pad);
+  bool Windowless() const { return FGraphMode == 1 || FGraphMode == 2; }
   static gboolean OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
   void DispatchEvent(int32_t code, int32_t param1, int32_t param2);
   bool QueryTime(bool duration, gint64* ns);
@@ -111,6 +117,10 @@ class TDShowMedia {
   GstElement* FVideoSink = nullptr;
   GstElement* FPanorama = nullptr;
   GstElement* FCrop = nullptr;
+  GstElement* FVolumeStage = nullptr;  // what has the "volume": playbin, or mode 2's volume
+  GstElement* FSource = nullptr;       // mode 2: the source decoding the file
+  std::unique_ptr<WindowlessRenderer> FRendererWindowless;  // modes 1 and 2
+  int linkedPads_ = 0;                 // mode 2: outputs of the source rendered
   uintptr_t FVideoWindow = 0;  // the renderer's window (a native child of the owner)
   guint busWatch_ = 0;
   bool stopped_ = true;       // the last state command was stop (or nothing ran yet)

@@ -116,4 +116,34 @@ std::vector<uint8_t> GrabberBmp(int32_t width, int32_t height, int32_t bpp, cons
   return out;
 }
 
+std::vector<uint8_t> MixerBmp(int32_t width, int32_t height, const uint8_t* pixels) {
+  const uint32_t stride = static_cast<uint32_t>(width) * 4;
+  const uint32_t image = stride * static_cast<uint32_t>(height);
+  const uint32_t infoSize = 40, colours = 0;  // 32 bits per pixel: no colour table
+  std::vector<uint8_t> out;
+  out.reserve(14 + infoSize + image);
+  out.push_back('B');
+  out.push_back('M');
+  Put32(out, 14 + infoSize + image + 4 * colours);
+  Put16(out, 0);
+  Put16(out, 0);
+  Put32(out, 14 + infoSize + 4 * colours);
+  Put32(out, infoSize);
+  Put32(out, static_cast<uint32_t>(width));
+  Put32(out, static_cast<uint32_t>(height));
+  Put16(out, 1);
+  Put16(out, 32);
+  Put32(out, 0);  // BI_RGB
+  Put32(out, image);
+  Put32(out, 0);
+  Put32(out, 0);
+  Put32(out, colours);
+  Put32(out, 0);
+  for (int32_t y = height - 1; y >= 0; --y) {
+    const uint8_t* row = pixels + static_cast<size_t>(y) * stride;
+    out.insert(out.end(), row, row + stride);
+  }
+  return out;
+}
+
 }  // namespace orvana

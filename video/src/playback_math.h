@@ -44,4 +44,8 @@ void CopyChannel(uint8_t* buffer, int32_t byteCount, int32_t direction, int32_t 
 std::vector<uint8_t> GrabberBmp(int32_t width, int32_t height, int32_t bitsPerPixel,
                                 const uint8_t* bottomUpRows, size_t byteCount);
 
+// The windowless renderer's snapshot: a 14-byte file header, a 40-byte BITMAPINFOHEADER
+// and 32-bit pixels, bottom-up; `topDownBgrx` is the frame as painted, top row first.
+std::vector<uint8_t> MixerBmp(int32_t width, int32_t height, const uint8_t* topDownBgrx);
+
 }  // namespace orvana
