@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QMimeData>
@@ -36,7 +37,8 @@ struct OrvanaLibrary {
   X(Orvana_CaptureBitmap) X(Orvana_BitmapHandle) X(Orvana_SetChannel) X(Orvana_SetConfig)       \
   X(Orvana_GraphMode) X(Orvana_SetMsgBoxTextLang) X(Orvana_SetStartStopPosition)                \
   X(Orvana_FastForward) X(Orvana_SetDigitalZoom) X(Orvana_CDROM_State) X(Orvana_SetVideoEffects) \
-  X(Orvana_RepaintVideo) X(Orvana_StartFullScreen)
+  X(Orvana_RepaintVideo) X(Orvana_StartFullScreen) X(Orvana_SetRate) X(Orvana_FastBack) \
+  X(Orvana_StepOneFrame)
   ORVANA_ALL(ORVANA_FN)
   void* handle = nullptr;
 
@@ -109,6 +111,10 @@ class OrvanaHost : public ::testing::Test {
     ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"color=c=red:s=640x480:r=25:d=3"_s, u"-f"_s, u"lavfi"_s,
                         u"-i"_s, u"sine=frequency=440:duration=3"_s, u"-c:v"_s, u"libx264"_s, u"-g"_s, u"25"_s,
                         u"-pix_fmt"_s, u"yuv420p"_s, u"-c:a"_s, u"aac"_s, u"-shortest"_s, MediaFile("video.mp4")}));
+    // Blue with a red box over the central half of width and height, for the zoom.
+    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s,
+                        u"color=c=blue:s=640x480:r=25:d=4,drawbox=x=160:y=120:w=320:h=240:color=red:t=fill"_s,
+                        u"-c:v"_s, u"libx264"_s, u"-g"_s, u"25"_s, u"-pix_fmt"_s, u"yuv420p"_s, MediaFile("box.mp4")}));
     ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=2"_s, u"-c:a"_s,
                         u"libvorbis"_s, MediaFile("tone.ogg")}));
     QFile midi(MediaFile("tune.mid"));
@@ -422,6 +428,70 @@ TEST_F(OrvanaHost, ModeTwoBuildsTheGraphByHandAndWarnsWithoutItsRenderer) {
   QTest::qWait(500);
   EXPECT_GT(ScreenPixel(owner_, {200, 200}).red(), 200);
   o.Orvana_SetConfig(256, 0);
+}
+
+TEST_F(OrvanaHost, SeeksRateStepLimitsZoomAndFullScreen) {
+  OrvanaLibrary& o = Lib();
+  ASSERT_EQ(Load("video.mp4", RecordEvent), 0);
+  o.Orvana_SetPosition(2.0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return o.Orvana_GetSeconds(3) == 2; }, 3000)) << "an absolute seek";
+  o.Orvana_FastBack(5);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return o.Orvana_GetSeconds(3) == 0; }, 3000)) << "back past the start: the start";
+  o.Orvana_FastForward(1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return o.Orvana_GetSeconds(3) == 1; }, 3000));
+  g_events.clear();
+  o.Orvana_StepOneFrame();
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    for (auto& e : g_events) if (e.first == ORVANA_EC_STEP_COMPLETE) return true;
+    return false;
+  }, 3000)) << "a frame step reports its end";
+  EXPECT_EQ(o.Orvana_SetStartStopPosition(1, 2), ORVANA_TRUE);
+  g_events.clear();
+  o.Orvana_SetRate(2.0);
+  ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !g_events.empty() && g_events.back().first == ORVANA_EC_COMPLETE; }, 4000))
+      << "playing stops at the stop position";
+  EXPECT_EQ(o.Orvana_MediaState(2), ORVANA_TRUE) << "stop: the rate goes back to 1";
+
+  // Full screen in and out with the same call.
+  QWidget* video = VideoWindow();
+  ASSERT_NE(video, nullptr);
+  EXPECT_EQ(o.Orvana_StartFullScreen(), ORVANA_TRUE);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return video->isFullScreen(); }, 3000));
+  EXPECT_EQ(o.Orvana_StartFullScreen(), ORVANA_TRUE);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !video->isWindow(); }, 3000));
+  EXPECT_EQ(video->parentWidget(), &owner_);
+  EXPECT_EQ(video->geometry(), QRect(0, 50, 400, 300)) << "back in its letter-box";
+}
+
+TEST_F(OrvanaHost, FileNamesAreCutAt259Characters) {
+  // A name of 259 characters names the file; with more, only the first 259 count.
+  QString dir = Media().filePath(u"n"_s);
+  QString name = dir + u'/' + QString(259 - dir.size() - 1 - 4, u'a') + u".ogg"_s;
+  ASSERT_EQ(name.size(), 259);
+  QDir().mkpath(dir);
+  ASSERT_TRUE(QFile::copy(MediaFile("tone.ogg"), name));
+  const QByteArray longer = (name + u"-and-more"_s).toUtf8();
+  EXPECT_EQ(Lib().Orvana_MediaLoad(0, owner_.winId(), longer.constData(), 0, nullptr), 0);
+  EXPECT_EQ(Lib().Orvana_GetSeconds(4), 2);
+}
+
+TEST_F(OrvanaHost, DigitalZoomShowsTheCentralPartOfThePicture) {
+  OrvanaLibrary& o = Lib();
+  ASSERT_EQ(Load("box.mp4"), 0);
+  ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
+  QTest::qWait(400);
+  const QPoint nearEdge(20, 70);  // inside the 400 x 300 picture, in the blue border
+  EXPECT_GT(ScreenPixel(owner_, nearEdge).blue(), 200);
+  o.Orvana_SetDigitalZoom(50);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ScreenPixel(owner_, nearEdge).red() > 200; }, 2000))
+      << "the central half (the red box) fills the picture";
+  o.Orvana_SetDigitalZoom(100);  // out of range: nothing changes
+  QTest::qWait(200);
+  EXPECT_GT(ScreenPixel(owner_, nearEdge).red(), 200);
+  o.Orvana_SetDigitalZoom(0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ScreenPixel(owner_, nearEdge).blue() > 200; }, 2000))
+      << "zoom 0 restores the whole picture";
 }
 
 }  // namespace
