@@ -11,6 +11,7 @@
 
 #include "host_window.h"
 #include "playback_math.h"
+#include "utilities.h"
 
 namespace orvana {
 
@@ -344,14 +345,14 @@ bool TDShowMedia::StateCommand(int32_t command) {
 
 void TDShowMedia::SetVolume(int32_t volume) {
   if (!FGraphBuilt) return;
-  FVolume = std::clamp(volume, 0, 10000);
+  FVolume = Clamp(volume, 0, 10000);
   appliedVolume_ = VolumeToCentibels(FVolume);
   if (FVolumeStage) g_object_set(FVolumeStage, "volume", CentibelsToGain(appliedVolume_), nullptr);
 }
 
 void TDShowMedia::SetBalance(int32_t balance) {
   if (!FGraphBuilt) return;
-  FBalance = std::clamp(balance, -10000, 10000);
+  FBalance = Clamp(balance, -10000, 10000);
   if (FPanorama)
     g_object_set(FPanorama, "panorama", static_cast<gfloat>(BalanceToPanorama(BalanceToCentibels(FBalance))), nullptr);
 }
