@@ -139,6 +139,25 @@ TEST_F(PrivateApp, AFileOnTheCommandLinePlaysToTheSinkAndTheWindowClosesAtItsEnd
   EXPECT_FALSE(QFile::exists(app_ + u"lirra.ini"_s)) << "nothing changed, nothing written";
 }
 
+TEST_F(PrivateApp, AVideoFileOnTheCommandLinePlaysThroughTheVideoLibraryToItsEnd) {
+  const QString clip = dir_.filePath(u"clip.avi"_s);
+  QProcess ffmpeg;
+  ffmpeg.start(u"ffmpeg"_s, {u"-loglevel"_s, u"error"_s, u"-y"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
+                            u"testsrc2=s=320x240:r=25:d=2"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
+                            u"sine=frequency=440:duration=2"_s, u"-c:v"_s, u"mpeg4"_s, u"-c:a"_s,
+                            u"libmp3lame"_s, u"-shortest"_s, clip});
+  ASSERT_TRUE(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+  ASSERT_TRUE(QFile::exists(app_ + u"liborvana.so"_s));
+
+  // An .avi is no engine type: the player hands it to liborvana.so, which plays it; a
+  // failed open would stop at a message box instead of ending by itself.
+  QProcess lirra;
+  start(lirra, {clip});
+  EXPECT_FALSE(WaitForWindow(lirra, u"^clip$"_s).isEmpty()) << "the window's title is the clip's";
+  ASSERT_TRUE(lirra.waitForFinished(12000)) << "the window did not close at the end of the clip";
+  EXPECT_EQ(lirra.exitCode(), 0) << lirra.readAllStandardError().toStdString();
+}
+
 TEST_F(PrivateApp, AFileThatCannotBePlayedIsReportedAndTheWindowCloses) {
   QProcess lirra;
   start(lirra, {dir_.filePath(u"missing.mp3"_s)});
