@@ -146,6 +146,16 @@ class OrvanaHost : public ::testing::Test {
     return Lib().Orvana_MediaLoad(0, owner_.winId(), MediaFile(name).toUtf8().constData(), 0, callback);
   }
   QWidget* VideoWindow() { return owner_.findChild<QWidget*>(u"OrvanaVideoWindow"_s); }
+  // Orvana_CaptureBitmap into a file of the media folder; the file's bytes.
+  QByteArray Snapshot(const QString& name) {
+    const QString file = Media().filePath(name);
+    const std::u16string utf16 = file.toStdU16String();
+    OrvanaBSTR bstr = OrvanaAllocString(utf16.c_str(), static_cast<uint32_t>(utf16.size()));
+    Lib().Orvana_CaptureBitmap(bstr);
+    OrvanaFreeString(bstr);
+    QFile bmp(file);
+    return bmp.open(QIODevice::ReadOnly) ? bmp.readAll() : QByteArray();
+  }
 
   QWidget owner_;
 };
@@ -257,14 +267,7 @@ TEST_F(OrvanaHost, AVideoIsLetterBoxedInTheOwnerAndCapturedByteForByte) {
   EXPECT_LT(bar.red() + bar.green() + bar.blue(), 30) << "above the picture the owner shows through";
 
   // The frame as a file in the designed layout, and as a bitmap for the caller.
-  const QString file = Media().filePath(u"frame.bmp"_s);
-  const std::u16string name = file.toStdU16String();
-  OrvanaBSTR bstr = OrvanaAllocString(name.c_str(), static_cast<uint32_t>(name.size()));
-  o.Orvana_CaptureBitmap(bstr);
-  OrvanaFreeString(bstr);
-  QFile bmp(file);
-  ASSERT_TRUE(bmp.open(QIODevice::ReadOnly));
-  const QByteArray bytes = bmp.readAll();
+  const QByteArray bytes = Snapshot(u"frame.bmp"_s);
   ASSERT_EQ(bytes.size(), 26 + 921600);
   EXPECT_EQ(bytes.left(2), "BM");
   EXPECT_EQ(static_cast<uint8_t>(bytes[18]) | static_cast<uint8_t>(bytes[19]) << 8, 640);
@@ -387,13 +390,7 @@ TEST_F(OrvanaHost, TheWindowlessModesPaintTheFramesThemselvesWithFlipAndMirror) 
   EXPECT_GT(ScreenPixel(owner_, {200, 200}).red(), 200) << "a flipped red picture is still red";
 
   // The snapshot of a windowless renderer: file header, info header, 32-bit pixels.
-  const std::u16string name = Media().filePath(u"mixer.bmp"_s).toStdU16String();
-  OrvanaBSTR bstr = OrvanaAllocString(name.c_str(), static_cast<uint32_t>(name.size()));
-  o.Orvana_CaptureBitmap(bstr);
-  OrvanaFreeString(bstr);
-  QFile bmp(Media().filePath(u"mixer.bmp"_s));
-  ASSERT_TRUE(bmp.open(QIODevice::ReadOnly));
-  const QByteArray bytes = bmp.readAll();
+  const QByteArray bytes = Snapshot(u"mixer.bmp"_s);
   ASSERT_EQ(bytes.size(), 14 + 40 + 640 * 480 * 4);
   const auto u32 = [&](int at) {
     return static_cast<uint32_t>(static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8 |
