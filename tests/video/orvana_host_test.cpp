@@ -146,6 +146,11 @@ class OrvanaHost : public ::testing::Test {
     return Lib().Orvana_MediaLoad(0, owner_.winId(), MediaFile(name).toUtf8().constData(), 0, callback);
   }
   QWidget* VideoWindow() { return owner_.findChild<QWidget*>(u"OrvanaVideoWindow"_s); }
+  static OrvanaVideoInfo Info() {
+    OrvanaVideoInfo info{0, 0, 0};
+    Lib().Orvana_GetVideoInfo(&info);
+    return info;
+  }
   // Orvana_CaptureBitmap into a file of the media folder; the file's bytes.
   QByteArray Snapshot(const QString& name) {
     const QString file = Media().filePath(name);
@@ -210,8 +215,7 @@ TEST_F(OrvanaHost, DefaultsAndCallsWithNothingOpen) {
 TEST_F(OrvanaHost, AudioOnlyMediaPlaysWithSettingsTimesAndEventsOnTheUiThread) {
   OrvanaLibrary& o = Lib();
   ASSERT_EQ(Load("tone.ogg", RecordEvent), 0);
-  OrvanaVideoInfo info{0, 0, 0};
-  o.Orvana_GetVideoInfo(&info);
+  OrvanaVideoInfo info = Info();
   EXPECT_EQ(info.hasVideo, 0);
   EXPECT_EQ(o.Orvana_GetSeconds(4), 2);
   EXPECT_EQ(o.Orvana_GetSeconds(5), 0);
@@ -248,8 +252,7 @@ TEST_F(OrvanaHost, AudioOnlyMediaPlaysWithSettingsTimesAndEventsOnTheUiThread) {
 TEST_F(OrvanaHost, AVideoIsLetterBoxedInTheOwnerAndCapturedByteForByte) {
   OrvanaLibrary& o = Lib();
   ASSERT_EQ(Load("video.mp4"), 0);
-  OrvanaVideoInfo info{};
-  o.Orvana_GetVideoInfo(&info);
+  OrvanaVideoInfo info = Info();
   EXPECT_EQ(info.width, 640);
   EXPECT_EQ(info.height, 480);
   EXPECT_EQ(info.hasVideo, ORVANA_TRUE);
@@ -289,7 +292,7 @@ TEST_F(OrvanaHost, AVideoIsLetterBoxedInTheOwnerAndCapturedByteForByte) {
 
   // Loading again replaces the first medium.
   ASSERT_EQ(Load("tone.ogg"), 0);
-  o.Orvana_GetVideoInfo(&info);
+  info = Info();
   EXPECT_EQ(info.hasVideo, 0);
 }
 
@@ -308,14 +311,12 @@ TEST_F(OrvanaHost, BrokenAndMissingFilesFailWithTheErrorBox) {
   ASSERT_EQ(boxes.titles.size(), 3);
   EXPECT_EQ(boxes.titles[2], u"错误"_s);
   o.Orvana_SetMsgBoxTextLang(0);
-
 }
 
 TEST_F(OrvanaHost, MidiPlaysThroughTheSoftwareSynthesizer) {
   OrvanaLibrary& o = Lib();
   ASSERT_EQ(Load("tune.mid"), 0);
-  OrvanaVideoInfo info{};
-  o.Orvana_GetVideoInfo(&info);
+  OrvanaVideoInfo info = Info();
   EXPECT_EQ(info.hasVideo, 0);
   EXPECT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
   ASSERT_TRUE(QTest::qWaitFor([&] { return o.Orvana_IsActive() == ORVANA_STATE_RUNNING; }, 3000));
@@ -368,8 +369,7 @@ TEST_F(OrvanaHost, TheWindowlessModesPaintTheFramesThemselvesWithFlipAndMirror) 
   EXPECT_NE(o.Orvana_SetConfig(256, 1), 0);
   EXPECT_EQ(o.Orvana_GraphMode(), 1);
   ASSERT_EQ(Load("video.mp4"), 0);
-  OrvanaVideoInfo info{};
-  o.Orvana_GetVideoInfo(&info);
+  OrvanaVideoInfo info = Info();
   EXPECT_EQ(info.width, 640);
   EXPECT_EQ(info.height, 480);
   EXPECT_EQ(info.hasVideo, ORVANA_TRUE);
@@ -407,8 +407,7 @@ TEST_F(OrvanaHost, ModeTwoBuildsTheGraphByHandAndWarnsWithoutItsRenderer) {
   OrvanaLibrary& o = Lib();
   EXPECT_NE(o.Orvana_SetConfig(256, 2), 0);
   ASSERT_EQ(Load("tone.ogg"), 0) << "audio only: the source's one output goes to the sound output";
-  OrvanaVideoInfo info{};
-  o.Orvana_GetVideoInfo(&info);
+  OrvanaVideoInfo info = Info();
   EXPECT_EQ(info.hasVideo, 0);
   EXPECT_EQ(o.Orvana_GetSeconds(4), 2);
   o.Orvana_SetVolume(1000);
@@ -418,7 +417,7 @@ TEST_F(OrvanaHost, ModeTwoBuildsTheGraphByHandAndWarnsWithoutItsRenderer) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return o.Orvana_IsActive() == ORVANA_STATE_RUNNING; }, 3000));
 
   ASSERT_EQ(Load("video.mp4"), 0);
-  o.Orvana_GetVideoInfo(&info);
+  info = Info();
   EXPECT_EQ(info.width, 640) << "read from the windowless renderer";
   EXPECT_EQ(info.hasVideo, ORVANA_TRUE);
   ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
