@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+
+#include <cmath>
+#include <cstdlib>
 #include <QFile>
 #include <QDir>
 #include <QFileInfo>
@@ -38,7 +41,7 @@ struct OrvanaLibrary {
   X(Orvana_GraphMode) X(Orvana_SetMsgBoxTextLang) X(Orvana_SetStartStopPosition)                \
   X(Orvana_FastForward) X(Orvana_SetDigitalZoom) X(Orvana_CDROM_State) X(Orvana_SetVideoEffects) \
   X(Orvana_RepaintVideo) X(Orvana_StartFullScreen) X(Orvana_SetRate) X(Orvana_FastBack) \
-  X(Orvana_StepOneFrame)
+  X(Orvana_StepOneFrame) X(Orvana_SetMpegAudioChannel)
   ORVANA_ALL(ORVANA_FN)
   void* handle = nullptr;
 
@@ -115,6 +118,9 @@ class OrvanaHost : public ::testing::Test {
     ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s,
                         u"color=c=blue:s=640x480:r=25:d=4,drawbox=x=160:y=120:w=320:h=240:color=red:t=fill"_s,
                         u"-c:v"_s, u"libx264"_s, u"-g"_s, u"25"_s, u"-pix_fmt"_s, u"yuv420p"_s, MediaFile("box.mp4")}));
+    // MPEG audio with a tone on the left channel only.
+    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=10"_s, u"-af"_s,
+                        u"pan=stereo|c0=c0|c1=0*c0"_s, u"-c:a"_s, u"libmp3lame"_s, MediaFile("left.mp3")}));
     ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=2"_s, u"-c:a"_s,
                         u"libvorbis"_s, MediaFile("tone.ogg")}));
     QFile midi(MediaFile("tune.mid"));
@@ -488,6 +494,51 @@ TEST_F(OrvanaHost, DigitalZoomShowsTheCentralPartOfThePicture) {
   o.Orvana_SetDigitalZoom(0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return ScreenPixel(owner_, nearEdge).blue() > 200; }, 2000))
       << "zoom 0 restores the whole picture";
+}
+
+// The loudness of each channel at the test's sink, from its monitor, over half a second.
+std::pair<double, double> SinkLevels() {
+  QProcess parec;
+  parec.start(u"parec"_s, {u"--device="_s + qEnvironmentVariable("LIRRA_TEST_SINK") + u".monitor"_s,
+                           u"--format=s16le"_s, u"--channels=2"_s, u"--rate=44100"_s, u"--raw"_s});
+  if (!parec.waitForStarted(5000)) return {-1, -1};
+  QTest::qWait(600);
+  parec.kill();
+  parec.waitForFinished(2000);
+  const QByteArray pcm = parec.readAllStandardOutput();
+  double left = 0, right = 0;
+  const auto* samples = reinterpret_cast<const int16_t*>(pcm.constData());
+  const qsizetype frames = pcm.size() / 4;
+  for (qsizetype i = 0; i < frames; ++i) {
+    left += std::abs(samples[2 * i]);
+    right += std::abs(samples[2 * i + 1]);
+  }
+  return frames ? std::pair{left / frames, right / frames} : std::pair{-1.0, -1.0};
+}
+
+TEST_F(OrvanaHost, TheDualChannelChoiceOfMpegAudioIsHeardAtTheSink) {
+  OrvanaLibrary& o = Lib();
+  ASSERT_FALSE(qEnvironmentVariableIsEmpty("LIRRA_TEST_SINK")) << "the test command starts PulseAudio";
+  EXPECT_EQ(o.Orvana_SetMpegAudioChannel(1), ORVANA_S_FALSE) << "nothing open";
+  ASSERT_EQ(Load("tone.ogg"), 0);
+  EXPECT_EQ(o.Orvana_SetMpegAudioChannel(1), ORVANA_S_FALSE) << "Vorbis: no MPEG audio decoder";
+  ASSERT_EQ(Load("left.mp3"), 0);
+  ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
+  QTest::qWait(300);
+  auto [left, right] = SinkLevels();
+  EXPECT_GT(left, 1000) << "the tone is on the left";
+  EXPECT_LT(right, 100);
+  // What is already on its way to the sink plays out first.
+  EXPECT_EQ(o.Orvana_SetMpegAudioChannel(1), ORVANA_S_OK);  // the left on both
+  QTest::qWait(1500);
+  std::tie(left, right) = SinkLevels();
+  EXPECT_GT(right, 1000) << "the left channel now plays on the right too";
+  EXPECT_EQ(o.Orvana_SetMpegAudioChannel(2), ORVANA_S_OK);  // the (silent) right on both
+  QTest::qWait(1500);
+  std::tie(left, right) = SinkLevels();
+  EXPECT_LT(left, 100);
+  EXPECT_LT(right, 100);
+  EXPECT_EQ(o.Orvana_SetMpegAudioChannel(0), ORVANA_S_OK);
 }
 
 }  // namespace

@@ -41,6 +41,43 @@ int32_t ResultOfError(const GError* error) {
 
 GstElement* MakeOptional(const char* factory) { return gst_element_factory_make(factory, nullptr); }
 
+// The audio stages behind the decoders: the dual channel mix, then the balance. A bin of
+// the ones there are, or null when neither element is installed.
+GstElement* AudioStages(GstElement** panorama, GstElement** mix) {
+  *mix = MakeOptional("audiochannelmix");
+  *panorama = MakeOptional("audiopanorama");
+  if (*panorama) g_object_set(*panorama, "method", 1 /* simple: the other side is only attenuated */, nullptr);
+  if (!*mix || !*panorama) return *mix ? *mix : *panorama;
+  GstElement* bin = gst_bin_new(nullptr);
+  gst_bin_add_many(GST_BIN(bin), *mix, *panorama, nullptr);
+  gst_element_link(*mix, *panorama);
+  GstPad* in = gst_element_get_static_pad(*mix, "sink");
+  GstPad* out = gst_element_get_static_pad(*panorama, "src");
+  gst_element_add_pad(bin, gst_ghost_pad_new("sink", in));
+  gst_element_add_pad(bin, gst_ghost_pad_new("src", out));
+  gst_object_unref(in);
+  gst_object_unref(out);
+  return bin;
+}
+
+// A decoder of MPEG audio (layers 1 to 3): what the dual channel choice applies to.
+bool IsMpegAudioDecoder(GstElement* element) {
+  GstElementFactory* factory = gst_element_get_factory(element);
+  const gchar* klass = factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
+  if (!klass || !strstr(klass, "Decoder") || !strstr(klass, "Audio")) return false;
+  GstPad* sink = gst_element_get_static_pad(element, "sink");
+  if (!sink) return false;
+  GstCaps* caps = gst_pad_get_current_caps(sink);
+  gst_object_unref(sink);
+  if (!caps) return false;
+  gint version = 0;
+  const GstStructure* s = gst_caps_get_structure(caps, 0);
+  const bool mpeg = gst_structure_has_name(s, "audio/mpeg") && gst_structure_get_int(s, "mpegversion", &version) &&
+                    version == 1;
+  gst_caps_unref(caps);
+  return mpeg;
+}
+
 // One effect rectangle per windowless renderer, kept for the process: index 0 for mode 1,
 // 1 for mode 2.
 EffectRect& WindowlessEffects(int32_t mode) {
@@ -93,11 +130,9 @@ void TDShowMedia::BuildGraph() {
   gst_object_ref_sink(FGraph);
   if (FGraphMode != 2) {
     FVolumeStage = FGraph;
-    // The balance stage is optional: without it balance is only stored.
-    if ((FPanorama = MakeOptional("audiopanorama"))) {
-      g_object_set(FPanorama, "method", 1 /* simple: the other side is only attenuated */, nullptr);
-      g_object_set(FGraph, "audio-filter", FPanorama, nullptr);
-    }
+    // The audio stages are optional: without them balance is only stored and the dual
+    // channel choice changes nothing.
+    if (GstElement* stages = AudioStages(&FPanorama, &FChannelMix)) g_object_set(FGraph, "audio-filter", stages, nullptr);
     if (FGraphMode == 0 && (FCrop = MakeOptional("videocrop"))) g_object_set(FGraph, "video-filter", FCrop, nullptr);
   }
   GstBus* bus = gst_element_get_bus(FGraph);
@@ -120,7 +155,7 @@ bool TDShowMedia::Close() {
   gst_element_set_state(FGraph, GST_STATE_NULL);
   gst_object_unref(FGraph);
   FGraph = nullptr;
-  FVideoSink = FPanorama = FCrop = FVolumeStage = FSource = nullptr;
+  FVideoSink = FPanorama = FCrop = FVolumeStage = FSource = FChannelMix = nullptr;
   FRendererWindowless.reset();
   linkedPads_ = 0;
   DestroyVideoChild(FVideoWindow);
@@ -274,14 +309,16 @@ void TDShowMedia::LinkDecodedPad(GstPad* pad) {
     first = Chain(FGraph, {MakeOptional("videoconvert"), FRendererWindowless->sink()});
   } else if (g_str_has_prefix(kind, "audio/") && !FVolumeStage) {
     GstElement* volume = MakeOptional("volume");
-    GstElement* panorama = MakeOptional("audiopanorama");
-    if (panorama) g_object_set(panorama, "method", 1, nullptr);
+    GstElement* panorama = nullptr;
+    GstElement* mix = nullptr;
+    GstElement* stages = AudioStages(&panorama, &mix);
     first = Chain(FGraph, {MakeOptional("audioconvert"), MakeOptional("audioresample"), volume,
-                           panorama ? panorama : MakeOptional("identity"), MakeOptional("audioconvert"),
+                           stages ? stages : MakeOptional("identity"), MakeOptional("audioconvert"),
                            MakeOptional("autoaudiosink")});
     if (first) {
       FVolumeStage = volume;
       FPanorama = panorama;
+      FChannelMix = mix;
     }
   }
   gst_caps_unref(caps);
@@ -441,9 +478,21 @@ bool TDShowMedia::SetStartStop(int32_t start, int32_t stop) {
               static_cast<gint64>(stop) * GST_SECOND, GST_SEEK_TYPE_SET, flags);
 }
 
-int32_t TDShowMedia::SetMpegAudioChannel(int32_t) {
-  // No MPEG audio decoder of GStreamer offers a dual-channel choice: none is met.
-  return ORVANA_S_FALSE;
+int32_t TDShowMedia::SetMpegAudioChannel(int32_t mode) {
+  // An MPEG audio decoder in the graph is "met"; the choice itself is made by the channel
+  // mixing stage behind it: 0 both channels as they are, 1 the left on both, 2 the right.
+  bool met = false;
+  for (GstElement* e : FilterList(FGraph)) {
+    met = met || IsMpegAudioDecoder(e);
+    gst_object_unref(e);
+  }
+  if (!met) return ORVANA_S_FALSE;
+  if (FChannelMix && mode >= 0 && mode <= 2) {
+    const double left = mode != 2, right = mode != 1;
+    g_object_set(FChannelMix, "left-to-left", left, "right-to-left", mode == 2 ? 1.0 : 0.0, "left-to-right",
+                 mode == 1 ? 1.0 : 0.0, "right-to-right", right, nullptr);
+  }
+  return ORVANA_S_OK;
 }
 
 void TDShowMedia::FitVideo() {

@@ -117,6 +117,7 @@ class TDShowMedia {
   GstElement* FVideoSink = nullptr;
   GstElement* FPanorama = nullptr;
   GstElement* FCrop = nullptr;
+  GstElement* FChannelMix = nullptr;  // the dual channel choice for MPEG audio
   GstElement* FVolumeStage = nullptr;  // what has the "volume": playbin, or mode 2's volume
   GstElement* FSource = nullptr;       // mode 2: the source decoding the file
   std::unique_ptr<WindowlessRenderer> FRendererWindowless;  // modes 1 and 2
