@@ -35,12 +35,14 @@ int main(int argc, char** argv) {
   const lirra::LibraryPreloader preloader(LibrariesToPreload());
 
   std::string why;
-  if (!lirra::HasDisplay(&why)) {
+  lirra::DisplayHold display;
+  if (!lirra::HasDisplay(&why, &display)) {
     std::fprintf(stderr, "lirra: %s\n", why.c_str());
     return 1;
   }
 
   QApplication app(argc, argv);
+  display.release();
   QApplication::setApplicationName(QStringLiteral("Lirra"));
   lirra::WriteDesktopEntry(QCoreApplication::applicationFilePath().toStdString());
 

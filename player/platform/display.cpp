@@ -9,7 +9,12 @@
 
 namespace lirra {
 
-bool HasDisplay(std::string* why) {
+void DisplayHold::release() {
+  if (connection_) xcb_disconnect(static_cast<xcb_connection_t*>(connection_));
+  connection_ = nullptr;
+}
+
+bool HasDisplay(std::string* why, DisplayHold* hold) {
   const char* platform = std::getenv("QT_QPA_PLATFORM");
   if (platform && *platform && !std::string_view(platform).starts_with("xcb")) return true;
 
@@ -27,7 +32,12 @@ bool HasDisplay(std::string* why) {
     if (attempt > 0) usleep(100 * 1000);
     xcb_connection_t* connection = xcb_connect(display, nullptr);
     ok = connection && xcb_connection_has_error(connection) == 0;
-    if (connection) xcb_disconnect(connection);
+    if (ok && hold) {
+      hold->release();
+      hold->connection_ = connection;
+    } else if (connection) {
+      xcb_disconnect(connection);
+    }
   }
   if (!ok && why)
     *why = std::string("there is no display to show the window on: the X server \"") + display +

@@ -6,9 +6,24 @@
 
 namespace lirra {
 
+// The connection the check made, kept open until Qt has made its own: an X server whose
+// last client leaves resets itself, and Qt's connection would wait for that.
+class DisplayHold {
+ public:
+  DisplayHold() = default;
+  ~DisplayHold() { release(); }
+  DisplayHold(const DisplayHold&) = delete;
+  DisplayHold& operator=(const DisplayHold&) = delete;
+  void release();
+
+ private:
+  friend bool HasDisplay(std::string* why, DisplayHold* hold);
+  void* connection_ = nullptr;
+};
+
 // Returns true when a window can be shown: an explicit Qt platform other than X11 was
-// chosen (QT_QPA_PLATFORM), or the X server named by DISPLAY accepts a connection.
-// Otherwise false, with a plain explanation in `why`.
-bool HasDisplay(std::string* why);
+// chosen (QT_QPA_PLATFORM), or the X server named by DISPLAY accepts a connection (kept in
+// `hold` when given). Otherwise false, with a plain explanation in `why`.
+bool HasDisplay(std::string* why, DisplayHold* hold = nullptr);
 
 }  // namespace lirra
