@@ -57,6 +57,7 @@ std::string DrivePath(const char* drive) {
 
 ORVANA_EXPORT int32_t Orvana_Init(uintptr_t window, OrvanaTextCallback dropCallback) {
   Library& lib = Lib();
+  orvana::RemoveDropTarget(lib.dropTarget);  // a second Init without Free replaces the first
   lib.media = std::make_unique<orvana::TDShowMedia>(window, lib.messages);
   lib.messages.Load(0);
   lib.dropTarget = orvana::InstallDropTarget(window, dropCallback);
