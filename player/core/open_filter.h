@@ -16,7 +16,7 @@ struct VideoExtras {
 };
 
 struct OpenFilter {
-  QString filter;     // "label|masks|label|masks…", as designed
+  QString filter;     // "label|masks|label|masks…"
   QString mediaMask;  // "*.mp3;*.wav;…;"
 };
 

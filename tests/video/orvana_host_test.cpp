@@ -275,7 +275,7 @@ TEST_F(OrvanaHost, AVideoIsLetterBoxedInTheOwnerAndCapturedByteForByte) {
   EXPECT_LT(middle.green(), 60);
   EXPECT_LT(bar.red() + bar.green() + bar.blue(), 30) << "above the picture the owner shows through";
 
-  // The frame as a file in the designed layout, and as a bitmap for the caller.
+  // The frame as a file in the grabber snapshot layout, and as a bitmap for the caller.
   const QByteArray bytes = Snapshot(u"frame.bmp"_s);
   ASSERT_EQ(bytes.size(), 26 + 921600);
   EXPECT_EQ(bytes.left(2), "BM");

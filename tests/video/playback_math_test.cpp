@@ -1,4 +1,4 @@
-// Orvana's arithmetic: the designed volume and balance tables, time texts, the letter-box
+// Orvana's arithmetic: the volume and balance tables, time texts, the letter-box
 // fit, zoom, window sizes, the channel copy, the snapshot header and the message table.
 #include "playback_math.h"
 
@@ -64,7 +64,7 @@ TEST(ChannelCopy, CopiesWholeFramesOnly) {
   EXPECT_EQ((std::vector<uint8_t>(same, same + 4)), (std::vector<uint8_t>{1, 2, 3, 4}));
 }
 
-TEST(Snapshot, GrabberHeaderIs26BytesWithTheDesignedFields) {
+TEST(Snapshot, GrabberHeaderIs26BytesWithItsFields) {
   const std::vector<uint8_t> pixels(640 * 480 * 3, 0x7F);
   const std::vector<uint8_t> bmp = GrabberBmp(640, 480, 24, pixels.data(), pixels.size());
   ASSERT_EQ(bmp.size(), 26u + 921600u);

@@ -19,7 +19,7 @@ namespace {
 
 constexpr GstClockTime kPrerollTimeout = 15 * GST_SECOND;
 
-// The name as the design's 260-character buffer holds it: 259 characters at most.
+// File names are taken to 259 characters at most (a 260-character buffer with its end).
 std::string CutFileName(const char* file) {
   QString name = QString::fromUtf8(file ? file : "");
   if (name.size() > 259) name.truncate(259);
