@@ -1,5 +1,7 @@
 #include "paths.h"
 
+#include <QFileInfo>
+
 namespace lirra {
 
 namespace {
@@ -23,6 +25,8 @@ bool IsHttpUrl(const QString& text) {
   return text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
          text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
 }
+
+bool FileExists(const QString& path) { return QFileInfo(path).isFile(); }
 
 QString FileNameOf(const QString& path) {
   return path.mid(path.lastIndexOf(u'/') + 1);

@@ -13,6 +13,9 @@ bool IsUrl(const QString& text);
 // An http:// or https:// address (case-insensitive): the kind the engine streams.
 bool IsHttpUrl(const QString& text);
 
+// A regular file exists at `path` (folders and missing paths are not).
+bool FileExists(const QString& path);
+
 // The name after the last "/" (the whole text when there is none).
 QString FileNameOf(const QString& path);
 

@@ -3,7 +3,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "paths.h"
 #include "textfile.h"
@@ -73,7 +73,7 @@ std::vector<CueBlock> ParseCueSheet(const QStringList& lines, const QString& cue
       } else if (IsCommand(line, QLatin1StringView("FILE"))) {
         const QString name = Quoted(line);
         block.audioPath = name.contains(u'/') ? name : cueFolder + name;
-        block.length = (!name.isEmpty() && QFileInfo(block.audioPath).isFile())
+        block.length = (!name.isEmpty() && FileExists(block.audioPath))
                            ? probeLength(block.audioPath)
                            : 0;
       }
@@ -124,7 +124,7 @@ std::vector<CueBlock> ParseCueSheet(const QStringList& lines, const QString& cue
 bool ExpandCueSheet(PlayerContext& ctx, const QString& text) {
   PlayerState& s = ctx.state;
   const QString cuePath = text.section(u',', 0, 0);
-  if (!QFileInfo(cuePath).isFile()) return false;
+  if (!FileExists(cuePath)) return false;
   const TextReadResult read = ReadTextLines(cuePath);
   if (!read.ok()) return false;
   QStringList lines;
@@ -135,8 +135,7 @@ bool ExpandCueSheet(PlayerContext& ctx, const QString& text) {
       ParseCueSheet(lines, folder, [&ctx](const QString& path) { return ProbeDuration(ctx, path); });
   if (blocks.empty()) return false;
 
-  std::unordered_map<QString, int> existing;
-  for (int i = 0; i < ctx.list.size(); ++i) existing.emplace(ctx.list.at(i).Location.toUpper(), i);
+  std::unordered_map<QString, int> existing = ctx.list.locationIndex();
   const bool playing = s.Timer1On && s.PlayingIndex >= 0;
   for (const CueBlock& block : blocks) {
     int chosen = -1;
@@ -145,7 +144,7 @@ bool ExpandCueSheet(PlayerContext& ctx, const QString& text) {
     for (size_t k = 0; k < block.tracks.size(); ++k) {
       const CueTrack& t = block.tracks[k];
       const QString reference = CueTrackReference(block.audioPath, t.start, t.end);
-      auto [at, added] = existing.emplace(reference.toUpper(), ctx.list.size());
+      auto [at, added] = existing.emplace(LocationKey(reference), ctx.list.size());
       if (added) {
         ctx.list.append({t.title, reference, QStringLiteral("0"), std::nullopt});
         s.ListModified = true;

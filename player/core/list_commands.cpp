@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <unordered_map>
 
 #include "compare.h"
 #include "cue_sheet.h"
@@ -19,8 +18,6 @@ namespace lirra {
 using namespace Qt::StringLiterals;
 
 namespace {
-
-bool IsListFile(const QString& path) { return UpperFileExtension(path) == QLatin1String(".M3U"); }
 
 // Step 2 of adding to an empty list: the library's first row without a file becomes the
 // current list, named after the row.
@@ -112,9 +109,7 @@ void AddFiles(PlayerContext& ctx, const QStringList& paths) {
   const int playingEntry = s.PlayingIndex;
   const int r = (s.RandomOrder && !playing && !paths.isEmpty()) ? ctx.randomBelow(static_cast<int>(paths.size())) : 0;
 
-  std::unordered_map<QString, int> known;
-  known.reserve(static_cast<size_t>(list.size()));
-  for (int i = 0; i < list.size(); ++i) known.emplace(list.at(i).Location.toUpper(), i);
+  const std::unordered_map<QString, int> known = list.locationIndex();
 
   int remembered = -1;
   for (qsizetype i = 0; i < paths.size(); ++i) {
@@ -125,7 +120,7 @@ void AddFiles(PlayerContext& ctx, const QStringList& paths) {
       // The sheet's tracks count as this path's entry: without that, a batch of only cue
       // sheets would neither show the list nor write it.
       entry = list.firstSelected();
-    } else if (auto found = known.find(path.toUpper()); found != known.end()) {
+    } else if (auto found = known.find(LocationKey(path)); found != known.end()) {
       entry = found->second;
     } else {
       entry = list.size();

@@ -47,6 +47,8 @@ bool IsExtinfLine(const QString& line) {
   return line.startsWith(QLatin1String("#EXTINF:"), Qt::CaseInsensitive);
 }
 
+bool IsListFile(const QString& path) { return UpperFileExtension(path) == QLatin1String(".M3U"); }
+
 bool IsCueSheetLocation(const QString& location) {
   return UpperFileExtension(location).contains(QLatin1String(".CUE"));
 }

@@ -48,6 +48,9 @@ QStringList CleanM3uLines(const QStringList& fileLines,
 void AppendM3uEntries(const QStringList& dataLines, TrackList& list,
                       const std::function<bool(const QString&)>& expandCue, bool* modified);
 
+// A list file: its extension is ".m3u" in any letter case.
+bool IsListFile(const QString& path);
+
 // A location that names a cue sheet: its extension contains ".CUE".
 bool IsCueSheetLocation(const QString& location);
 

@@ -22,7 +22,6 @@ namespace lirra {
 
 namespace {
 
-bool FileExists(const QString& path) { return QFileInfo(path).isFile(); }
 
 // Which of a list's lines name existing files (by line index). Looking up 100,000 paths
 // is the slowest part of loading a long list, so the look-ups run on a few threads.

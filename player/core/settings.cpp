@@ -17,13 +17,11 @@ namespace {
 
 const QString kMain = QStringLiteral("main");
 
-bool IsFile(const QString& path) { return QFileInfo(path).isFile(); }
-
 // Written on first use when the AVS plug-in is installed; an existing file is never touched.
 void WriteVisDefaults(const PlayerState& s) {
   const QString dat = VisDefaultsPath(s);
-  if (QFileInfo::exists(dat) || !IsFile(s.AppDir + u"libbass.so"_s) ||
-      !IsFile(s.AppDir + u"libbass_vis.so"_s) || !IsFile(s.AppDir + u"Plugins/vis_avs.so"_s))
+  if (QFileInfo::exists(dat) || !FileExists(s.AppDir + u"libbass.so"_s) ||
+      !FileExists(s.AppDir + u"libbass_vis.so"_s) || !FileExists(s.AppDir + u"Plugins/vis_avs.so"_s))
     return;
   IniFile ini(dat);
   const QString avs = QStringLiteral("AVS");
@@ -101,9 +99,9 @@ void LoadSettings(PlayerState& s, const QRect& workArea) {
   }
 
   const QString list = ini.readString(kMain, u"m3u"_s, {});
-  if (!list.isEmpty() && IsFile(s.AppDir + list)) s.CurrentListFile = s.AppDir + list;
+  if (!list.isEmpty() && FileExists(s.AppDir + list)) s.CurrentListFile = s.AppDir + list;
   const QString skin = ini.readString(kMain, u"skin"_s, {});
-  if (!skin.isEmpty() && IsFile(s.AppDir + u"Plugins/Skin/"_s + skin))
+  if (!skin.isEmpty() && FileExists(s.AppDir + u"Plugins/Skin/"_s + skin))
     s.SkinFile = s.AppDir + u"Plugins/Skin/"_s + skin;
 }
 

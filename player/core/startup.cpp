@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "list_states.h"
+#include "m3u_format.h"
 #include "open_filter.h"
 #include "paths.h"
 #include "playlist_file.h"
@@ -28,7 +29,6 @@ const char* const kAddOns[] = {"libbasswma.so",         "Plugins/libbasscd.so",
                                "Plugins/libbass_ac3.so", "Plugins/libbass_flac.so",
                                "Plugins/libbass_opus.so", "Plugins/libbass_wv.so"};
 
-bool FileExists(const QString& path) { return QFileInfo(path).isFile(); }
 
 // "/AUTO", "/min": a switch is a "/" and a word. Absolute paths start with "/" here too,
 // so anything with a second "/" or naming an existing file is a path.
@@ -132,7 +132,7 @@ void FormShow(PlayerContext& ctx) {
     const QString& arg = s.StartArgument;
     if (arg.isEmpty() || IsSwitch(arg))
       s.StartMode = 1;
-    else if (UpperFileExtension(arg) == QLatin1String(".M3U")) {
+    else if (IsListFile(arg)) {
       s.StartMode = 3;
       s.CurrentListFile = arg;
     } else {

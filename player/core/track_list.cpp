@@ -65,6 +65,13 @@ int TrackList::findByLocation(const QString& location) const {
   return -1;
 }
 
+std::unordered_map<QString, int> TrackList::locationIndex() const {
+  std::unordered_map<QString, int> index;
+  index.reserve(entries_.size());
+  for (size_t i = 0; i < entries_.size(); ++i) index.emplace(LocationKey(entries_[i].Location), static_cast<int>(i));
+  return index;
+}
+
 int PlaylistLibrary::insert(PlaylistEntry row, const LocaleCollator& collator) {
   auto at = std::upper_bound(rows_.begin(), rows_.end(), row.Name,
                              [&](const QString& name, const PlaylistEntry& r) {

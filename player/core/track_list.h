@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace lirra {
@@ -17,6 +18,9 @@ struct TrackEntry {
   std::optional<QString> LengthSeconds; // whole seconds as text, "0" when not known
   std::optional<QString> LengthText;    // "m:ss", only for a length above 0
 };
+
+// Locations compare with their letter case ignored: this is the key they are compared by.
+inline QString LocationKey(const QString& location) { return location.toUpper(); }
 
 class TrackList {
  public:
@@ -37,6 +41,9 @@ class TrackList {
   std::vector<int> sortByTitle(const LocaleCollator& collator);
   // The first entry whose location equals `location` case-insensitively, or -1.
   int findByLocation(const QString& location) const;
+  // Every entry's index by LocationKey of its location (the first one of equal keys), for
+  // many look-ups in one pass.
+  std::unordered_map<QString, int> locationIndex() const;
 
   // Selected rows in ascending order.
   const std::vector<int>& selection() const { return selection_; }

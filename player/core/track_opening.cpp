@@ -52,7 +52,7 @@ void OpenWithEngine(PlayerContext& ctx) {
     usable = ref.end - ref.start;
     if (usable > 0) s.TrackSeconds = usable;
   }
-  if (!s.CurrentIsNetwork && !QFileInfo(path).isFile()) usable = 0;
+  if (!s.CurrentIsNetwork && !FileExists(path)) usable = 0;
 
   uint32_t channel = 0;
   if (usable > 0) {
