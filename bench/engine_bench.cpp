@@ -22,7 +22,7 @@ extern char** environ;
 namespace {
 
 namespace fs = std::filesystem;
-using lirra::engine::OpenMediaDecoder;
+using lirra::engine::OpenCoreDecoder;
 
 // 300 s test files, made once per run (long enough that starting ffmpeg hardly counts).
 const fs::path& Fixtures() {
@@ -45,7 +45,7 @@ void DecodeWithEngine(benchmark::State& state, const char* name) {
   std::vector<float> buffer(2 * 4096);
   int64_t frames = 0;
   for (auto _ : state) {
-    auto opened = OpenMediaDecoder({path, 44100, 5000, nullptr});
+    auto opened = OpenCoreDecoder({path, 44100, 5000, nullptr});
     if (!opened.decoder) {
       state.SkipWithError("cannot open");
       return;

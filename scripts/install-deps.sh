@@ -12,7 +12,7 @@ BUILD_PKGS=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6opengl6-dev libxkbcommon-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
-  libopenmpt-dev libpulse-dev libtag1-dev
+  libopenmpt-dev libmpg123-dev libvorbis-dev libsoxr-dev libpulse-dev libtag1-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   libprojectm-dev libcurl4-openssl-dev libcdio-paranoia-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -12,6 +12,10 @@
 
 namespace lirra::engine {
 
+inline bool IsNetworkAddress(const std::string& path) {
+  return path.rfind("http://", 0) == 0 || path.rfind("https://", 0) == 0;
+}
+
 // The format decoders deliver: interleaved float stereo at the output rate.
 struct OutputFormat {
   int rate = 44100;
@@ -54,15 +58,26 @@ struct OpenRequest {
   int timeoutMs = 5000;       // network connect and read time-out
   // Which FFmpeg codecs (AVCodecID values) this opener takes; empty takes every codec.
   std::function<bool(int codecId)> accepts;
+  // Takes only the engine's own codecs (PCM, MPEG audio layers 1 to 3, Vorbis); the rest
+  // is left to the add-ons.
+  bool coreCodecsOnly = false;
 };
 
-// The formats the engine decodes itself: PCM (WAV, AIFF), MPEG audio layers 1 to 3, Vorbis.
-// Everything else is left to the add-ons.
-bool IsCoreCodec(int codecId);
+// The engine's own formats: WAV, AIFF, MP1/2/3 and OGG files, and http:// and https://
+// streams of them. WAV, MPEG audio and Vorbis files are decoded without FFmpeg.
+OpenResult OpenCoreDecoder(const OpenRequest& request);
 
-// The file decoder (FFmpeg): WAV, MP1/2/3, OGG, AIFF and every other audio format FFmpeg
-// reads; also http:// and https:// streams.
+// The FFmpeg decoder: every audio format FFmpeg reads, files and http:// and https://
+// streams. It lives in libbass_ffmpeg.so, loaded on the first call; without that library
+// every open fails with BASS_ERROR_FILEFORM.
 OpenResult OpenMediaDecoder(const OpenRequest& request);
+
+// What libbass_ffmpeg.so exports as lirra_media_backend().
+struct MediaBackend {
+  int version;
+  OpenResult (*open)(const OpenRequest& request);
+};
+constexpr int kMediaBackendVersion = 1;
 // The tracker-module decoder (libopenmpt): MOD, XM, IT, S3M, MTM, UMX, MO3.
 OpenResult OpenModuleDecoder(const OpenRequest& request);
 

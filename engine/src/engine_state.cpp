@@ -110,10 +110,7 @@ DWORD OpenChannel(ChannelKind kind, const char* path, DWORD flags, bool network)
     return Register(kind, flags, path, std::move(opened.decoder), 0);
   }
   OpenResult opened{nullptr, fileCheck};
-  if (fileCheck == BASS_OK) {
-    request.accepts = IsCoreCodec;
-    opened = OpenMediaDecoder(request);
-  }
+  if (fileCheck == BASS_OK) opened = OpenCoreDecoder(request);
   HPLUGIN plugin = 0;
   // Not one of the engine's own formats: the add-ons try, in the order they were loaded.
   if (!opened.decoder && opened.error != BASS_ERROR_TIMEOUT) {

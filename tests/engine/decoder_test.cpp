@@ -1,7 +1,11 @@
-// The decoders on their own: sample-accurate reading and seeking of files made here.
+// The decoders on their own: sample-accurate reading and seeking of files made here, the
+// sample layouts of WAV files, and which formats need FFmpeg at all.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "bass.h"
@@ -14,7 +18,78 @@ namespace {
 
 using lirra::testing::Encode;
 using lirra::testing::ScratchFolder;
+using lirra::testing::WriteBytes;
 using lirra::testing::WriteWav;
+
+// A WAVE file with any sample layout: `format` 1 (integer) or 3 (float), optionally in an
+// extensible header, an odd-sized chunk before the data, and a data size left at 0 as a
+// recorder that never finished leaves it.
+struct WaveLayout {
+  int format = 1;
+  int bits = 16;
+  int channels = 2;
+  bool extensible = false;
+  bool openEnded = false;
+};
+
+void Put(std::vector<uint8_t>& out, uint64_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+std::vector<uint8_t> MakeWave(const WaveLayout& l, int rate, const std::vector<double>& samples) {
+  std::vector<uint8_t> data;
+  for (const double v : samples) {
+    if (l.format == 3 && l.bits == 32) {
+      const float f = static_cast<float>(v);
+      uint32_t u;
+      std::memcpy(&u, &f, 4);
+      Put(data, u, 4);
+    } else if (l.format == 3) {
+      uint64_t u;
+      std::memcpy(&u, &v, 8);
+      Put(data, u, 8);
+    } else if (l.bits == 8) {
+      data.push_back(static_cast<uint8_t>(std::lround(v * 127.0) + 128));
+    } else {
+      const double scale = std::ldexp(1.0, l.bits - 1) - 1.0;
+      Put(data, static_cast<uint64_t>(std::llround(v * scale)), l.bits / 8);
+    }
+  }
+  std::vector<uint8_t> fmt;
+  const int block = l.channels * l.bits / 8;
+  Put(fmt, l.extensible ? 0xFFFE : l.format, 2);
+  Put(fmt, l.channels, 2);
+  Put(fmt, rate, 4);
+  Put(fmt, rate * block, 4);
+  Put(fmt, block, 2);
+  Put(fmt, l.bits, 2);
+  if (l.extensible) {
+    Put(fmt, 22, 2);
+    Put(fmt, l.bits, 2);
+    Put(fmt, l.channels == 2 ? 3 : 4, 4);
+    Put(fmt, l.format, 2);  // the sub-format GUID starts with the format tag
+    const uint8_t rest[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    fmt.insert(fmt.end(), rest, rest + 14);
+  }
+  std::vector<uint8_t> out = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
+  Put(out, fmt.size(), 4);
+  out.insert(out.end(), fmt.begin(), fmt.end());
+  const char note[] = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};  // odd size, padded
+  out.insert(out.end(), note, note + sizeof note);
+  out.insert(out.end(), {'d', 'a', 't', 'a'});
+  Put(out, l.openEnded ? 0 : data.size(), 4);
+  out.insert(out.end(), data.begin(), data.end());
+  const uint64_t riffSize = out.size() - 8;
+  for (int i = 0; i < 4; ++i) out[4 + i] = static_cast<uint8_t>(riffSize >> (8 * i));
+  return out;
+}
+
+bool Mapped(const std::string& name) {
+  std::ifstream maps("/proc/self/maps");
+  std::stringstream all;
+  all << maps.rdbuf();
+  return all.str().find(name) != std::string::npos;
+}
 
 // Index of the first output frame whose level passes `threshold`, or -1.
 int64_t FirstLoudFrame(Decoder& d, float threshold, int64_t limit) {
@@ -44,7 +119,7 @@ TEST(Decoders, SeeksLandWithinTenMillisecondsInWavMp3AndOgg) {
   const int64_t tenMs = 441;
   for (const std::string& path : {wav, mp3, ogg}) {
     SCOPED_TRACE(path);
-    OpenResult opened = OpenMediaDecoder({path, 44100, 5000, nullptr});
+    OpenResult opened = OpenCoreDecoder({path, 44100, 5000, nullptr});
     ASSERT_TRUE(opened.decoder) << opened.error;
     Decoder& d = *opened.decoder;
     EXPECT_NEAR(FirstLoudFrame(d, 0.2f, 88200), 44100, tenMs) << "from the start";
@@ -59,7 +134,7 @@ TEST(Decoders, ReadToTheEndGivesTheWholeLength) {
   ScratchFolder scratch;
   const std::string wav = scratch.file("tone.wav");
   lirra::testing::WriteSineWav(wav, 440, 1.25, 0.5);
-  OpenResult opened = OpenMediaDecoder({wav, 44100, 5000, nullptr});
+  OpenResult opened = OpenCoreDecoder({wav, 44100, 5000, nullptr});
   ASSERT_TRUE(opened.decoder);
   std::vector<float> buf(2 * 4096);
   int64_t total = 0;
@@ -73,7 +148,7 @@ TEST(Decoders, ResamplesOtherRatesToTheOutputRate) {
   ScratchFolder scratch;
   const std::string wav = scratch.file("low.wav");
   WriteWav(wav, 22050, 1, 22050, [](int64_t f, int) { return 0.5 * std::sin(f * 0.2); });
-  OpenResult opened = OpenMediaDecoder({wav, 44100, 5000, nullptr});
+  OpenResult opened = OpenCoreDecoder({wav, 44100, 5000, nullptr});
   ASSERT_TRUE(opened.decoder);
   EXPECT_EQ(opened.decoder->info().rate, 22050);
   EXPECT_EQ(opened.decoder->info().channels, 1);
@@ -81,6 +156,97 @@ TEST(Decoders, ResamplesOtherRatesToTheOutputRate) {
   int64_t total = 0;
   while (const size_t got = opened.decoder->read(buf.data(), 4096)) total += static_cast<int64_t>(got);
   EXPECT_NEAR(total, 44100, 64) << "one second at the output rate";
+}
+
+TEST(Decoders, EveryWavSampleLayoutDecodesToTheSameSignal) {
+  ScratchFolder scratch;
+  const int frames = 3000;
+  struct Case { WaveLayout layout; double tolerance; DWORD ctype; };
+  for (const Case& c : {Case{{1, 8, 2}, 1.0 / 100, BASS_CTYPE_STREAM_WAV_PCM},
+                        Case{{1, 16, 1}, 1e-4, BASS_CTYPE_STREAM_WAV_PCM},
+                        Case{{1, 24, 2, true}, 1e-6, BASS_CTYPE_STREAM_WAV_PCM},
+                        Case{{1, 32, 2, false, true}, 1e-6, BASS_CTYPE_STREAM_WAV_PCM},
+                        Case{{3, 32, 2}, 1e-7, BASS_CTYPE_STREAM_WAV_FLOAT},
+                        Case{{3, 64, 1, true, true}, 1e-7, BASS_CTYPE_STREAM_WAV_FLOAT}}) {
+    const WaveLayout& l = c.layout;
+    SCOPED_TRACE(::testing::Message() << "format " << l.format << ", " << l.bits << " bits, "
+                                      << l.channels << " channels");
+    std::vector<double> samples;
+    for (int f = 0; f < frames; ++f)
+      for (int ch = 0; ch < l.channels; ++ch) samples.push_back(0.6 * std::sin(f * 0.05 + ch));
+    const std::string path = scratch.file("layout.wav");
+    WriteBytes(path, MakeWave(l, 44100, samples));
+    OpenResult opened = OpenCoreDecoder({path, 44100, 5000, nullptr});
+    ASSERT_TRUE(opened.decoder) << opened.error;
+    EXPECT_EQ(opened.decoder->info().ctype, c.ctype);
+    EXPECT_EQ(opened.decoder->info().bits, l.bits);
+    EXPECT_EQ(opened.decoder->info().lengthFrames, frames);
+    std::vector<float> out(2 * (frames + 10));
+    ASSERT_EQ(opened.decoder->read(out.data(), frames + 10), static_cast<size_t>(frames));
+    for (int f = 0; f < frames; f += 97)
+      for (int ch = 0; ch < 2; ++ch)  // mono plays on both sides
+        ASSERT_NEAR(out[2 * f + ch], samples[f * l.channels + (l.channels == 2 ? ch : 0)], c.tolerance)
+            << "frame " << f;
+    ASSERT_TRUE(opened.decoder->seek(frames / 2));
+    ASSERT_EQ(opened.decoder->read(out.data(), 1), 1u);
+    EXPECT_NEAR(out[0], samples[(frames / 2) * l.channels], c.tolerance) << "after a seek";
+  }
+}
+
+TEST(Decoders, CompressedMonoAtOtherRatesIsResampledToStereo) {
+  ScratchFolder scratch;
+  const std::string wav = scratch.file("source.wav");
+  WriteWav(wav, 48000, 1, 48000 * 2, [](int64_t f, int) { return 0.5 * std::sin(f * 0.05); });
+  for (const std::string& name : {std::string("mono48.mp3"), std::string("mono48.ogg")}) {
+    SCOPED_TRACE(name);
+    const std::string path = scratch.file(name);
+    ASSERT_TRUE(Encode(wav, path, name.ends_with(".mp3") ? "-c:a libmp3lame -b:a 96k" : "-c:a libvorbis"));
+    OpenResult opened = OpenCoreDecoder({path, 44100, 5000, nullptr});
+    ASSERT_TRUE(opened.decoder) << opened.error;
+    EXPECT_EQ(opened.decoder->info().rate, 48000);
+    EXPECT_EQ(opened.decoder->info().channels, 1);
+    EXPECT_NEAR(opened.decoder->info().lengthFrames, 96000, 1152);
+    std::vector<float> buf(2 * 4096);
+    int64_t total = 0;
+    bool sidesEqual = true;
+    while (const size_t got = opened.decoder->read(buf.data(), 4096)) {
+      for (size_t i = 0; i < got; ++i) sidesEqual = sidesEqual && buf[2 * i] == buf[2 * i + 1];
+      total += static_cast<int64_t>(got);
+    }
+    EXPECT_NEAR(total, 88200, 1152) << "two seconds at the output rate";
+    EXPECT_TRUE(sidesEqual);
+  }
+}
+
+// Playing WAV, MPEG audio and Vorbis never maps FFmpeg; AIFF and WAV layouts the engine
+// leaves (six channels here) still play, through the FFmpeg decoder loaded on demand.
+TEST(Decoders, OnlyFormatsTheEngineLeavesLoadFfmpeg) {
+  ScratchFolder scratch;
+  const std::string wav = scratch.file("tone.wav");
+  lirra::testing::WriteSineWav(wav, 440, 0.5, 0.5);
+  const std::string mp3 = scratch.file("tone.mp3"), mp2 = scratch.file("tone.mp2"),
+                    ogg = scratch.file("tone.ogg"), aiff = scratch.file("tone.aiff"),
+                    six = scratch.file("six.wav");
+  ASSERT_TRUE(Encode(wav, mp3, "-c:a libmp3lame"));
+  ASSERT_TRUE(Encode(wav, mp2, "-c:a mp2"));
+  ASSERT_TRUE(Encode(wav, ogg, "-c:a libvorbis"));
+  ASSERT_TRUE(Encode(wav, aiff, "-c:a pcm_s16be"));
+  ASSERT_TRUE(Encode(wav, six, "-ac 6 -c:a pcm_s16le"));
+  std::vector<float> buf(2 * 1024);
+  for (const std::string& path : {wav, mp3, mp2, ogg}) {
+    OpenResult opened = OpenCoreDecoder({path, 44100, 5000, nullptr});
+    ASSERT_TRUE(opened.decoder) << path;
+    EXPECT_EQ(opened.decoder->read(buf.data(), 1024), 1024u) << path;
+  }
+  EXPECT_FALSE(Mapped("libavcodec")) << "FFmpeg was loaded for the engine's own formats";
+  EXPECT_FALSE(Mapped("libbass_ffmpeg.so"));
+  for (const std::string& path : {aiff, six}) {
+    OpenResult opened = OpenCoreDecoder({path, 44100, 5000, nullptr});
+    ASSERT_TRUE(opened.decoder) << path << ": " << opened.error;
+    EXPECT_EQ(opened.decoder->info().lengthFrames, 22050) << path;
+    EXPECT_EQ(opened.decoder->read(buf.data(), 1024), 1024u) << path;
+  }
+  EXPECT_TRUE(Mapped("libbass_ffmpeg.so"));
 }
 
 }  // namespace

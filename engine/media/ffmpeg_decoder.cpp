@@ -1,4 +1,5 @@
-// The file and network decoder, on FFmpeg.
+// The general file and network decoder, on FFmpeg: built as libbass_ffmpeg.so, which the
+// engine and its add-ons load only when a source needs it.
 #include <chrono>
 #include <cstring>
 
@@ -19,9 +20,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-bool IsNetworkAddress(const std::string& path) {
-  return path.rfind("http://", 0) == 0 || path.rfind("https://", 0) == 0;
+// PCM, MPEG audio layers 1 to 3 and Vorbis.
+bool IsCoreCodec(int codecId) {
+  const auto id = static_cast<AVCodecID>(codecId);
+  const bool pcm = id >= AV_CODEC_ID_FIRST_AUDIO && id < AV_CODEC_ID_ADPCM_IMA_QT;
+  return pcm || id == AV_CODEC_ID_MP1 || id == AV_CODEC_ID_MP2 || id == AV_CODEC_ID_MP3 ||
+         id == AV_CODEC_ID_VORBIS;
 }
+
 
 uint32_t ChannelTypeOf(const AVFormatContext* fmt, const AVCodecParameters* par) {
   const std::string name = fmt->iformat ? fmt->iformat->name : "";
@@ -88,6 +94,7 @@ class MediaDecoder final : public Decoder {
     if (stream_ < 0) return stream_ == AVERROR_DECODER_NOT_FOUND ? BASS_ERROR_CODEC : BASS_ERROR_FILEFORM;
     AVStream* st = format_->streams[stream_];
     if (req.accepts && !req.accepts(st->codecpar->codec_id)) return BASS_ERROR_FILEFORM;
+    if (req.coreCodecsOnly && !IsCoreCodec(st->codecpar->codec_id)) return BASS_ERROR_FILEFORM;
     codec_ = avcodec_alloc_context3(codec);
     if (!codec_ || avcodec_parameters_to_context(codec_, st->codecpar) < 0) return BASS_ERROR_MEM;
     codec_->pkt_timebase = st->time_base;
@@ -326,16 +333,8 @@ class MediaDecoder final : public Decoder {
   size_t pendingPos_ = 0;
 };
 
-}  // namespace
 
-bool IsCoreCodec(int codecId) {
-  const auto id = static_cast<AVCodecID>(codecId);
-  const bool pcm = id >= AV_CODEC_ID_FIRST_AUDIO && id < AV_CODEC_ID_ADPCM_IMA_QT;
-  return pcm || id == AV_CODEC_ID_MP1 || id == AV_CODEC_ID_MP2 || id == AV_CODEC_ID_MP3 ||
-         id == AV_CODEC_ID_VORBIS;
-}
-
-OpenResult OpenMediaDecoder(const OpenRequest& request) {
+OpenResult OpenFfmpegDecoder(const OpenRequest& request) {
   av_log_set_level(AV_LOG_QUIET);  // a library never prints; failures come back as codes
   auto decoder = std::make_unique<MediaDecoder>();
   const int error = decoder->open(request);
@@ -343,4 +342,11 @@ OpenResult OpenMediaDecoder(const OpenRequest& request) {
   return {std::move(decoder), BASS_OK};
 }
 
+const MediaBackend kBackend = {kMediaBackendVersion, OpenFfmpegDecoder};
+
+}  // namespace
 }  // namespace lirra::engine
+
+extern "C" __attribute__((visibility("default"))) const lirra::engine::MediaBackend* lirra_media_backend() {
+  return &lirra::engine::kBackend;
+}
