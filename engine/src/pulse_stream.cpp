@@ -10,7 +10,7 @@ namespace lirra::engine::pulse {
 namespace {
 
 constexpr int kBufferMs = 80;   // target length of the server-side buffer
-constexpr int kRequestMs = 10;  // smallest request
+constexpr int kRequestMs = 25;  // smallest request
 
 class PulseStream final : public OutputStream {
  public:

@@ -3,6 +3,7 @@
 // decides) still happens in its designed place; this only warms the loader up.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -11,7 +12,8 @@ namespace lirra {
 
 class LibraryPreloader {
  public:
-  explicit LibraryPreloader(std::vector<std::string> paths);
+  // `first` runs on the thread before the loads.
+  LibraryPreloader(std::vector<std::string> paths, std::function<void()> first);
   // Waits for the loads and drops the preloader's references: a library nobody bound
   // meanwhile is unloaded again.
   ~LibraryPreloader();
@@ -20,6 +22,7 @@ class LibraryPreloader {
 
  private:
   std::vector<std::string> paths_;
+  std::function<void()> first_;
   std::vector<void*> handles_;
   std::thread thread_;
 };

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "compare.h"
+#include "early_start.h"
 #include "engine_binding.h"
 #include "optional_bindings.h"
 #include "player_state.h"
@@ -54,6 +55,10 @@ struct PlayerContext {
   TrackList list;
   PlaylistLibrary library;
   std::function<int(int n)> randomBelow;  // uniform in 0..n-1
+  // An early start of the command line's file (early_start.h), and the channel it left
+  // playing for the first show's PlayCurrent to take over.
+  EarlyStart* earlyStart = nullptr;
+  EarlyStart::Handover preStarted;
 
  private:
   std::optional<LocaleCollator> collator_;

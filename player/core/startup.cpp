@@ -30,13 +30,6 @@ const char* const kAddOns[] = {"libbasswma.so",         "Plugins/libbasscd.so",
                                "Plugins/libbass_opus.so", "Plugins/libbass_wv.so"};
 
 
-// "/AUTO", "/min": a switch is a "/" and a word. Absolute paths start with "/" here too,
-// so anything with a second "/" or naming an existing file is a path.
-bool IsSwitch(const QString& arg) {
-  return arg.size() > 1 && arg.startsWith(u'/') && arg.indexOf(u'/', 1) < 0 &&
-         !QFileInfo::exists(arg);
-}
-
 void CloseWithMessage(PlayerContext& ctx, const QString& text) {
   ctx.shell.ShowMessage(text, ctx.texts().messageCaption);
   ctx.shell.CloseMainWindow();
@@ -84,6 +77,7 @@ bool FormCreate(PlayerContext& ctx, const StartupEnvironment& env) {
   s.AppDir = env.appDir.endsWith(u'/') ? env.appDir : env.appDir + u'/';
   if (FileExists(s.AppDir + u"libbass.so"_s)) LoadSettings(s, ctx.shell.WorkArea());
   s.StartArgument = env.arguments.value(0);
+  ctx.earlyStart = env.earlyStart;
   if (s.StartArgument.toUpper() == QLatin1String("/AUTO")) {
     s.StartMode = 1;
     if (!seams::ScheduleDecision(ctx, 0)) return false;
@@ -96,11 +90,12 @@ bool FormCreate(PlayerContext& ctx, const StartupEnvironment& env) {
 void FormShow(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   Libraries& libs = ctx.libs;
+  const EarlyStart::Handover early = ctx.earlyStart ? ctx.earlyStart->take() : EarlyStart::Handover{};
   if (!libs.engine.bind((s.AppDir + u"libbass.so"_s).toStdString())) {
     CloseWithMessage(ctx, ctx.tr("缺少文件bass.dll，无法运行！", "Can't run without bass.dll"));
     return;
   }
-  if (!libs.engine->Init(1, 44100, 0, ctx.shell.WindowId(), nullptr)) {
+  if (!early.engineStarted && !libs.engine->Init(1, 44100, 0, ctx.shell.WindowId(), nullptr)) {
     CloseWithMessage(ctx, ctx.tr("声卡未安装/被占用/或者驱动不兼容,不能运行!", "Can't initialize device"));
     return;
   }
@@ -129,15 +124,8 @@ void FormShow(PlayerContext& ctx) {
     s.PlayNowPending = QTime::currentTime().minute() > 29;
   } else {
     s.PlayNowPending = seams::ScheduleDecision(ctx, 3);
-    const QString& arg = s.StartArgument;
-    if (arg.isEmpty() || IsSwitch(arg))
-      s.StartMode = 1;
-    else if (IsListFile(arg)) {
-      s.StartMode = 3;
-      s.CurrentListFile = arg;
-    } else {
-      s.StartMode = 2;
-    }
+    s.StartMode = CommandLineStartMode(s.StartArgument);
+    if (s.StartMode == 3) s.CurrentListFile = s.StartArgument;
   }
   if (s.StartMode != 2) {
     ScanListFolder(ctx);
@@ -153,7 +141,9 @@ void FormShow(PlayerContext& ctx) {
     s.MListVisible = true;
     ctx.shell.SetTrackListVisible(true);
     ctx.shell.TrackListChanged(ctx.list);
+    ctx.preStarted = early;  // PlayCurrent takes the playing channel over
     PlayCurrent(ctx);
+    DiscardPreStartedChannel(ctx);
   } else if (!ctx.list.empty()) {
     PlayCurrent(ctx);
   } else {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "early_start.h"
 #include "player_context.h"
 
 namespace lirra {
@@ -14,6 +15,7 @@ struct StartupEnvironment {
   QString appDir;          // folder of the executable
   QStringList arguments;   // command-line arguments after the program name
   QLocale locale;          // the system locale
+  EarlyStart* earlyStart = nullptr;  // what began before the window, if anything
 };
 
 // Window creation. Returns false when the window must not be shown (an automatic start

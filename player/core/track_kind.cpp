@@ -25,6 +25,11 @@ QString UrlExtension(const QString& url) {
 
 }  // namespace
 
+bool IsModule(const QString& path) {
+  const QString ext = UpperFileExtension(path);
+  return !ext.isEmpty() && QString::fromLatin1(kModuleTypes).contains(ext + u';');
+}
+
 Classification ClassifyTrack(const QString& location, const ClassifyContext& c) {
   Classification result;
   result.isNetwork = IsUrl(location);

@@ -31,7 +31,9 @@ Classification ClassifyTrack(const QString& location, const ClassifyContext& con
 
 // The engine's own types (tracker modules included), before the add-ons' extensions.
 extern const char kEngineTypes[];
-// Module types, opened with BASS_MusicLoad.
+// Module types, opened with BASS_MusicLoad and these flags.
 extern const char kModuleTypes[];
+constexpr unsigned kModuleLoadFlags = 0x28400;
+bool IsModule(const QString& path);
 
 }  // namespace lirra

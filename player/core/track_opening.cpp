@@ -5,6 +5,7 @@
 #include <malloc.h>
 
 #include <cmath>
+#include <utility>
 
 #include "list_commands.h"
 #include "paths.h"
@@ -15,11 +16,6 @@
 namespace lirra {
 
 namespace {
-
-bool IsModule(const QString& path) {
-  const QString ext = UpperFileExtension(path);
-  return !ext.isEmpty() && QString::fromLatin1(kModuleTypes).contains(ext + u';');
-}
 
 // "path,start,end" -> path, start and end (0 where a number is missing).
 struct CueReference {
@@ -55,7 +51,12 @@ void OpenWithEngine(PlayerContext& ctx) {
   if (!s.CurrentIsNetwork && !FileExists(path)) usable = 0;
 
   uint32_t channel = 0;
-  if (usable > 0) {
+  // The file already playing since before the window: taken over, not opened again.
+  const bool preStarted = ctx.preStarted.channel && s.TrackKind == kKindEngine &&
+                          ctx.preStarted.location == ctx.list.at(s.PlayingIndex).Location;
+  if (preStarted) {
+    channel = std::exchange(ctx.preStarted.channel, 0);
+  } else if (usable > 0) {
     const QByteArray name = path.toUtf8();
     if (s.CurrentIsNetwork) {
       // Any engine type at an http(s) address streams (the old rule accepted addresses
@@ -65,7 +66,7 @@ void OpenWithEngine(PlayerContext& ctx) {
             [&] { channel = bass.StreamCreateURL(name.constData(), 0, 0, nullptr, nullptr); });
       }
     } else if (IsModule(path)) {
-      channel = bass.MusicLoad(FALSE, name.constData(), 0, 0, 0x28400, 0);
+      channel = bass.MusicLoad(FALSE, name.constData(), 0, 0, kModuleLoadFlags, 0);
     } else {
       channel = bass.StreamCreateFile(FALSE, name.constData(), 0, 0, 0);
     }
@@ -75,7 +76,7 @@ void OpenWithEngine(PlayerContext& ctx) {
     s.OpenFailed = true;
     return;
   }
-  if (!bass.ChannelPlay(channel, TRUE)) return;  // refused: abandoned silently
+  if (!preStarted && !bass.ChannelPlay(channel, TRUE)) return;  // refused: abandoned silently
   const double seconds = bass.ChannelBytes2Seconds(channel, bass.ChannelGetLength(channel, BASS_POS_BYTE));
   const int length = seconds > 0 ? static_cast<int>(seconds) : 0;
   if (s.TrackKind == kKindCueTrack) {
@@ -206,6 +207,16 @@ void PlayCurrent(PlayerContext& ctx) {
   ctx.shell.SetHint(ControlId::lbNext, ctx.tr("下一个/右键停止", "Next/RightClk to Stop"));
   // Give what opening the track needed and no longer holds back to the system.
   if (s.IsWinNT) malloc_trim(0);
+}
+
+void DiscardPreStartedChannel(PlayerContext& ctx) {
+  const uint32_t channel = std::exchange(ctx.preStarted.channel, 0);
+  if (!channel || !ctx.libs.engine.bound()) return;
+  ctx.libs.engine->ChannelStop(channel);
+  if (IsModule(ctx.preStarted.location))
+    ctx.libs.engine->MusicFree(channel);
+  else
+    ctx.libs.engine->StreamFree(channel);
 }
 
 void StopPlayback(PlayerContext& ctx) {

@@ -14,6 +14,8 @@ ClassifyContext ClassifyContextOf(const PlayerState& s);
 // Opens the selected entry (or the one at NextIndex when nothing is selected) and starts
 // it and the playback clock.
 void PlayCurrent(PlayerContext& ctx);
+// Stops and frees a channel an early start left that PlayCurrent did not take over.
+void DiscardPreStartedChannel(PlayerContext& ctx);
 // Stops and frees what plays. The caller turns Timer1 off first.
 void StopPlayback(PlayerContext& ctx);
 // The length of a file in whole seconds from a decode-only stream; 0 when it won't open.

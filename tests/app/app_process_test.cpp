@@ -123,6 +123,9 @@ TEST_F(PrivateApp, AFileOnTheCommandLinePlaysToTheSinkAndTheWindowClosesAtItsEnd
   start(lirra, {tone});
   const QString window = WaitForWindow(lirra, u"^tone$"_s);
   EXPECT_FALSE(window.isEmpty()) << "the window's title is the track's";
+  QFile maps(u"/proc/%1/maps"_s.arg(lirra.processId()));
+  ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+  EXPECT_FALSE(maps.readAll().contains("libavcodec")) << "a WAV file plays without FFmpeg";
   bool heard = false;
   QElapsedTimer timer;
   timer.start();

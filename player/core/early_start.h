@@ -1,0 +1,61 @@
+// A local file of the engine's own types named alone on the command line starts sounding
+// while the window is still being built. The first show then takes over what was started
+// here (the started engine and the playing channel) where it would otherwise start the
+// engine and open the file itself; everything else it does in its usual order. When any
+// step here fails, nothing of it is kept and the first show runs its own steps, which
+// report the failure as designed.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+
+#include "bound_library.h"
+
+namespace lirra {
+
+// The start mode a command line argument asks for: 1 none or a switch, 3 a list file,
+// 2 anything else (one file or address played alone).
+int CommandLineStartMode(const QString& argument);
+
+class EarlyStart {
+ public:
+  struct Handover {
+    bool engineStarted = false;  // BASS_Init succeeded
+    uint32_t channel = 0;        // playing; 0 when none was opened
+    QString location;            // what the channel plays
+  };
+
+  // Decides whether `arguments` qualify; `engineFile` is the engine's library.
+  EarlyStart(QString engineFile, const QStringList& arguments);
+  // Releases a started engine and channel that were never taken over.
+  ~EarlyStart();
+  EarlyStart(const EarlyStart&) = delete;
+  EarlyStart& operator=(const EarlyStart&) = delete;
+
+  bool qualifies() const { return qualifies_; }
+  // Binds the engine, starts it, opens the file and plays it. Runs once, on any thread;
+  // does nothing once take() was called.
+  void run();
+  // Waits for a run() under way; afterwards the caller owns the started engine and
+  // channel. A run() that has not begun yet never will.
+  Handover take();
+
+ private:
+  void freeChannel(uint32_t channel);
+
+  QString engineFile_;
+  QString location_;
+  bool qualifies_ = false;
+  BoundLibrary engine_;
+  std::mutex mutex_;
+  std::condition_variable finished_;
+  enum class Stage { Waiting, Running, Done } stage_ = Stage::Waiting;
+  bool taken_ = false;
+  Handover result_;
+};
+
+}  // namespace lirra
