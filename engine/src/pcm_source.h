@@ -60,4 +60,14 @@ class PcmDecoder final : public Decoder {
 // Wraps a source that opened into a decoder, or reports why not.
 OpenResult MakePcmDecoder(std::unique_ptr<PcmSource> source, int outputRate);
 
+// Opens a `Source` (with its `int open(const std::string& path)`, BASS_OK or an error
+// code) and wraps it.
+template <typename Source>
+OpenResult OpenPcmSource(const OpenRequest& request) {
+  auto source = std::make_unique<Source>();
+  const int error = source->open(request.path);
+  if (error != 0) return {nullptr, error};
+  return MakePcmDecoder(std::move(source), request.outputRate);
+}
+
 }  // namespace lirra::engine

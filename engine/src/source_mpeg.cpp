@@ -120,10 +120,7 @@ class MpegSource final : public PcmSource {
 OpenResult OpenMpegDecoder(const OpenRequest& request) {
   const int sniffed = Sniff(request.path);
   if (sniffed != BASS_OK) return {nullptr, sniffed};
-  auto source = std::make_unique<MpegSource>();
-  const int error = source->open(request.path);
-  if (error != BASS_OK) return {nullptr, error};
-  return MakePcmDecoder(std::move(source), request.outputRate);
+  return OpenPcmSource<MpegSource>(request);
 }
 
 }  // namespace lirra::engine

@@ -83,10 +83,7 @@ class VorbisSource final : public PcmSource {
 }  // namespace
 
 OpenResult OpenVorbisDecoder(const OpenRequest& request) {
-  auto source = std::make_unique<VorbisSource>();
-  const int error = source->open(request.path);
-  if (error != BASS_OK) return {nullptr, error};
-  return MakePcmDecoder(std::move(source), request.outputRate);
+  return OpenPcmSource<VorbisSource>(request);
 }
 
 }  // namespace lirra::engine

@@ -143,10 +143,7 @@ class WaveSource final : public PcmSource {
 }  // namespace
 
 OpenResult OpenWaveDecoder(const OpenRequest& request) {
-  auto source = std::make_unique<WaveSource>();
-  const int error = source->open(request.path);
-  if (error != BASS_OK) return {nullptr, error};
-  return MakePcmDecoder(std::move(source), request.outputRate);
+  return OpenPcmSource<WaveSource>(request);
 }
 
 }  // namespace lirra::engine
