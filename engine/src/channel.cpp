@@ -24,10 +24,22 @@ void Channel::attachCapture(std::unique_ptr<CaptureStream> capture) {
 
 bool Channel::decodeOnly() const { return (flags_ & BASS_STREAM_DECODE) != 0; }
 
+// Samples beyond full scale are clipped here, as the output would clip them, and what is
+// not a number at all (a damaged float file) is silence: nothing after the decoder, the
+// spectrum least of all, ever sees a NaN or an infinity.
+size_t Channel::decode(float* out, size_t frames) {
+  const size_t got = decoder_->read(out, frames);
+  for (size_t i = 0; i < got * 2; ++i) {
+    const float v = out[i];
+    out[i] = std::isfinite(v) ? std::clamp(v, -1.0f, 1.0f) : 0.0f;
+  }
+  return got;
+}
+
 size_t Channel::pull(float* out, size_t frames, bool* ended) {
   *ended = ended_;
   if (state_ != State::Playing || ended_) return 0;
-  const size_t got = decoder_->read(out, frames);
+  const size_t got = decode(out, frames);
   if (got < frames) {
     ended_ = true;
     fireEndSyncs(true);
@@ -138,7 +150,7 @@ bool Channel::heardSamples(float* out) {
   if (decodeOnly()) {
     // A decoding channel has nothing heard: analyse the next samples it decodes.
     std::vector<float> stereo(2048);
-    const size_t got = decoder_->read(stereo.data(), 1024);
+    const size_t got = decode(stereo.data(), 1024);
     if (got < 1024 && !ended_) {
       ended_ = true;
       fireEndSyncs(true);

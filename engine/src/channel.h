@@ -70,6 +70,8 @@ class Channel {
   const std::string& headerBlock();
 
  private:
+  // Reads from the decoder, with every sample made a finite value within full scale.
+  size_t decode(float* out, size_t frames);
   enum class State { Stopped, Playing, Paused };
   int64_t heardOutputFrames();
   int64_t sourceFrameAt(int64_t outputFrames) const;

@@ -79,6 +79,29 @@ TEST_F(Files, DecodeOnlyChannelsMeasureButNeverPlay) {
   EXPECT_EQ(BASS_ChannelIsActive(h), DWORD{BASS_ACTIVE_STOPPED});
 }
 
+TEST_F(Files, DamagedFloatSamplesNeverReachTheSpectrumAsNonNumbers) {
+  std::vector<double> samples;
+  for (int f = 0; f < 4096; ++f) {
+    const double v = f % 7 == 0    ? std::nan("")
+                     : f % 11 == 0 ? HUGE_VAL
+                     : f % 13 == 0 ? 1e300
+                                   : 0.5 * std::sin(f * 0.1);
+    samples.push_back(v);
+    samples.push_back(-v);
+  }
+  const std::string path = scratch_.file("damaged.wav");
+  WriteBytes(path, MakeWave({3, 64, 2}, 44100, samples));
+  const HSTREAM h = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_STREAM_DECODE);
+  ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+  float bins[512];
+  int reads = 0;
+  while (BASS_ChannelGetData(h, bins, BASS_DATA_FFT1024) != 0xFFFFFFFFu) {
+    ++reads;
+    for (const float b : bins) ASSERT_TRUE(std::isfinite(b) && b >= 0.0f) << "read " << reads;
+  }
+  EXPECT_EQ(reads, 4);
+}
+
 TEST_F(Files, BadInputFailsWithTheMatchingErrorCode) {
   struct Case { std::string what; std::string path; int error; };
   const std::string empty = scratch_.file("empty.mp3");

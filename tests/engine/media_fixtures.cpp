@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <numbers>
 #include <stdexcept>
@@ -87,6 +88,60 @@ std::vector<uint8_t> MinimalModule(int rows) {
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+namespace {
+void Put(std::vector<uint8_t>& out, uint64_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+}  // namespace
+
+std::vector<uint8_t> MakeWave(const WaveLayout& l, int rate, const std::vector<double>& samples) {
+  std::vector<uint8_t> data;
+  for (const double v : samples) {
+    if (l.format == 3 && l.bits == 32) {
+      const float f = static_cast<float>(v);
+      uint32_t u;
+      std::memcpy(&u, &f, 4);
+      Put(data, u, 4);
+    } else if (l.format == 3) {
+      uint64_t u;
+      std::memcpy(&u, &v, 8);
+      Put(data, u, 8);
+    } else if (l.bits == 8) {
+      data.push_back(static_cast<uint8_t>(std::lround(v * 127.0) + 128));
+    } else {
+      const double scale = std::ldexp(1.0, l.bits - 1) - 1.0;
+      Put(data, static_cast<uint64_t>(std::llround(v * scale)), l.bits / 8);
+    }
+  }
+  std::vector<uint8_t> fmt;
+  const int block = l.channels * l.bits / 8;
+  Put(fmt, l.extensible ? 0xFFFE : l.format, 2);
+  Put(fmt, l.channels, 2);
+  Put(fmt, rate, 4);
+  Put(fmt, rate * block, 4);
+  Put(fmt, block, 2);
+  Put(fmt, l.bits, 2);
+  if (l.extensible) {
+    Put(fmt, 22, 2);
+    Put(fmt, l.bits, 2);
+    Put(fmt, l.channels == 2 ? 3 : 4, 4);
+    Put(fmt, l.format, 2);  // the sub-format GUID starts with the format tag
+    const uint8_t rest[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    fmt.insert(fmt.end(), rest, rest + 14);
+  }
+  std::vector<uint8_t> out = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
+  Put(out, fmt.size(), 4);
+  out.insert(out.end(), fmt.begin(), fmt.end());
+  const char note[] = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};  // odd size, padded
+  out.insert(out.end(), note, note + sizeof note);
+  out.insert(out.end(), {'d', 'a', 't', 'a'});
+  Put(out, l.openEnded ? 0 : data.size(), 4);
+  out.insert(out.end(), data.begin(), data.end());
+  const uint64_t riffSize = out.size() - 8;
+  for (int i = 0; i < 4; ++i) out[4 + i] = static_cast<uint8_t>(riffSize >> (8 * i));
+  return out;
 }
 
 }  // namespace lirra::testing

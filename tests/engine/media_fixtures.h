@@ -13,6 +13,20 @@ namespace lirra::testing {
 void WriteWav(const std::string& path, int rate, int channels, int64_t frames,
               const std::function<double(int64_t frame, int channel)>& sample);
 
+// A WAVE file with any sample layout: `format` 1 (integer) or 3 (float), optionally in an
+// extensible header, an odd-sized chunk before the data, and a data size left at 0 as a
+// recorder that never finished leaves it.
+struct WaveLayout {
+  int format = 1;
+  int bits = 16;
+  int channels = 2;
+  bool extensible = false;
+  bool openEnded = false;
+};
+
+// The bytes of a WAVE file of `samples` (interleaved, -1..1) in `layout`.
+std::vector<uint8_t> MakeWave(const WaveLayout& layout, int rate, const std::vector<double>& samples);
+
 // A full-scale sine of `hz` for `seconds`, stereo 44.1 kHz.
 void WriteSineWav(const std::string& path, double hz, double seconds, double amplitude = 1.0);
 
