@@ -1,16 +1,24 @@
-// Program entry of the Lirra player.
-#include <QApplication>
+// Program entry of the Lirra player. It links no widget library: the window and Qt's
+// widgets live in liblirra_window.so, loaded once the instance lock and the display check
+// passed and a file named on the command line has begun to play, so that the sound does
+// not wait for the widget libraries to load.
+#include <time.h>
+#include <cstdio>
+static inline void TL(const char* w){ timespec t; clock_gettime(CLOCK_MONOTONIC,&t); std::fprintf(stderr,"T %s %.1f\n", w, t.tv_sec*1000.0+t.tv_nsec/1e6); }
+#include <dlfcn.h>
+
+#include <QStringList>
 
 #include <cstdio>
-#include <string>
-
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "display.h"
 #include "early_start.h"
 #include "instance_lock.h"
 #include "library_preloader.h"
-#include "main_window.h"
+#include "window_main.h"
 
 namespace {
 
@@ -34,6 +42,7 @@ std::vector<std::string> LibrariesToPreload(const std::filesystem::path& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  TL("main");
   // One player at a time: a second one ends at once, showing nothing.
   lirra::InstanceLock lock;
   if (!lock.acquire()) return 0;
@@ -45,23 +54,23 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  // A file named on the command line starts playing while Qt opens the window; the
-  // window's first show takes it over.
+  // A file named on the command line starts playing before the window loads (page faults
+  // and mappings of one process do not overlap well, so this goes first rather than
+  // beside it); the window's first show takes it over.
   const std::filesystem::path appFolder = AppFolder();
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   lirra::EarlyStart early(QString::fromStdString((appFolder / "libbass.so").string()), arguments);
-  const lirra::LibraryPreloader preloader(LibrariesToPreload(appFolder), [&early] { early.run(); });
+  early.run();
+  const lirra::LibraryPreloader preloader(LibrariesToPreload(appFolder));
 
-  QApplication app(argc, argv);
-  display.release();
-  QApplication::setApplicationName(QStringLiteral("Lirra"));
-  lirra::WriteDesktopEntry(QCoreApplication::applicationFilePath().toStdString());
-
-  QStringList args = QCoreApplication::arguments();
-  args.removeFirst();
-  lirra::MainWindow window({QCoreApplication::applicationDirPath(), args, QLocale::system(), &early});
-  if (!window.created()) return 0;
-  window.show();
-  return QApplication::exec();
+  // Never unloaded: Qt's own clean-up runs at exit.
+  void* window = dlopen((appFolder / kWindowLibrary).c_str(), RTLD_NOW | RTLD_LOCAL);
+  const auto windowMain = window ? reinterpret_cast<WindowMainFunction>(dlsym(window, kWindowMain)) : nullptr;
+  if (!windowMain) {
+    std::fprintf(stderr, "lirra: cannot load the window (%s)\n", window ? "no entry point" : dlerror());
+    return 1;
+  }
+  TL("windowlib");
+  return windowMain(argc, argv, &early, &display);
 }

@@ -3,7 +3,6 @@
 // decides) still happens in its designed place; this only warms the loader up.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,8 +11,7 @@ namespace lirra {
 
 class LibraryPreloader {
  public:
-  // `first` runs on the thread before the loads.
-  LibraryPreloader(std::vector<std::string> paths, std::function<void()> first);
+  explicit LibraryPreloader(std::vector<std::string> paths);
   // Waits for the loads and drops the preloader's references: a library nobody bound
   // meanwhile is unloaded again.
   ~LibraryPreloader();
@@ -22,7 +20,6 @@ class LibraryPreloader {
 
  private:
   std::vector<std::string> paths_;
-  std::function<void()> first_;
   std::vector<void*> handles_;
   std::thread thread_;
 };

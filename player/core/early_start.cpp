@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include <utility>
+
 #include "bass.h"
 #include "paths.h"
 #include "m3u_format.h"
@@ -52,12 +54,9 @@ EarlyStart::~EarlyStart() {
 }
 
 void EarlyStart::run() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!qualifies_ || stage_ != Stage::Waiting) return;
-    stage_ = Stage::Running;
-  }
-  Handover started;
+  if (!qualifies_ || ran_ || taken_) return;
+  ran_ = true;
+  Handover& started = result_;
   if (engine_.bind(engineFile_.toStdString(), kEarlyEntryPoints)) {
     started.engineStarted = engine_.function<decltype(&BASS_Init)>(kInit)(1, 44100, 0, 0, nullptr);
     if (started.engineStarted) {
@@ -76,10 +75,6 @@ void EarlyStart::run() {
       }
     }
   }
-  std::lock_guard<std::mutex> lock(mutex_);
-  result_ = started;
-  stage_ = Stage::Done;
-  finished_.notify_all();
 }
 
 void EarlyStart::freeChannel(uint32_t channel) {
@@ -90,12 +85,9 @@ void EarlyStart::freeChannel(uint32_t channel) {
 }
 
 EarlyStart::Handover EarlyStart::take() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  finished_.wait(lock, [this] { return stage_ != Stage::Running; });
-  stage_ = Stage::Done;
   if (taken_) return {};
   taken_ = true;
-  return result_;
+  return std::exchange(result_, {});
 }
 
 }  // namespace lirra

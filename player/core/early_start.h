@@ -1,17 +1,15 @@
 // A local file of the engine's own types named alone on the command line starts sounding
-// while the window is still being built. The first show then takes over what was started
-// here (the started engine and the playing channel) where it would otherwise start the
-// engine and open the file itself; everything else it does in its usual order. When any
-// step here fails, nothing of it is kept and the first show runs its own steps, which
-// report the failure as designed.
+// before the window is built. The first show then takes over what was started here (the
+// started engine and the playing channel) where it would otherwise start the engine and
+// open the file itself; everything else it does in its usual order. When any step here
+// fails, nothing of it is kept and the first show runs its own steps, which report the
+// failure as designed.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 
 #include "bound_library.h"
 
@@ -37,11 +35,10 @@ class EarlyStart {
   EarlyStart& operator=(const EarlyStart&) = delete;
 
   bool qualifies() const { return qualifies_; }
-  // Binds the engine, starts it, opens the file and plays it. Runs once, on any thread;
-  // does nothing once take() was called.
+  // Binds the engine, starts it, opens the file and plays it. Runs once; does nothing
+  // once take() was called.
   void run();
-  // Waits for a run() under way; afterwards the caller owns the started engine and
-  // channel. A run() that has not begun yet never will.
+  // What run() started, once; afterwards the caller owns the started engine and channel.
   Handover take();
 
  private:
@@ -51,9 +48,7 @@ class EarlyStart {
   QString location_;
   bool qualifies_ = false;
   BoundLibrary engine_;
-  std::mutex mutex_;
-  std::condition_variable finished_;
-  enum class Stage { Waiting, Running, Done } stage_ = Stage::Waiting;
+  bool ran_ = false;
   bool taken_ = false;
   Handover result_;
 };

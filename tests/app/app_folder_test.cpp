@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QtEndian>
 
 #include <cmath>
@@ -23,6 +24,22 @@ TEST(AppFolder, HoldsTheProgramAndThePluginFolders) {
   EXPECT_TRUE(exe.isFile() && exe.isExecutable());
   for (const QString& sub : {u"Plugins/Skin"_s, u"Plugins/Lyrics"_s, u"Plugins/AVS"_s})
     EXPECT_TRUE(QFileInfo(kAppDir + sub).isDir()) << sub.toStdString();
+}
+
+// The program loads Qt's widgets only with its window library, after a file named on the
+// command line has begun to play.
+TEST(AppFolder, TheProgramLeavesTheWidgetLibrariesToItsWindowLibrary) {
+  const auto needed = [](const QString& file) {
+    QProcess readelf;
+    readelf.start(u"readelf"_s, {u"-d"_s, file});
+    EXPECT_TRUE(readelf.waitForFinished(10000) && readelf.exitCode() == 0) << file.toStdString();
+    return readelf.readAllStandardOutput();
+  };
+  const QByteArray program = needed(kAppDir + u"lirra"_s);
+  EXPECT_TRUE(program.contains("libQt6Core.so"));
+  EXPECT_FALSE(program.contains("libQt6Widgets.so"));
+  EXPECT_FALSE(program.contains("libQt6Gui.so"));
+  EXPECT_TRUE(needed(kAppDir + u"liblirra_window.so"_s).contains("libQt6Widgets.so"));
 }
 
 TEST(DemoContent, TuneIsAShortAudibleStereoWavUnderOneMegabyte) {
