@@ -90,12 +90,14 @@ bool FormCreate(PlayerContext& ctx, const StartupEnvironment& env) {
 void FormShow(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   Libraries& libs = ctx.libs;
-  const EarlyStart::Handover early = ctx.earlyStart ? ctx.earlyStart->take() : EarlyStart::Handover{};
   if (!libs.engine.bind((s.AppDir + u"libbass.so"_s).toStdString())) {
     CloseWithMessage(ctx, ctx.tr("缺少文件bass.dll，无法运行！", "Can't run without bass.dll"));
     return;
   }
-  if (!early.engineStarted && !libs.engine->Init(1, 44100, 0, ctx.shell.WindowId(), nullptr)) {
+  // What an early start began is the player's from here; PlayCurrent takes the playing
+  // channel over, and what it does not take is stopped below.
+  ctx.preStarted = ctx.earlyStart ? ctx.earlyStart->take() : EarlyStart::Handover{};
+  if (!ctx.preStarted.engineStarted && !libs.engine->Init(1, 44100, 0, ctx.shell.WindowId(), nullptr)) {
     CloseWithMessage(ctx, ctx.tr("声卡未安装/被占用/或者驱动不兼容,不能运行!", "Can't initialize device"));
     return;
   }
@@ -141,14 +143,13 @@ void FormShow(PlayerContext& ctx) {
     s.MListVisible = true;
     ctx.shell.SetTrackListVisible(true);
     ctx.shell.TrackListChanged(ctx.list);
-    ctx.preStarted = early;  // PlayCurrent takes the playing channel over
     PlayCurrent(ctx);
-    DiscardPreStartedChannel(ctx);
   } else if (!ctx.list.empty()) {
     PlayCurrent(ctx);
   } else {
     ShowEmptyListState(ctx);
   }
+  DiscardPreStartedChannel(ctx);
 }
 
 void FormActivate(PlayerContext& ctx) {
