@@ -2,9 +2,6 @@
 // widgets live in liblirra_window.so, loaded once the instance lock and the display check
 // passed and a file named on the command line has begun to play, so that the sound does
 // not wait for the widget libraries to load.
-#include <time.h>
-#include <cstdio>
-static inline void TL(const char* w){ timespec t; clock_gettime(CLOCK_MONOTONIC,&t); std::fprintf(stderr,"T %s %.1f\n", w, t.tv_sec*1000.0+t.tv_nsec/1e6); }
 #include <dlfcn.h>
 
 #include <QStringList>
@@ -42,7 +39,6 @@ std::vector<std::string> LibrariesToPreload(const std::filesystem::path& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  TL("main");
   // One player at a time: a second one ends at once, showing nothing.
   lirra::InstanceLock lock;
   if (!lock.acquire()) return 0;
@@ -71,6 +67,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "lirra: cannot load the window (%s)\n", window ? "no entry point" : dlerror());
     return 1;
   }
-  TL("windowlib");
   return windowMain(argc, argv, &early, &display);
 }
