@@ -1,6 +1,6 @@
-// The formats the engine decodes without FFmpeg. Each opener returns BASS_ERROR_FILEFORM
-// for a file that is not its kind (or a variant it leaves to the general decoder) and
-// BASS_ERROR_FILEOPEN for a file it cannot read.
+// The formats the engine decodes without FFmpeg. OpenCoreDecoder hands each opener only
+// files that start as its kind; an opener returns BASS_ERROR_FILEFORM for a variant it
+// leaves to the general decoder and BASS_ERROR_FILEOPEN for a file it cannot read.
 #pragma once
 
 #include "decoder.h"

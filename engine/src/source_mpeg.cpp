@@ -3,7 +3,6 @@
 #include <mpg123.h>
 
 #include <cstdio>
-#include <cstring>
 #include <mutex>
 
 #include "bass.h"
@@ -12,25 +11,6 @@
 namespace lirra::engine {
 
 namespace {
-
-// True for a plausible MPEG audio frame header: sync, a defined version, layer, bit rate
-// and sample rate.
-bool IsFrameHeader(const unsigned char* h) {
-  return h[0] == 0xFF && (h[1] & 0xE0) == 0xE0 && (h[1] & 0x18) != 0x08 && (h[1] & 0x06) != 0 &&
-         (h[2] & 0xF0) != 0xF0 && (h[2] & 0x0C) != 0x0C;
-}
-
-// The file starts with an ID3v2 tag or an MPEG audio frame; other files are not tried,
-// because the decoder would search any data for something that looks like a frame.
-int Sniff(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return BASS_ERROR_FILEOPEN;
-  unsigned char head[4] = {};
-  const size_t got = std::fread(head, 1, 4, f);
-  std::fclose(f);
-  if (got == 4 && (std::memcmp(head, "ID3", 3) == 0 || IsFrameHeader(head))) return BASS_OK;
-  return BASS_ERROR_FILEFORM;
-}
 
 class MpegSource final : public PcmSource {
  public:
@@ -118,8 +98,6 @@ class MpegSource final : public PcmSource {
 }  // namespace
 
 OpenResult OpenMpegDecoder(const OpenRequest& request) {
-  const int sniffed = Sniff(request.path);
-  if (sniffed != BASS_OK) return {nullptr, sniffed};
   return OpenPcmSource<MpegSource>(request);
 }
 

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
-#include <cstring>
 
 #include "bass.h"
 #include "native_sources.h"
@@ -21,13 +19,6 @@ class VorbisSource final : public PcmSource {
   }
 
   int open(const std::string& path) {
-    // Only Ogg files are handed over: vorbisfile would search any file for a page.
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return BASS_ERROR_FILEOPEN;
-    char magic[4] = {};
-    const bool ogg = std::fread(magic, 1, 4, f) == 4 && std::memcmp(magic, "OggS", 4) == 0;
-    std::fclose(f);
-    if (!ogg) return BASS_ERROR_FILEFORM;
     if (ov_fopen(path.c_str(), &file_) != 0) return BASS_ERROR_FILEFORM;
     opened_ = true;
     const vorbis_info* vi = ov_info(&file_, -1);
