@@ -2,9 +2,29 @@
 
 #include <dlfcn.h>
 
+#include <utility>
+
 namespace lirra {
 
 BoundLibrary::~BoundLibrary() { unbind(); }
+
+BoundLibrary::BoundLibrary(BoundLibrary&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr)),
+      addresses_(std::move(other.addresses_)),
+      loads_(other.loads_) {
+  other.addresses_.clear();
+}
+
+BoundLibrary& BoundLibrary::operator=(BoundLibrary&& other) noexcept {
+  if (this != &other) {
+    unbind();
+    handle_ = std::exchange(other.handle_, nullptr);
+    addresses_ = std::move(other.addresses_);
+    other.addresses_.clear();
+    loads_ += other.loads_;
+  }
+  return *this;
+}
 
 bool BoundLibrary::bind(const std::string& path, std::span<const char* const> names) {
   if (handle_) return true;

@@ -15,6 +15,9 @@ class BoundLibrary {
   ~BoundLibrary();
   BoundLibrary(const BoundLibrary&) = delete;
   BoundLibrary& operator=(const BoundLibrary&) = delete;
+  // A bound library can change hands (an early start hands its engine to the window).
+  BoundLibrary(BoundLibrary&& other) noexcept;
+  BoundLibrary& operator=(BoundLibrary&& other) noexcept;
 
   // Loads `path` and resolves `names` in order. False, with nothing kept, when the file
   // does not load or any name is missing.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "bass.h"
 #include "bound_library.h"
@@ -47,7 +48,18 @@ struct EngineFunctions {
 
 class EngineBinding {
  public:
+  EngineBinding() = default;
   ~EngineBinding() { unbind(); }
+  EngineBinding(EngineBinding&& other) noexcept
+      : library_(std::move(other.library_)), fn_(std::exchange(other.fn_, {})) {}
+  EngineBinding& operator=(EngineBinding&& other) noexcept {
+    if (this != &other) {
+      unbind();
+      library_ = std::move(other.library_);
+      fn_ = std::exchange(other.fn_, {});
+    }
+    return *this;
+  }
   // BindEngine: all 33 names or nothing; true at once when already bound.
   bool bind(const std::string& path);
   // UnbindEngine: BASS_Free (when bound), then unload.

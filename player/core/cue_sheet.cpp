@@ -1,10 +1,12 @@
 #include "cue_sheet.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <unordered_map>
 
+#include "compare.h"
 #include "paths.h"
 #include "textfile.h"
 #include "track_opening.h"
@@ -55,6 +57,19 @@ std::vector<QStringList> SplitBlocks(const QStringList& lines) {
 
 }  // namespace
 
+QString CueAudioPath(const QString& name, const QString& cueFolder) {
+  // Sheets written on Windows separate folders with "\" and may spell the name in
+  // another letter case than the file on disk.
+  QString path = name;
+  path.replace(u'\\', u'/');
+  if (!path.startsWith(u'/')) path.prepend(cueFolder);
+  if (FileExists(path)) return path;
+  const QString wanted = FileNameOf(path);
+  for (const QString& entry : QDir(cueFolder).entryList(QDir::Files | QDir::Hidden))
+    if (SameText(entry, wanted)) return cueFolder + entry;
+  return path;
+}
+
 QString CueTrackReference(const QString& audioPath, int start, int end) {
   return audioPath + u',' + QString::number(start) + u',' + QString::number(end);
 }
@@ -72,7 +87,7 @@ std::vector<CueBlock> ParseCueSheet(const QStringList& lines, const QString& cue
         albumPerformer = Quoted(line);
       } else if (IsCommand(line, QLatin1StringView("FILE"))) {
         const QString name = Quoted(line);
-        block.audioPath = name.contains(u'/') ? name : cueFolder + name;
+        block.audioPath = name.isEmpty() ? QString() : CueAudioPath(name, cueFolder);
         block.length = (!name.isEmpty() && FileExists(block.audioPath))
                            ? probeLength(block.audioPath)
                            : 0;
@@ -123,7 +138,9 @@ std::vector<CueBlock> ParseCueSheet(const QStringList& lines, const QString& cue
 
 bool ExpandCueSheet(PlayerContext& ctx, const QString& text) {
   PlayerState& s = ctx.state;
-  const QString cuePath = text.section(u',', 0, 0);
+  // A sheet's own path may hold commas; only when the whole text names no file is it a
+  // path followed by "," and more.
+  const QString cuePath = FileExists(text) ? text : text.section(u',', 0, 0);
   if (!FileExists(cuePath)) return false;
   const TextReadResult read = ReadTextLines(cuePath);
   if (!read.ok()) return false;

@@ -31,11 +31,15 @@ struct CueBlock {
 std::vector<CueBlock> ParseCueSheet(const QStringList& lines, const QString& cueFolder,
                                     const std::function<int(const QString&)>& probeLength);
 
+// The audio file a FILE line names: "\" read as "/", relative names taken from the
+// sheet's folder, and a name missing as spelt matched case-insensitively there.
+QString CueAudioPath(const QString& name, const QString& cueFolder);
+
 // "audio,start,end"
 QString CueTrackReference(const QString& audioPath, int start, int end);
 
-// Appends the tracks of the cue sheet `text` names (everything from its first comma is
-// cut off) to the track list, skipping those already in it. True when the sheet gave at
+// Appends the tracks of the cue sheet `text` names (the whole text, or when no such file
+// exists, the text before its first comma) to the track list, skipping those already in it. True when the sheet gave at
 // least one track; false when it is missing or gave none.
 bool ExpandCueSheet(PlayerContext& ctx, const QString& text);
 

@@ -13,12 +13,6 @@ namespace lirra {
 
 namespace {
 
-// The few engine entry points an early start needs, in this order.
-const char* const kEarlyEntryPoints[] = {"BASS_Init",      "BASS_Free",      "BASS_StreamCreateFile",
-                                         "BASS_MusicLoad", "BASS_ChannelPlay", "BASS_ChannelStop",
-                                         "BASS_StreamFree", "BASS_MusicFree"};
-enum { kInit, kFree, kStreamCreateFile, kMusicLoad, kChannelPlay, kChannelStop, kStreamFree, kMusicFree };
-
 // "/AUTO", "/min": a switch is a "/" and a word. Absolute paths start with "/" here too,
 // so anything with a second "/" or naming an existing file is a path.
 bool IsSwitch(const QString& arg) {
@@ -44,44 +38,42 @@ EarlyStart::EarlyStart(QString engineFile, const QStringList& arguments)
 }
 
 EarlyStart::~EarlyStart() {
-  const Handover left = take();
-  if (!engine_.bound()) return;
+  Handover left = take();
+  if (!left.engine.bound()) return;
   if (left.channel) {
-    engine_.function<decltype(&BASS_ChannelStop)>(kChannelStop)(left.channel);
-    freeChannel(left.channel);
+    left.engine->ChannelStop(left.channel);
+    freeChannel(*left.engine, left.channel);
   }
-  if (left.engineStarted) engine_.function<decltype(&BASS_Free)>(kFree)();
+  // Unbinding frees the engine.
 }
 
 void EarlyStart::run() {
   if (!qualifies_ || ran_ || taken_) return;
   ran_ = true;
   Handover& started = result_;
-  if (engine_.bind(engineFile_.toStdString(), kEarlyEntryPoints)) {
-    started.engineStarted = engine_.function<decltype(&BASS_Init)>(kInit)(1, 44100, 0, 0, nullptr);
-    if (started.engineStarted) {
-      const QByteArray name = location_.toUtf8();
-      const uint32_t channel =
-          IsModule(location_)
-              ? engine_.function<decltype(&BASS_MusicLoad)>(kMusicLoad)(FALSE, name.constData(), 0, 0,
-                                                                        kModuleLoadFlags, 0)
-              : engine_.function<decltype(&BASS_StreamCreateFile)>(kStreamCreateFile)(FALSE, name.constData(),
-                                                                                      0, 0, 0);
-      if (channel && engine_.function<decltype(&BASS_ChannelPlay)>(kChannelPlay)(channel, TRUE)) {
-        started.channel = channel;
-        started.location = location_;
-      } else if (channel) {
-        freeChannel(channel);
-      }
-    }
+  // The whole table, as the first show binds it: an engine the window would refuse
+  // plays nothing early either.
+  if (!started.engine.bind(engineFile_.toStdString())) return;
+  const EngineFunctions& bass = *started.engine;
+  started.engineStarted = bass.Init(1, 44100, 0, 0, nullptr);
+  if (!started.engineStarted) return;
+  const QByteArray name = location_.toUtf8();
+  const uint32_t channel = IsModule(location_)
+                               ? bass.MusicLoad(FALSE, name.constData(), 0, 0, kModuleLoadFlags, 0)
+                               : bass.StreamCreateFile(FALSE, name.constData(), 0, 0, 0);
+  if (channel && bass.ChannelPlay(channel, TRUE)) {
+    started.channel = channel;
+    started.location = location_;
+  } else if (channel) {
+    freeChannel(bass, channel);
   }
 }
 
-void EarlyStart::freeChannel(uint32_t channel) {
+void EarlyStart::freeChannel(const EngineFunctions& bass, uint32_t channel) const {
   if (IsModule(location_))
-    engine_.function<decltype(&BASS_MusicFree)>(kMusicFree)(channel);
+    bass.MusicFree(channel);
   else
-    engine_.function<decltype(&BASS_StreamFree)>(kStreamFree)(channel);
+    bass.StreamFree(channel);
 }
 
 EarlyStart::Handover EarlyStart::take() {

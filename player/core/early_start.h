@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "bound_library.h"
+#include "engine_binding.h"
 
 namespace lirra {
 
@@ -22,6 +22,7 @@ int CommandLineStartMode(const QString& argument);
 class EarlyStart {
  public:
   struct Handover {
+    EngineBinding engine;        // bound whole, as the first show would bind it
     bool engineStarted = false;  // BASS_Init succeeded
     uint32_t channel = 0;        // playing; 0 when none was opened
     QString location;            // what the channel plays
@@ -42,12 +43,11 @@ class EarlyStart {
   Handover take();
 
  private:
-  void freeChannel(uint32_t channel);
+  void freeChannel(const EngineFunctions& bass, uint32_t channel) const;
 
   QString engineFile_;
   QString location_;
   bool qualifies_ = false;
-  BoundLibrary engine_;
   bool ran_ = false;
   bool taken_ = false;
   Handover result_;

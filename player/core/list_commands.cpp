@@ -40,10 +40,16 @@ void NameLibraryRowAfterList(PlayerContext& ctx) {
   if (s.CurrentListFile.isEmpty()) return;
   PlaylistLibrary& lib = ctx.library;
   if (s.CurrentListIndex == -1) {
-    s.CurrentListIndex = 0;
-    if (lib.empty()) {
-      lib.insert({DisplayName(s.CurrentListFile), s.CurrentListFile}, ctx.collator());
+    // A list from outside the app folder is no row of the library; and a row that has a
+    // file of its own keeps its name, so that its Delete removes its own file.
+    if (!IsInAppDir(s, s.CurrentListFile)) return;
+    s.CurrentListIndex = lib.findFile(s.CurrentListFile);
+    if (s.CurrentListIndex >= 0) {
+      // listed already
+    } else if (lib.empty() || lib.at(0).File) {
+      s.CurrentListIndex = lib.insert({DisplayName(s.CurrentListFile), s.CurrentListFile}, ctx.collator());
     } else {
+      s.CurrentListIndex = 0;
       lib.at(0).Name = DisplayName(s.CurrentListFile);
     }
   }
@@ -110,6 +116,7 @@ void AddFiles(PlayerContext& ctx, const QStringList& paths) {
   const int r = (s.RandomOrder && !playing && !paths.isEmpty()) ? ctx.randomBelow(static_cast<int>(paths.size())) : 0;
 
   const std::unordered_map<QString, int> known = list.locationIndex();
+  const int sizeBefore = list.size();
 
   int remembered = -1;
   for (qsizetype i = 0; i < paths.size(); ++i) {
@@ -135,6 +142,8 @@ void AddFiles(PlayerContext& ctx, const QStringList& paths) {
       remembered = list.firstSelected();
     }
   }
+
+  if (list.size() != sizeBefore) s.ListEdited = true;
 
   if (remembered >= 0) {
     if (playing) {
@@ -193,6 +202,7 @@ void sbAddClick(PlayerContext& ctx) {
 }
 
 void sbAddFldClick(PlayerContext& ctx) {
+  if (ctx.state.OpeningTrack) return;
   ctx.state.DisplayUpdates = false;
   ctx.shell.ShowAddFolderDialog();
   ctx.state.DisplayUpdates = true;
@@ -200,6 +210,7 @@ void sbAddFldClick(PlayerContext& ctx) {
 
 void AddFromFolderDialog(PlayerContext& ctx, const QString& folder, const QStringList& files) {
   PlayerState& s = ctx.state;
+  if (s.OpeningTrack) return;
   if (!SameText(folder, s.OpenDir)) {
     s.OpenDir = folder;
     s.SettingsDirty = true;
@@ -212,7 +223,9 @@ void AddFromFolderDialog(PlayerContext& ctx, const QString& folder, const QStrin
   AddFiles(ctx, batch);
 }
 
-void AddFromAddressMemo(PlayerContext& ctx, const QStringList& lines) { AddFiles(ctx, lines); }
+void AddFromAddressMemo(PlayerContext& ctx, const QStringList& lines) {
+  if (!ctx.state.OpeningTrack) AddFiles(ctx, lines);
+}
 
 void DeleteSelectedTracks(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
@@ -249,6 +262,7 @@ void DeleteSelectedTracks(PlayerContext& ctx) {
     list.select(s.NextIndex);
     if (IsPlaying(s)) s.PlayingIndex = s.NextIndex;
     s.ListModified = true;
+    s.ListEdited = true;
     SaveCurrentList(ctx);
     s.ShufflePos = 0;
     ctx.shell.TrackListChanged(list);
@@ -283,7 +297,7 @@ void DeleteSelectedTracks(PlayerContext& ctx) {
 
 void pmDelClick(PlayerContext& ctx) {
   const PlayerState& s = ctx.state;
-  if (!s.MListVisible) return;
+  if (!s.MListVisible || s.OpeningTrack) return;
   switch (ctx.shell.FocusedList()) {
     case ListFocus::TrackList:
       DeleteSelectedTracks(ctx);
@@ -297,6 +311,7 @@ void pmDelClick(PlayerContext& ctx) {
 }
 
 void MListMouseUp(PlayerContext& ctx) {
+  if (ctx.state.OpeningTrack) return;
   ctx.list.selectAll();
   DeleteSelectedTracks(ctx);
   if (ctx.state.MListVisible) {
@@ -331,11 +346,12 @@ void RestoreShortcuts(PlayerContext& ctx) {
 bool MListEdited(PlayerContext& ctx, int row, const QString& text) {
   PlayerState& s = ctx.state;
   const QString title = text.trimmed();
-  if (title.isEmpty() || row < 0 || row >= ctx.list.size()) {
+  if (title.isEmpty() || s.OpeningTrack || row < 0 || row >= ctx.list.size()) {
     RestoreShortcuts(ctx);
     return false;
   }
   s.ListModified = true;
+  s.ListEdited = true;
   TrackEntry& entry = ctx.list.at(row);
   entry.Title = title;
   if (!entry.LengthSeconds) entry.LengthSeconds = QStringLiteral("0");

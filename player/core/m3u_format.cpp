@@ -80,6 +80,13 @@ bool NeedsExistenceCheck(const QString& line) {
   return !line.isEmpty() && !StartsWithHash(line) && !line.contains(u',') && !IsUrl(line);
 }
 
+QString ResolveListLocation(const QString& line, const QString& listFolder) {
+  QString path = TrimListLine(line);
+  if (!NeedsExistenceCheck(path)) return path;
+  path.replace(u'\\', u'/');
+  return path.startsWith(u'/') ? path : listFolder + path;
+}
+
 QStringList CleanM3uLines(const QStringList& fileLines,
                           const std::function<bool(qsizetype, const QString&)>& fileExists,
                           bool* modified) {

@@ -32,6 +32,11 @@ ExtinfFields ParseExtinf(const QString& line);
 // tag, a cue-track reference or a URL.
 bool NeedsExistenceCheck(const QString& trimmedLine);
 
+// A location line of a list file in `listFolder` (ending in "/") as a path: lists made on
+// Windows separate folders with "\", and relative entries name files beside the list.
+// Tags, URLs and cue-track references come back unchanged (trimmed).
+QString ResolveListLocation(const QString& line, const QString& listFolder);
+
 // Reading passes 2 to 4 over a file's lines: the header line is set aside, lines that
 // name nothing usable are dropped (`fileExists(i, line)` says whether line i, trimmed,
 // names an existing file; it is asked only where NeedsExistenceCheck), and every "#"

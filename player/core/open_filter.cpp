@@ -73,9 +73,12 @@ QStringList MediaFilesIn(const QString& folder, const QString& mediaMask) {
   if (masks.isEmpty()) return {};
   QDir dir(folder);
   dir.setNameFilters(masks);
-  dir.setFilter(QDir::Files | QDir::Hidden);
+  // Names starting with "." are other systems' companions ("._song.mp3"), not music.
+  dir.setFilter(QDir::Files);
   dir.setSorting(QDir::Name | QDir::IgnoreCase);
-  return dir.entryList();
+  QStringList names = dir.entryList();
+  names.removeIf([](const QString& name) { return name.startsWith(u'.'); });
+  return names;
 }
 
 }  // namespace lirra

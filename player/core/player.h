@@ -67,11 +67,7 @@ class Player {
 
   // The playlist library.
   void sbNewlistClick() { lirra::sbNewlistClick(ctx_); }
-  void LibrarySelectionChanged(int row) {
-    if (row == ctx_.library.selected) return;
-    ctx_.library.selected = row;
-    ListView1SelectItem(ctx_);
-  }
+  void LibrarySelectionChanged(int row) { lirra::LibrarySelectionChanged(ctx_, row); }
   bool ListView1Edited(int row, const QString& text) { return lirra::ListView1Edited(ctx_, row, text); }
   void ListView1Click() { lirra::ListView1Click(ctx_); }
 

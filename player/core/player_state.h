@@ -22,6 +22,7 @@ struct PlayerState {
 
   QString CurrentListFile;
   bool ListModified = false;
+  bool ListEdited = false;  // the user added, deleted or renamed entries since the last write
   int NextIndex = -1;
   int PlayingIndex = -1;
   int CurrentListIndex = -1;
@@ -80,6 +81,7 @@ struct PlayerState {
   bool LengthUnknown = false;
   bool CurrentIsNetwork = false;
   bool OpenFailed = false;
+  bool OpenAbandoned = false;  // the entry being opened left the list meanwhile
   int ProbedSeconds = 0;
   bool LyricsTracking = false;
 

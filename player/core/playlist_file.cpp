@@ -6,19 +6,21 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <thread>
 #include <vector>
 
 #include "compare.h"
 #include "cue_sheet.h"
 #include "list_commands.h"
+#include "playlist_library.h"
 #include "list_states.h"
 #include "m3u_format.h"
 #include "paths.h"
 #include "textfile.h"
 
 namespace lirra {
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -56,8 +58,12 @@ void ReportUnusableList(PlayerContext& ctx, bool readable) {
   if (readable && IsInAppDir(s, file)) {
     ctx.shell.ShowMessage(ctx.tr("该文件已失效,即将删除之!", "The file is invalid,will be deleted."), file);
     s.ListModified = false;
-    if (s.MainActivated) {
-      pmDelClick(ctx);
+    // The list that failed goes, found by its file: not whatever row the focused view
+    // happens to have selected. Its library row goes with it and the neighbour loads.
+    const int row = s.MainActivated ? ctx.library.findFile(file) : -1;
+    if (row >= 0) {
+      ctx.library.selected = row;
+      DeleteLibraryRow(ctx);
     } else {
       QFile::remove(file);
       s.CurrentListFile.clear();
@@ -92,6 +98,7 @@ void SortTrackList(PlayerContext& ctx) {
 void LoadCurrentList(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   TrackList& list = ctx.list;
+  s.ListEdited = false;  // edits of the previous list were written before the switch
   if (s.MListVisible) list.clear();
   const TextReadResult read = ReadTextLines(s.CurrentListFile);
   if (!read.ok()) {
@@ -100,9 +107,14 @@ void LoadCurrentList(PlayerContext& ctx) {
     return;
   }
   bool modified = false;
-  const std::vector<char> existing = ExistingFiles(read.lines);
+  QStringList lines = read.lines;
+  const QString listFolder = QFileInfo(s.CurrentListFile).absolutePath() + u'/';
+  const bool header = !lines.isEmpty() && lines.front().left(7).toUpper() == u"#EXTM3U"_s;
+  for (qsizetype i = header ? 1 : 0; i < lines.size(); ++i)
+    lines[i] = ResolveListLocation(lines.at(i), listFolder);
+  const std::vector<char> existing = ExistingFiles(lines);
   const QStringList data = CleanM3uLines(
-      read.lines, [&](qsizetype i, const QString&) { return existing[static_cast<size_t>(i)] != 0; },
+      lines, [&](qsizetype i, const QString&) { return existing[static_cast<size_t>(i)] != 0; },
       &modified);
   list.reserve(static_cast<int>(data.size()));
   AppendM3uEntries(data, list, [&ctx](const QString& cue) { return ExpandCueSheet(ctx, cue); }, &modified);
@@ -128,14 +140,23 @@ void SaveCurrentList(PlayerContext& ctx) {
   if (!s.MListVisible || s.StartMode == 2) return;
   // An unchanged list that is already on disk has nothing new to write.
   if (!s.ListModified && !s.CurrentListFile.isEmpty() && FileExists(s.CurrentListFile)) return;
-  s.ListModified = false;
+  // A list from outside the app folder is the user's own file: only the user's edits of
+  // it (add, delete, a new title) write it, never what playing or reading it learned.
+  if (!s.ListEdited && !s.CurrentListFile.isEmpty() && !IsInAppDir(s, s.CurrentListFile)) {
+    s.ListModified = false;
+    return;
+  }
   if (s.CurrentListFile.isEmpty()) s.CurrentListFile = NewListName(s.AppDir);
   QString error;
   if (!WriteTextLines(s.CurrentListFile, M3uLines(ctx.list), &error)) {
-    // The previous file stays whole; the list is still to be written.
-    s.ListModified = true;
-    std::fprintf(stderr, "lirra: %s\n", qUtf8Printable(error));
+    // The previous file stays whole and the list is still to be written; the user hears
+    // of it now rather than finding the changes gone at the next start.
+    ctx.shell.ShowMessage(ctx.tr("播放列表未能保存:\n", "The playlist could not be saved:\n") + error,
+                          ctx.texts().messageCaption);
+    return;
   }
+  s.ListModified = false;
+  s.ListEdited = false;
 }
 
 }  // namespace lirra

@@ -77,6 +77,16 @@ void SelectLibraryRow(PlayerContext& ctx, int row) {
   ListView1SelectItem(ctx);
 }
 
+void LibrarySelectionChanged(PlayerContext& ctx, int row) {
+  if (row == ctx.library.selected) return;
+  if (ctx.state.OpeningTrack) {
+    ctx.shell.LibraryChanged(ctx.library);
+    return;
+  }
+  ctx.library.selected = row;
+  ListView1SelectItem(ctx);
+}
+
 void ListView1SelectItem(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   PlaylistLibrary& lib = ctx.library;
@@ -114,6 +124,7 @@ void sbNewlistClick(PlayerContext& ctx) {
     return;
   }
   ctx.shell.FocusList(ListFocus::Library);
+  if (s.OpeningTrack) return;  // a new list would empty the track list under the open
   if (s.ListModified) SaveCurrentList(ctx);
   const QString name = DisplayName(NewListName(s.AppDir));
   if (lib.findName(name) >= 0) return;  // a new list not written yet is already there
@@ -126,7 +137,7 @@ bool ListView1Edited(PlayerContext& ctx, int row, const QString& text) {
   PlayerState& s = ctx.state;
   PlaylistLibrary& lib = ctx.library;
   const QString name = text.trimmed();
-  bool accepted = row >= 0 && row < lib.size() && IsUsableListName(name) && lib.findName(name) < 0;
+  bool accepted = !s.OpeningTrack && row >= 0 && row < lib.size() && IsUsableListName(name) && lib.findName(name) < 0;
   if (accepted) {
     PlaylistEntry entry = lib.at(row);
     entry.Name = name;
@@ -167,7 +178,7 @@ void DeleteLibraryRow(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   PlaylistLibrary& lib = ctx.library;
   int k = lib.selected;
-  if (k < 0 || k >= lib.size()) return;
+  if (k < 0 || k >= lib.size() || s.OpeningTrack) return;
   if (const auto& file = lib.at(k).File; file && IsInAppDir(s, *file)) QFile::remove(*file);
   lib.removeAt(k);
   lib.selected = -1;

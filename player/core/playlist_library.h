@@ -11,6 +11,9 @@ namespace lirra {
 void ScanListFolder(PlayerContext& ctx);
 // Selects a row as the program would and runs the selection handler.
 void SelectLibraryRow(PlayerContext& ctx, int row);
+// The user selected a library row (-1: none). Refused while a track opens: the view
+// shows the library's own selection again.
+void LibrarySelectionChanged(PlayerContext& ctx, int row);
 // A row became selected (by the user or the program).
 void ListView1SelectItem(PlayerContext& ctx);
 // The library button: opens the panel, or creates a new list while it is open.

@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QTime>
 
-#include <cstdio>
 
 #include "list_states.h"
 #include "m3u_format.h"
@@ -90,13 +89,14 @@ bool FormCreate(PlayerContext& ctx, const StartupEnvironment& env) {
 void FormShow(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   Libraries& libs = ctx.libs;
+  // What an early start began is the player's from here: its bound engine, and the
+  // playing channel, which PlayCurrent takes over (what it does not take is stopped below).
+  ctx.preStarted = ctx.earlyStart ? ctx.earlyStart->take() : EarlyStart::Handover{};
+  if (ctx.preStarted.engine.bound()) libs.engine = std::move(ctx.preStarted.engine);
   if (!libs.engine.bind((s.AppDir + u"libbass.so"_s).toStdString())) {
-    CloseWithMessage(ctx, ctx.tr("缺少文件bass.dll，无法运行！", "Can't run without bass.dll"));
+    CloseWithMessage(ctx, ctx.tr("缺少文件libbass.so，无法运行！", "Can't run without libbass.so"));
     return;
   }
-  // What an early start began is the player's from here; PlayCurrent takes the playing
-  // channel over, and what it does not take is stopped below.
-  ctx.preStarted = ctx.earlyStart ? ctx.earlyStart->take() : EarlyStart::Handover{};
   if (!ctx.preStarted.engineStarted && !libs.engine->Init(1, 44100, 0, ctx.shell.WindowId(), nullptr)) {
     CloseWithMessage(ctx, ctx.tr("声卡未安装/被占用/或者驱动不兼容,不能运行!", "Can't initialize device"));
     return;
@@ -170,7 +170,9 @@ bool FormCloseQuery(PlayerContext& ctx) {
   }
   if (s.SettingsDirty) {
     QString error;
-    if (!SaveSettings(s, &error)) std::fprintf(stderr, "lirra: %s\n", qUtf8Printable(error));
+    if (!SaveSettings(s, &error))
+      ctx.shell.ShowMessage(ctx.tr("设置未能保存:\n", "The settings could not be saved:\n") + error,
+                            ctx.texts().messageCaption);
   }
   if (s.ListModified) SaveCurrentList(ctx);
   return true;

@@ -83,6 +83,12 @@ int PlaylistLibrary::insert(PlaylistEntry row, const LocaleCollator& collator) {
   return index;
 }
 
+int PlaylistLibrary::findFile(const QString& file) const {
+  for (int i = 0; i < size(); ++i)
+    if (rows_[static_cast<size_t>(i)].File && SameText(*rows_[static_cast<size_t>(i)].File, file)) return i;
+  return -1;
+}
+
 int PlaylistLibrary::findName(const QString& name) const {
   for (size_t i = 0; i < rows_.size(); ++i)
     if (rows_[i].Name == name) return static_cast<int>(i);

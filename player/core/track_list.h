@@ -82,6 +82,8 @@ class PlaylistLibrary {
   }
   // Row index by exact name, or -1.
   int findName(const QString& name) const;
+  // Row index of the row whose file is `file` (case-insensitively), or -1.
+  int findFile(const QString& file) const;
 
   int selected = -1;
 

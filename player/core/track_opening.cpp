@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "list_commands.h"
+#include "list_states.h"
 #include "paths.h"
 #include "seams.h"
 #include "track_kind.h"
@@ -33,6 +34,13 @@ CueReference ParseCueReference(const QString& location) {
   ref.start = rest.mid(startComma + 1).trimmed().toInt();
   ref.path = rest.left(startComma).trimmed();
   return ref;
+}
+
+void FreeChannel(PlayerContext& ctx, uint32_t channel, const QString& location) {
+  if (IsModule(location))
+    ctx.libs.engine->MusicFree(channel);
+  else
+    ctx.libs.engine->StreamFree(channel);
 }
 
 // OpenWithEngine: the entry at PlayingIndex through the sound engine.
@@ -62,8 +70,17 @@ void OpenWithEngine(PlayerContext& ctx) {
       // Any engine type at an http(s) address streams (the old rule accepted addresses
       // without an extension only, so "http://host/song.mp3" never played).
       if (IsHttpUrl(path) && (s.TrackKind == kKindUrlStream || s.TrackKind == kKindEngine)) {
+        const QString opened = ctx.list.at(s.PlayingIndex).Location;
         ctx.shell.RunWhileResponsive(
             [&] { channel = bass.StreamCreateURL(name.constData(), 0, 0, nullptr, nullptr); });
+        // The window ran meanwhile: the entry is found again by what it is, not where it was.
+        s.PlayingIndex = ctx.list.findByLocation(opened);
+        if (s.PlayingIndex < 0) {
+          if (channel) bass.StreamFree(channel);
+          s.CurrentChannel = 0;
+          s.OpenAbandoned = true;
+          return;
+        }
       }
     } else if (IsModule(path)) {
       channel = bass.MusicLoad(FALSE, name.constData(), 0, 0, kModuleLoadFlags, 0);
@@ -71,12 +88,17 @@ void OpenWithEngine(PlayerContext& ctx) {
       channel = bass.StreamCreateFile(FALSE, name.constData(), 0, 0, 0);
     }
   }
+  // A channel the engine refuses to start is a failed open: it never sounds, so it is
+  // freed and reported instead of leaving a silent "playing" state behind.
+  if (channel && !preStarted && !bass.ChannelPlay(channel, TRUE)) {
+    FreeChannel(ctx, channel, path);
+    channel = 0;
+  }
   s.CurrentChannel = channel;
   if (!channel) {
     s.OpenFailed = true;
     return;
   }
-  if (!preStarted && !bass.ChannelPlay(channel, TRUE)) return;  // refused: abandoned silently
   const double seconds = bass.ChannelBytes2Seconds(channel, bass.ChannelGetLength(channel, BASS_POS_BYTE));
   const int length = seconds > 0 ? static_cast<int>(seconds) : 0;
   if (s.TrackKind == kKindCueTrack) {
@@ -124,6 +146,7 @@ void ReportOpenFailure(PlayerContext& ctx) {
                                     "Invalid or unsupported URL stream.")
                            : ctx.tr("格式不明或者路径有误,不能播放!",
                                     "Invalid or unsupported stream file.");
+  if (s.CurrentIsNetwork) ctx.shell.SetWindowTitle(QStringLiteral("Lirra"));  // no longer connecting
   ctx.shell.BringToFront();
   ctx.shell.ShowMessage(text, ctx.list.at(s.PlayingIndex).Title);
   s.OpenFailed = false;
@@ -132,7 +155,10 @@ void ReportOpenFailure(PlayerContext& ctx) {
     return;
   }
   // The failed entry, which PlayCurrent selected, leaves the list with any other selected
-  // entries; with the library panel open the selection was cleared and nothing goes.
+  // entries; with the library panel open the selection was cleared and nothing goes. A
+  // selection the user moved while a network open waited is not what failed: the failed
+  // entry alone goes then.
+  if (!s.LibraryPanelShown && !ctx.list.isSelected(s.PlayingIndex)) ctx.list.select(s.PlayingIndex);
   ctx.shell.FocusList(ListFocus::TrackList);
   DeleteSelectedTracks(ctx);
 }
@@ -190,12 +216,19 @@ void PlayCurrent(PlayerContext& ctx) {
     OpenWithVideoLibrary(ctx);
   else
     OpenWithEngine(ctx);
+  if (s.LibraryPanelShown) ctx.list.clearSelection();
   s.OpeningTrack = false;
+  if (std::exchange(s.OpenAbandoned, false)) {
+    // The entry left the list while it opened (not reachable while list commands wait
+    // for the open; kept so that such a case stops instead of touching another entry).
+    s.OpenFailed = false;
+    ShowStoppedState(ctx);
+    return;
+  }
   if (s.OpenFailed) {
     ReportOpenFailure(ctx);
     return;
   }
-  if (!s.CurrentChannel && !s.VideoActive) return;  // the engine refused to start
   s.TickDivider = 0;
   s.GaugeRange = s.TrackSeconds;
   s.GaugePosition = 0;
@@ -213,10 +246,7 @@ void DiscardPreStartedChannel(PlayerContext& ctx) {
   const uint32_t channel = std::exchange(ctx.preStarted.channel, 0);
   if (!channel || !ctx.libs.engine.bound()) return;
   ctx.libs.engine->ChannelStop(channel);
-  if (IsModule(ctx.preStarted.location))
-    ctx.libs.engine->MusicFree(channel);
-  else
-    ctx.libs.engine->StreamFree(channel);
+  FreeChannel(ctx, channel, ctx.preStarted.location);
 }
 
 void StopPlayback(PlayerContext& ctx) {

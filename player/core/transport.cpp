@@ -2,7 +2,9 @@
 
 #include <cmath>
 
+#include "list_commands.h"
 #include "list_states.h"
+#include "playlist_library.h"
 #include "paths.h"
 #include "play_order.h"
 #include "seams.h"
@@ -29,6 +31,17 @@ void EndOfTrack(PlayerContext& ctx) {
   ctx.setTimer1(false);
   StopPlayback(ctx);
   PlayNext(ctx);
+}
+
+// Play with an empty track list plays the library's current list: the row of
+// CurrentListFile, else the row at CurrentListIndex. Selecting it loads it.
+void LoadLibrarysCurrentList(PlayerContext& ctx) {
+  const PlayerState& s = ctx.state;
+  const PlaylistLibrary& lib = ctx.library;
+  int row = lib.findFile(s.CurrentListFile);
+  if (row < 0) row = s.CurrentListIndex;
+  if (row < 0 || row >= lib.size()) return;
+  SelectLibraryRow(ctx, row);
 }
 
 }  // namespace
@@ -83,7 +96,12 @@ void PlayOrNext(PlayerContext& ctx, PlaySource source) {
     PlayNext(ctx);
     return;
   }
-  if (source == PlaySource::RightArrow || ctx.list.empty()) return;
+  if (source == PlaySource::RightArrow || !s.MListVisible) return;
+  if (ctx.list.empty()) LoadLibrarysCurrentList(ctx);
+  if (s.InPlaceEditing) {
+    RestoreShortcuts(ctx);
+    ctx.shell.FocusList(ListFocus::TrackList);
+  }
   StartOrStop(ctx);
 }
 

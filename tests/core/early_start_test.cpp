@@ -3,6 +3,8 @@
 // failed or abandoned early start leaves the designed steps (and their messages) intact.
 #include <dlfcn.h>
 
+#include <QDir>
+
 #include <memory>
 
 #include "bass.h"
@@ -142,6 +144,33 @@ TEST_F(EarlyStartTest, WhatTheWindowNeverTookOverIsReleased) {
   EXPECT_EQ(Engine().stops, 1);
   EXPECT_EQ(Engine().streamFrees, 1);
   EXPECT_EQ(Engine().freeCalls, 1);
+}
+
+}  // namespace
+}  // namespace lirra
+
+namespace lirra {
+namespace {
+
+TEST_F(PlayerTest, AnEngineTheWindowWouldRefusePlaysNothingEarly) {
+  const QString song = MakeFile(u"song.mp3"_s);
+  const QString incomplete = appDir_ + u"incomplete/libbass.so"_s;
+  QDir(appDir_).mkdir(u"incomplete"_s);
+  ASSERT_TRUE(QFile::link(QStringLiteral(LIRRA_FAKES_DIR "/libfake_bass_without_setsync.so"), incomplete));
+  void* fake = dlopen(incomplete.toUtf8().constData(), RTLD_NOW);
+  ASSERT_NE(fake, nullptr);
+  auto* script = reinterpret_cast<FakeBassScriptFn>(dlsym(fake, "FakeBass_Script"))();
+  {
+    EarlyStart early(incomplete, {song});
+    ASSERT_TRUE(early.qualifies());
+    early.run();
+    const EarlyStart::Handover handed = early.take();
+    EXPECT_FALSE(handed.engine.bound());
+    EXPECT_EQ(handed.channel, 0u);
+  }
+  EXPECT_EQ(script->initCalls, 0);
+  EXPECT_EQ(script->plays, 0) << "not a sound under \"Can't run without libbass.so\"";
+  dlclose(fake);
 }
 
 }  // namespace

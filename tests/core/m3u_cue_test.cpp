@@ -2,6 +2,7 @@
 // cue sheets cut into track references.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
@@ -200,6 +201,58 @@ TEST(CueSheetFile, UnquotedOrMissingFilesYieldNothing) {
                             u"/nowhere/"_s, never).empty());
   EXPECT_TRUE(ParseCueSheet({u"TRACK 01 AUDIO"_s, u"INDEX 01 00:00:00"_s}, u"/nowhere/"_s, never).empty());
   EXPECT_TRUE(ParseCueSheet({}, u"/nowhere/"_s, never).empty());
+}
+
+}  // namespace
+}  // namespace lirra
+
+namespace lirra {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+TEST(ListLocations, RelativeAndWindowsEntriesNameFilesBesideTheList) {
+  const struct {
+    const char* line;
+    const char* resolved;
+  } cases[] = {
+      {"song.mp3", "/lists/song.mp3"},
+      {"  Music\\Song.mp3\t", "/lists/Music/Song.mp3"},
+      {"sub/song.ogg", "/lists/sub/song.ogg"},
+      {"/abs/song.mp3", "/abs/song.mp3"},
+      {"http://host/live", "http://host/live"},
+      {"#EXTINF:10,a\\b", "#EXTINF:10,a\\b"},
+      {"album.wav,0,190", "album.wav,0,190"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ResolveListLocation(QString::fromUtf8(c.line), u"/lists/"_s), QString::fromUtf8(c.resolved)) << c.line;
+}
+
+TEST(CueSheetFile, FileNamesAreFoundBesideTheSheetAsWindowsWroteThem) {
+  QTemporaryDir dir;
+  const QString folder = dir.path() + u'/';
+  ASSERT_TRUE(QDir(folder).mkdir(u"disc1"_s));
+  for (const QString& name : {u"album.wav"_s, u"disc1/track.wav"_s}) {
+    QFile f(folder + name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  const struct {
+    QString name, found;
+  } cases[] = {
+      {u"album.wav"_s, folder + u"album.wav"_s},
+      {u"ALBUM.WAV"_s, folder + u"album.wav"_s},
+      {u"C:\\Rips\\Album.Wav"_s, folder + u"album.wav"_s},
+      {u"disc1\\track.wav"_s, folder + u"disc1/track.wav"_s},
+      {folder + u"disc1/track.wav"_s, folder + u"disc1/track.wav"_s},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CueAudioPath(c.name, folder), c.found) << c.name.toStdString();
+  // Resolved against the sheet's folder, never the process's current one.
+  ASSERT_TRUE(QDir::setCurrent(QDir::tempPath()));
+  const std::vector<CueBlock> blocks = ParseCueSheet(
+      {u"FILE \"disc1\\track.wav\" WAVE"_s, u"TRACK 01 AUDIO"_s, u"INDEX 01 00:00:00"_s}, folder,
+      [](const QString&) { return 60; });
+  ASSERT_EQ(blocks.size(), 1u);
+  EXPECT_EQ(blocks[0].audioPath, folder + u"disc1/track.wav"_s);
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ TEST_F(PlayerTest, WithoutAnEngineTheWindowSaysSoAndCloses) {
   QFile::remove(appDir_ + u"libbass.so"_s);
   Start({});
   ASSERT_EQ(shell_.messages.size(), 1u);
-  EXPECT_EQ(shell_.messages[0].text, u"Can't run without bass.dll"_s);
+  EXPECT_EQ(shell_.messages[0].text, u"Can't run without libbass.so"_s);
   EXPECT_EQ(shell_.messages[0].caption, u"Infomation"_s);
   EXPECT_EQ(shell_.closeRequests, 1);
   EXPECT_FALSE(player_.state().EngineReady);
@@ -269,6 +269,109 @@ TEST_F(PlayerTest, InsertTogglesSeeThroughAndTOnlyActsOutsideTheList) {
   player_.pmOnTopClick();
   EXPECT_TRUE(s.StayOnTop);
   EXPECT_TRUE(shell_.topmost);
+}
+
+}  // namespace
+}  // namespace lirra
+
+namespace lirra {
+namespace {
+
+// A network entry opens while the window keeps running: every command that would change
+// the track list or the library meanwhile is refused, and what follows the open finds
+// its entry again by identity.
+TEST_F(PlayerTest, ListCommandsWaitWhileANetworkEntryOpens) {
+  Start({});
+  AddEntries(3);
+  PlayerContext& ctx = player_.context();
+  PlayerState& s = player_.state();
+  s.MListVisible = true;
+  s.MainActivated = true;
+  ctx.list.append({u"radio"_s, u"http://127.0.0.1:9/live"_s, std::nullopt, std::nullopt});
+  ctx.library.insert({u"other"_s, MakeList(u"other.m3u"_s)}, ctx.collator());
+  const std::vector<std::pair<const char*, std::function<void()>>> commands = {
+      {"Delete", [&] { shell_.focus = ListFocus::TrackList; player_.pmDelClick(); }},
+      {"library Delete", [&] { shell_.focus = ListFocus::Library; ctx.library.selected = 0; player_.pmDelClick(); }},
+      {"right-click clear", [&] { player_.MListMouseUp(); }},
+      {"add folder", [&] { player_.sbAddFldClick(); }},
+      {"address memo", [&] { player_.AddFromAddressMemo({u"http://x/y"_s}); }},
+      {"library switch", [&] { player_.LibrarySelectionChanged(0); }},
+      {"new list", [&] { s.LibraryPanelShown = true; player_.sbNewlistClick(); }},
+      {"title edit", [&] { player_.MListEdited(0, u"renamed"_s); }},
+      {"list rename", [&] { player_.ListView1Edited(0, u"renamed"_s); }},
+  };
+  for (const auto& [name, command] : commands) {
+    SCOPED_TRACE(name);
+    ctx.list.select(3);
+    bool opening = false;
+    shell_.whileResponsive = [&] {
+      opening = s.OpeningTrack;
+      ctx.list.setSelection({0, 1});  // the user clicks elsewhere meanwhile
+      command();
+    };
+    PlayCurrent(ctx);
+    EXPECT_TRUE(opening);
+    EXPECT_EQ(ctx.list.size(), 4);
+    EXPECT_EQ(ctx.list.at(3).Location, u"http://127.0.0.1:9/live"_s);
+    EXPECT_EQ(ctx.list.at(0).Title, u"t0"_s);
+    EXPECT_EQ(ctx.library.size(), 1);
+    EXPECT_EQ(ctx.library.at(0).Name, u"other"_s);
+    EXPECT_EQ(s.PlayingIndex, 3);
+    EXPECT_EQ(ctx.list.at(3).LengthSeconds, u"10"_s) << "the length lands on the opened entry";
+    player_.lbNextRightUp();  // stop
+  }
+  // A failed open removes the entry that failed, not the selection the user moved to.
+  shell_.whileResponsive = [&] { ctx.list.setSelection({0}); };
+  s.LibraryPanelShown = false;
+  Engine().openError = BASS_ERROR_FILEOPEN;
+  ctx.list.select(3);
+  PlayCurrent(ctx);
+  EXPECT_EQ(ctx.list.findByLocation(u"http://127.0.0.1:9/live"_s), -1);
+  EXPECT_EQ(ctx.list.size(), 3);
+  EXPECT_EQ(ctx.list.at(0).Title, u"t0"_s);
+  EXPECT_EQ(shell_.windowTitle, u"Lirra"_s) << "no longer \"Connecting...\"";
+}
+
+TEST_F(PlayerTest, AChannelTheEngineRefusesToPlayIsAFailedOpen) {
+  Start({});
+  AddEntries(2);
+  player_.state().MListVisible = true;
+  Engine().playResult = 0;
+  player_.context().list.select(1);
+  PlayCurrent(player_.context());
+  EXPECT_FALSE(player_.state().Timer1On) << "no silent playing state";
+  EXPECT_EQ(player_.state().CurrentChannel, 0u);
+  ASSERT_EQ(shell_.messages.size(), 1u);
+  EXPECT_EQ(shell_.messages[0].text, u"Invalid or unsupported stream file."_s);
+  EXPECT_EQ(Engine().streamFrees, 1) << "the refused channel is freed";
+  EXPECT_EQ(player_.context().list.size(), 1);
+}
+
+TEST_F(PlayerTest, AFailedOpenWithTheLibraryShownRemovesNothing) {
+  Start({});
+  AddEntries(3);
+  PlayerState& s = player_.state();
+  s.MListVisible = s.LibraryPanelShown = true;
+  QFile::remove(player_.context().list.at(1).Location);
+  player_.context().list.setSelection({1, 2});
+  PlayCurrent(player_.context());
+  EXPECT_EQ(shell_.messages.size(), 1u);
+  EXPECT_EQ(player_.context().list.size(), 3);
+}
+
+TEST_F(PlayerTest, PlayOnAnEmptyTrackListPlaysTheLibrarysCurrentList) {
+  const QString list = MakeList(u"mine.m3u"_s);
+  Start({});
+  PlayerContext& ctx = player_.context();
+  // A new list empties the track list; the current list file stays the old one.
+  player_.sbNewlistClick();
+  player_.sbNewlistClick();
+  ASSERT_TRUE(ctx.list.empty());
+  ASSERT_FALSE(player_.state().Timer1On);
+  player_.pmPlayClick();
+  EXPECT_EQ(player_.state().CurrentListFile, list);
+  EXPECT_EQ(ctx.list.size(), 1);
+  EXPECT_TRUE(player_.state().Timer1On);
 }
 
 }  // namespace

@@ -336,8 +336,7 @@ TEST_F(Playlists, AnUnusableListMetAfterActivationIsRemovedFromTheLibrary) {
   Start({});
   player_.FormActivate();
   writeBytes(u"bad.m3u"_s, "#EXTM3U\r\n");
-  S().CurrentListFile.clear();
-  ScanListFolder(Ctx());  // the library now shows both lists
+  ScanListFolder(Ctx());  // keeps the current list; the library now shows both lists
   ASSERT_EQ(Ctx().library.size(), 2);
   shell_.focus = ListFocus::Library;
   SelectLibraryRow(Ctx(), Ctx().library.findName(u"bad"_s));
@@ -346,6 +345,101 @@ TEST_F(Playlists, AnUnusableListMetAfterActivationIsRemovedFromTheLibrary) {
   ASSERT_EQ(Ctx().library.size(), 1);
   EXPECT_EQ(S().CurrentListFile, appDir_ + u"good.m3u"_s) << "the neighbouring list is loaded";
   EXPECT_EQ(Titles(), QStringList{u"a"_s});
+}
+
+}  // namespace
+}  // namespace lirra
+
+namespace lirra {
+namespace {
+
+// A list given on the command line belongs to the user: playing it (which learns lengths
+// and repairs nothing the user asked for) never rewrites it; an edit does.
+TEST_F(Playlists, AListFromElsewhereIsWrittenOnlyWhenTheUserEditsIt) {
+  MakeNamedList(u"Demo"_s, {u"tune"_s});
+  QTemporaryDir elsewhere;
+  const QString outside = elsewhere.filePath(u"theirs.m3u"_s);
+  const QByteArray theirs = "#EXTM3U\r\n#EXTVLCOPT:no-video\r\n#EXTINF:99,zed\r\n" +
+                            MakeFile(u"zed.mp3"_s).toUtf8() + "\r\n" + MakeFile(u"abe.mp3"_s).toUtf8() + "\r\n";
+  {
+    QFile f(outside);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(theirs);
+  }
+  Start({outside});
+  ASSERT_EQ(Ctx().list.size(), 2);
+  Tick(10);
+  EXPECT_TRUE(player_.FormCloseQuery());
+  QFile read(outside);
+  ASSERT_TRUE(read.open(QIODevice::ReadOnly));
+  EXPECT_EQ(read.readAll(), theirs) << "lengths learned and lines dropped while playing stay unwritten";
+  read.close();
+
+  // An add is an edit: the list is written (whole), and the library's own row keeps its
+  // name and file.
+  AddFiles(Ctx(), {MakeFile(u"new.mp3"_s)});
+  ASSERT_TRUE(read.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(read.readAll().contains("new.mp3"));
+  const int demo = Ctx().library.findName(u"Demo"_s);
+  ASSERT_GE(demo, 0);
+  EXPECT_EQ(Ctx().library.at(demo).File, appDir_ + u"Demo.m3u"_s);
+  EXPECT_EQ(Ctx().library.findFile(outside), -1);
+}
+
+TEST_F(Playlists, AnUnusableListDeletesItsOwnFileNotTheSelectedRow) {
+  MakeNamedList(u"good"_s, {u"a"_s});
+  Start({});
+  player_.FormActivate();
+  writeBytes(u"bad.m3u"_s, "#EXTM3U\r\n");
+  Ctx().library.insert({u"bad"_s, appDir_ + u"bad.m3u"_s}, Ctx().collator());
+  Ctx().library.selected = Ctx().library.findName(u"good"_s);
+  shell_.focus = ListFocus::Library;
+  S().CurrentListFile = appDir_ + u"bad.m3u"_s;  // as the schedule's switch would load it
+  LoadCurrentList(Ctx());
+  EXPECT_EQ(ListFiles(), QStringList{u"good.m3u"_s});
+  EXPECT_EQ(Ctx().library.findName(u"bad"_s), -1);
+  EXPECT_EQ(S().CurrentListFile, appDir_ + u"good.m3u"_s);
+}
+
+TEST_F(Playlists, ListsFromWindowsFindTheirFilesBesideTheList) {
+  QTemporaryDir elsewhere;
+  QDir(elsewhere.path()).mkdir(u"Music"_s);
+  for (const QString& name : {u"Music/one.mp3"_s, u"two.mp3"_s}) {
+    QFile f(elsewhere.filePath(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  const QString list = elsewhere.filePath(u"win.m3u"_s);
+  ASSERT_TRUE(WriteTextLines(list, {u"#EXTM3U"_s, u"Music\\one.mp3"_s, u"two.mp3"_s, u"C:\\gone\\three.mp3"_s}));
+  Start({list});
+  QStringList locations;
+  for (int i = 0; i < Ctx().list.size(); ++i) locations << Ctx().list.at(i).Location;
+  locations.sort();
+  EXPECT_EQ(locations, (QStringList{elsewhere.filePath(u"Music/one.mp3"_s), elsewhere.filePath(u"two.mp3"_s)}));
+}
+
+TEST_F(Playlists, ACueSheetWhosePathHoldsACommaExpands) {
+  Start({});
+  MakeFile(u"live.wav"_s);
+  writeBytes(u"live, 2001.cue"_s, "FILE \"live.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n");
+  AddFiles(Ctx(), {appDir_ + u"live, 2001.cue"_s});
+  EXPECT_GE(Ctx().list.findByLocation(appDir_ + u"live.wav,0,10"_s), 0);
+}
+
+TEST_F(Playlists, AListThatCannotBeWrittenIsReportedAndStaysModified) {
+  Start({});
+  QDir(appDir_).mkdir(u"blocked.m3u"_s);  // a folder where the file should go
+  S().CurrentListFile = appDir_ + u"blocked.m3u"_s;
+  AddFiles(Ctx(), {MakeFile(u"x.mp3"_s)});
+  ASSERT_FALSE(shell_.messages.empty());
+  EXPECT_TRUE(shell_.messages.back().text.startsWith(u"The playlist could not be saved:"_s));
+  EXPECT_TRUE(S().ListModified);
+  EXPECT_EQ(Ctx().list.size(), 1);
+}
+
+TEST_F(Playlists, TheFolderDialogSkipsDotFiles) {
+  MakeFile(u"song.mp3"_s);
+  MakeFile(u"._song.mp3"_s);
+  EXPECT_EQ(MediaFilesIn(appDir_, u"*.mp3;"_s), QStringList{u"song.mp3"_s});
 }
 
 }  // namespace

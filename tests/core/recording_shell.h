@@ -52,6 +52,7 @@ class RecordingShell : public Shell {
   void RunWhileResponsive(const std::function<void()>& work) override {
     ++responsiveRuns;
     work();
+    if (whileResponsive) whileResponsive();  // what the user does while the open waits
   }
 
   std::map<ControlId, QString> captions;
@@ -76,6 +77,7 @@ class RecordingShell : public Shell {
   std::vector<QString> dialogDirs;
   int folderDialogs = 0;
   std::function<void()> onFolderDialog;
+  std::function<void()> whileResponsive;
 };
 
 }  // namespace lirra::testing
