@@ -99,7 +99,12 @@ TEST_F(ListViews, DeleteKeyAndRightClickReachTheListCommands) {
   QTest::keyClick(list, Qt::Key_Delete);
   EXPECT_EQ(ShownTitles(), (QStringList{u"a"_s, u"c"_s}));
   const QString file = window_.player().state().CurrentListFile;
-  EXPECT_FALSE(QFile(file).open(QIODevice::ReadOnly) && QFile(file).readAll().contains("b.WAV"));
+  QFile written(file);
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+  const QByteArray text = written.readAll();
+  EXPECT_TRUE(text.contains("a.mp3")) << "the list was written";
+  EXPECT_FALSE(text.contains("b.WAV")) << "without the deleted entry";
+  written.close();
 
   QTest::mouseClick(list->viewport(), Qt::RightButton, {}, QPoint(5, 5));
   ASSERT_TRUE(QTest::qWaitFor([&] { return window_.player().context().list.empty(); }));
