@@ -21,6 +21,7 @@ struct PlayerState {
   bool CentreOnShow = true;
 
   QString CurrentListFile;
+  QString RememberedListFile;  // the list the settings file names (its "m3u" key)
   bool ListModified = false;
   bool ListEdited = false;  // the user added, deleted or renamed entries since the last write
   int NextIndex = -1;

@@ -81,6 +81,14 @@ bool IsInAppDir(const PlayerState& s, const QString& file) {
   return SameText(info.absolutePath() + u'/', s.AppDir);
 }
 
+void RememberCurrentList(PlayerState& s) {
+  if (s.CurrentListFile.isEmpty() || !IsInAppDir(s, s.CurrentListFile) ||
+      SameText(s.CurrentListFile, s.RememberedListFile))
+    return;
+  s.RememberedListFile = s.CurrentListFile;
+  s.SettingsDirty = true;
+}
+
 QString NewListName(const QString& appDir) {
   for (int n = 1;; ++n) {
     const QString name = appDir + QStringLiteral("newlist") + QString::number(n) + QStringLiteral(".m3u");
@@ -128,6 +136,7 @@ void LoadCurrentList(PlayerContext& ctx) {
   list.clearSelection();
   if (!s.MListVisible) ShowIdleTitle(ctx);
   SortTrackList(ctx);
+  RememberCurrentList(s);
   s.NextIndex = ctx.randomBelow(list.size());
   list.select(s.NextIndex);
   s.ShufflePos = 0;
@@ -157,6 +166,7 @@ void SaveCurrentList(PlayerContext& ctx) {
   }
   s.ListModified = false;
   s.ListEdited = false;
+  RememberCurrentList(s);
 }
 
 }  // namespace lirra

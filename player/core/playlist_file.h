@@ -15,6 +15,9 @@ void SaveCurrentList(PlayerContext& ctx);
 QString NewListName(const QString& appDir);
 // The file lies directly in the app folder (compared case-insensitively).
 bool IsInAppDir(const PlayerState& s, const QString& file);
+// The settings remember the current list of the app folder: a different one marks
+// them changed, so the next start opens the list the user was on.
+void RememberCurrentList(PlayerState& s);
 // Sorts the track list by title once; PlayingIndex follows its entry.
 void SortTrackList(PlayerContext& ctx);
 

@@ -146,7 +146,10 @@ bool ListView1Edited(PlayerContext& ctx, int row, const QString& text) {
       if (QFileInfo::exists(renamed) || !QFile::rename(*entry.File, renamed)) {
         accepted = false;  // the file keeps its name, so the row does too
       } else {
-        if (SameText(*entry.File, s.CurrentListFile) || row == s.CurrentListIndex) s.CurrentListFile = renamed;
+        if (SameText(*entry.File, s.CurrentListFile) || row == s.CurrentListIndex) {
+          s.CurrentListFile = renamed;
+          RememberCurrentList(s);
+        }
         entry.File = renamed;
       }
     }

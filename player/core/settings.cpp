@@ -99,7 +99,7 @@ void LoadSettings(PlayerState& s, const QRect& workArea) {
   }
 
   const QString list = ini.readString(kMain, u"m3u"_s, {});
-  if (!list.isEmpty() && FileExists(s.AppDir + list)) s.CurrentListFile = s.AppDir + list;
+  if (!list.isEmpty() && FileExists(s.AppDir + list)) s.CurrentListFile = s.RememberedListFile = s.AppDir + list;
   const QString skin = ini.readString(kMain, u"skin"_s, {});
   if (!skin.isEmpty() && FileExists(s.AppDir + u"Plugins/Skin/"_s + skin))
     s.SkinFile = s.AppDir + u"Plugins/Skin/"_s + skin;

@@ -9,6 +9,7 @@
 
 #include "list_commands.h"
 #include "list_states.h"
+#include "media_probe.h"
 #include "paths.h"
 #include "seams.h"
 #include "track_kind.h"
@@ -139,6 +140,22 @@ void OpenWithVideoLibrary(PlayerContext& ctx) {
   // the window's video layout and the recording input.
 }
 
+// An add-on claims the MP4 family by extension, but such a file may hold a picture:
+// then it belongs to the video library. The look inside runs off the UI thread while
+// list commands wait, as for a network open.
+void RouteVideoToVideoLibrary(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  const QString location = ctx.list.at(s.PlayingIndex).Location;
+  if (s.TrackKind != kKindEngine || !s.VideoLibAvailable || s.CurrentIsNetwork || !MayHoldVideo(location))
+    return;
+  bool video = false;
+  s.OpeningTrack = true;
+  ctx.shell.RunWhileResponsive([&] { video = IsoMediaHasVideo(location); });
+  s.OpeningTrack = false;
+  s.PlayingIndex = ctx.list.findByLocation(location);
+  if (video) s.TrackKind = kKindOther;
+}
+
 void ReportOpenFailure(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   const QString text = s.CurrentIsNetwork
@@ -202,6 +219,7 @@ void PlayCurrent(PlayerContext& ctx) {
   const Classification kind = ClassifyTrack(ctx.list.at(s.PlayingIndex).Location, ClassifyContextOf(s));
   s.TrackKind = kind.kind;
   s.CurrentIsNetwork = kind.isNetwork;
+  RouteVideoToVideoLibrary(ctx);
   if (s.CurrentIsNetwork) {
     if (!s.MainActivated) {
       ctx.shell.SetWindowTitle(QStringLiteral("Lirra"));  // idle until the window is up
