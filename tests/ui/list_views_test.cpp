@@ -128,3 +128,24 @@ TEST_F(ListViews, ATitleEditedInPlaceIsSortedAndTheShortcutsReturn) {
 
 }  // namespace
 }  // namespace lirra
+
+namespace lirra {
+namespace {
+
+TEST_F(ListViews, TheFolderDialogOpensAtTheLastFolderElseHome) {
+  window_.player().state().OpenDir.clear();
+  {
+    AddFolderDialog dialog(window_.player(), &window_);
+    dialog.show();
+    EXPECT_EQ(dialog.selectedFolder(), QDir::homePath());
+  }
+  window_.player().state().OpenDir = music_.path();
+  AddFolderDialog dialog(window_.player(), &window_);
+  dialog.show();
+  EXPECT_EQ(dialog.selectedFolder(), music_.path());
+  const QModelIndex current = dialog.shellview()->currentIndex();
+  EXPECT_TRUE(dialog.shellview()->visualRect(current).isValid()) << "scrolled to and shown";
+}
+
+}  // namespace
+}  // namespace lirra

@@ -213,7 +213,8 @@ int main(int argc, char** argv) {
   const std::string m3u = CrLfLines({
       "#EXTM3U",
       "#EXTINF:" + std::to_string(seconds) + "," + kBaseName,
-      wav.string(),
+      // Relative to the list, so a copied app folder plays its own copy of the tune.
+      (fs::path("Music") / wav.filename()).string(),
   });
   const bool ok = WriteFile(wav, Wav(pcm)) &&
                   WriteFile(music / (std::string(kBaseName) + ".lrc"), lrc) &&
