@@ -11,6 +11,7 @@
 #include "paths.h"
 #include "playlist_file.h"
 #include "playlist_library.h"
+#include "startup.h"
 #include "track_opening.h"
 
 namespace lirra {
@@ -179,6 +180,7 @@ void sbAddClick(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (s.OpeningTrack) return;
   s.DisplayUpdates = false;
+  CheckVideoTypes(ctx);
   const std::optional<QStringList> chosen = ctx.shell.ChooseFilesToOpen(s.OpenFilter, s.OpenDir);
   if (!chosen || chosen->isEmpty()) {
     if (s.ListModified) SaveCurrentList(ctx);
@@ -203,6 +205,7 @@ void sbAddClick(PlayerContext& ctx) {
 
 void sbAddFldClick(PlayerContext& ctx) {
   if (ctx.state.OpeningTrack) return;
+  CheckVideoTypes(ctx);
   ctx.state.DisplayUpdates = false;
   ctx.shell.ShowAddFolderDialog();
   ctx.state.DisplayUpdates = true;

@@ -9,6 +9,7 @@
 #include "compare.h"
 #include "early_start.h"
 #include "engine_binding.h"
+#include "open_filter.h"
 #include "optional_bindings.h"
 #include "player_state.h"
 #include "shell.h"
@@ -55,6 +56,9 @@ struct PlayerContext {
   TrackList list;
   PlaylistLibrary library;
   std::function<int(int n)> randomBelow;  // uniform in 0..n-1
+  // The container types the video library's installed demuxers add (asked once, when an
+  // add dialog first opens); none unless the window provides the question.
+  std::function<VideoExtras()> videoExtras;
   // An early start of the command line's file (early_start.h), and the channel it left
   // playing for the first show's PlayCurrent to take over.
   EarlyStart* earlyStart = nullptr;

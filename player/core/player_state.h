@@ -71,6 +71,7 @@ struct PlayerState {
   QStringList VisPlugins;    // at most 7
   QString MediaMask;         // masks the add commands accept
   QString OpenFilter;        // the open dialog's "label|masks|…" list
+  bool VideoTypesChecked = false;  // OpenFilter and MediaMask include the demuxers' types
   QString StartArgument;     // the first command-line argument, or empty
   bool PlayNowPending = false;
 

@@ -70,6 +70,21 @@ bool LoadEnginePlugin(PlayerContext& ctx, const QString& path) {
   return true;
 }
 
+void BuildMediaTypes(PlayerContext& ctx, const VideoExtras& extras) {
+  PlayerState& s = ctx.state;
+  const OpenFilter filter =
+      BuildOpenFilter(s.UseChinese, s.VideoLibAvailable, s.EngineReady, s.PluginExtensions, extras);
+  s.OpenFilter = filter.filter;
+  s.MediaMask = filter.mediaMask;
+}
+
+void CheckVideoTypes(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (s.VideoTypesChecked || !s.VideoLibAvailable || !ctx.videoExtras) return;
+  s.VideoTypesChecked = true;
+  BuildMediaTypes(ctx, ctx.videoExtras());
+}
+
 bool FormCreate(PlayerContext& ctx, const StartupEnvironment& env) {
   PlayerState& s = ctx.state;
   s = PlayerState{};
@@ -117,10 +132,7 @@ void FormShow(PlayerContext& ctx) {
   seams::SetupSpectrum(ctx);
   seams::ApplySkin(ctx);
   ApplyLanguage(ctx);
-  const OpenFilter filter = BuildOpenFilter(s.UseChinese, s.VideoLibAvailable, s.EngineReady,
-                                            s.PluginExtensions, {});
-  s.OpenFilter = filter.filter;
-  s.MediaMask = filter.mediaMask;
+  BuildMediaTypes(ctx, {});
 
   if (s.StartMode == 1) {
     s.PlayNowPending = QTime::currentTime().minute() > 29;

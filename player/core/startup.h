@@ -32,6 +32,12 @@ void FormClose(PlayerContext& ctx);
 // LoadEnginePlugin: an add-on of the engine; its formats' extensions join PluginExtensions.
 bool LoadEnginePlugin(PlayerContext& ctx, const QString& path);
 
+// The open dialog's filter and the add commands' MediaMask for these extra video types.
+void BuildMediaTypes(PlayerContext& ctx, const VideoExtras& extras);
+// Once, before an add dialog first opens: the video types the installed demuxers play
+// join the filter and the mask (asking GStreamer's registry costs too much at start-up).
+void CheckVideoTypes(PlayerContext& ctx);
+
 // The main window's texts of the chosen language.
 void ApplyLanguage(PlayerContext& ctx);
 

@@ -23,6 +23,7 @@
 #include "add_folder_dialog.h"
 #include "cursors.h"
 #include "gauge.h"
+#include "gstreamer_registry.h"
 #include "list_models.h"
 #include "open_filter.h"
 #include "shell_label.h"
@@ -114,6 +115,14 @@ MainWindow::MainWindow(const StartupEnvironment& env, QWidget* parent)
   timer1_->setInterval(100);
   connect(timer1_, &QTimer::timeout, this, [this] { player_.Timer1Timer(); });
   ConnectControls();
+  player_.context().videoExtras = [] {
+    VideoExtras extras;
+    extras.realMedia = HasGStreamerElement({"rmdemux", "avdemux_rm"});
+    extras.flash = HasGStreamerElement({"avdemux_swf"});
+    extras.transportStream = HasGStreamerElement({"tsdemux", "avdemux_mpegts"});
+    extras.quickTime = HasGStreamerElement({"qtdemux", "avdemux_mov,mp4,m4a,3gp,3g2,mj2"});
+    return extras;
+  };
   resize(kStartClientSize);
   created_ = player_.FormCreate(env);
   const PlayerState& s = player_.state();

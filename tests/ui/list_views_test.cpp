@@ -15,6 +15,8 @@
 #include <QTreeView>
 
 #include "add_folder_dialog.h"
+#include "gstreamer_registry.h"
+#include "startup.h"
 #include "main_window.h"
 #include "scratch_app.h"
 
@@ -145,6 +147,22 @@ TEST_F(ListViews, TheFolderDialogOpensAtTheLastFolderElseHome) {
   EXPECT_EQ(dialog.selectedFolder(), music_.path());
   const QModelIndex current = dialog.shellview()->currentIndex();
   EXPECT_TRUE(dialog.shellview()->visualRect(current).isValid()) << "scrolled to and shown";
+}
+
+}  // namespace
+}  // namespace lirra
+
+namespace lirra {
+namespace {
+
+TEST_F(ListViews, TheAddDialogsOfferTheTypesTheInstalledDemuxersPlay) {
+  PlayerState& s = window_.player().state();
+  ASSERT_TRUE(s.VideoLibAvailable);
+  EXPECT_FALSE(s.MediaMask.contains(u"*.mov;"_s)) << "not asked at start-up";
+  CheckVideoTypes(window_.player().context());
+  EXPECT_TRUE(s.MediaMask.contains(u"*.mov;*.3gp;"_s)) << "qtdemux is installed";
+  EXPECT_TRUE(s.OpenFilter.contains(u"*.ts;"_s)) << "tsdemux is installed";
+  EXPECT_FALSE(HasGStreamerElement({"no-such-demuxer"}));
 }
 
 }  // namespace
