@@ -1,5 +1,6 @@
 // The general file and network decoder, on FFmpeg: built as libbass_ffmpeg.so, which the
 // engine and its add-ons load only when a source needs it.
+#include <atomic>
 #include <chrono>
 #include <cstring>
 
@@ -227,8 +228,9 @@ class MediaDecoder final : public Decoder {
 
   static int Interrupted(void* self) {
     auto* d = static_cast<MediaDecoder*>(self);
-    return d->network_ && Clock::now() > d->deadline_ ? 1 : 0;
+    return d->aborted_ || (d->network_ && Clock::now() > d->deadline_) ? 1 : 0;
   }
+  void abort() override { aborted_ = true; }
   void armDeadline() { deadline_ = Clock::now() + timeout_; }
   bool timedOut() const { return network_ && Clock::now() > deadline_; }
 
@@ -327,6 +329,7 @@ class MediaDecoder final : public Decoder {
   bool ended_ = false;
   int64_t skipUntil_ = -1;
   std::chrono::milliseconds timeout_{5000};
+  std::atomic<bool> aborted_{false};
   Clock::time_point deadline_{};
   SourceInfo info_;
   std::vector<float> pending_;

@@ -50,10 +50,15 @@ BOOL BASS_Free(void) {
   EngineState& s = State();
   std::lock_guard<std::mutex> guard(s.lifecycle);
   if (!s.output) return Fail(BASS_ERROR_INIT, FALSE);
+  std::map<DWORD, std::shared_ptr<Channel>> channels;
+  {
+    std::lock_guard<std::mutex> table(s.table);
+    channels.swap(s.channels);
+  }
+  for (auto& entry : channels) entry.second->stopDecodingAhead();  // before the output's lock
   {
     OutputLock lock(s.output.get());
-    std::lock_guard<std::mutex> table(s.table);
-    s.channels.clear();
+    channels.clear();
   }
   s.output.reset();
   return Ok(TRUE);

@@ -24,23 +24,31 @@ void Channel::attachCapture(std::unique_ptr<CaptureStream> capture) {
 
 bool Channel::decodeOnly() const { return (flags_ & BASS_STREAM_DECODE) != 0; }
 
-// Samples beyond full scale are clipped here, as the output would clip them, and what is
-// not a number at all (a damaged float file) is silence: nothing after the decoder, the
-// spectrum least of all, ever sees a NaN or an infinity.
 size_t Channel::decode(float* out, size_t frames) {
   const size_t got = decoder_->read(out, frames);
-  for (size_t i = 0; i < got * 2; ++i) {
-    const float v = out[i];
-    out[i] = std::isfinite(v) ? std::clamp(v, -1.0f, 1.0f) : 0.0f;
-  }
+  SanitizeSamples(out, got);
   return got;
+}
+
+void Channel::startDecodingAhead(std::function<void()> dataReady) {
+  // Half a second: enough to ride out a busy moment, small enough to stay cheap.
+  ahead_ = std::make_unique<DecodeAhead>(*decoder_, static_cast<size_t>(outputRate_ / 2), std::move(dataReady));
+}
+
+void Channel::stopDecodingAhead() {
+  if (ahead_) ahead_->stop();
+}
+
+void Channel::wakeOutput() {
+  if (stream_ && state_ == State::Playing) stream_->wake();
 }
 
 size_t Channel::pull(float* out, size_t frames, bool* ended) {
   *ended = ended_;
   if (state_ != State::Playing || ended_) return 0;
-  const size_t got = decode(out, frames);
-  if (got < frames) {
+  bool sourceEnded = false;
+  const size_t got = ahead_ ? ahead_->read(out, frames, &sourceEnded) : decode(out, frames);
+  if (ahead_ ? sourceEnded : got < frames) {
     ended_ = true;
     fireEndSyncs(true);
   }
@@ -72,7 +80,7 @@ int64_t Channel::positionBytes() {
 }
 
 int Channel::seekSource(int64_t sourceFrame) {
-  if (!decoder_->seek(sourceFrame)) return BASS_ERROR_POSITION;
+  if (!(ahead_ ? ahead_->seek(sourceFrame) : decoder_->seek(sourceFrame))) return BASS_ERROR_POSITION;
   baseSource_ = sourceFrame;
   writtenOut_ = 0;
   ended_ = false;
@@ -198,18 +206,23 @@ std::string Block(const std::vector<std::string>& texts) {
 }
 }  // namespace
 
+template <typename F>
+auto Channel::withDecoder(F use) {
+  return ahead_ ? ahead_->withDecoder(use) : use(*decoder_);
+}
+
 const std::string& Channel::streamMeta() {
-  meta_ = decoder_->streamMeta();
+  meta_ = withDecoder([](Decoder& d) { return d.streamMeta(); });
   return meta_;
 }
 
 const std::string& Channel::headerBlock() {
-  headerBlock_ = Block(decoder_->httpHeaders());
+  headerBlock_ = Block(withDecoder([](Decoder& d) { return d.httpHeaders(); }));
   return headerBlock_;
 }
 
 const std::string& Channel::tagBlock() {
-  if (tagBlock_.empty()) tagBlock_ = Block(decoder_->tags());
+  if (tagBlock_.empty()) tagBlock_ = Block(withDecoder([](Decoder& d) { return d.tags(); }));
   return tagBlock_;
 }
 

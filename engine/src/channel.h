@@ -1,14 +1,18 @@
 // A channel: one decoder, its playing state and position, and (unless decode-only) one
 // output stream. The output driver's thread pulls samples through pull(); every other
 // method is called by the API. Both hold the output's lock, which guards all channel state.
+// A playing channel's decoder runs ahead on its own thread (decode_ahead.h), so pull()
+// only copies and never waits for the source.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "decode_ahead.h"
 #include "decoder.h"
 #include "output.h"
 #include "record.h"
@@ -32,6 +36,13 @@ class Channel {
   bool decodeOnly() const;
 
   void attach(std::unique_ptr<OutputStream> stream) { stream_ = std::move(stream); }
+  // From here the source is decoded ahead on a thread of its own (decode_ahead.h);
+  // `dataReady` takes the output's lock and calls wakeOutput().
+  void startDecodingAhead(std::function<void()> dataReady);
+  // Ends that thread. Called without the output's lock, before the channel goes.
+  void stopDecodingAhead();
+  // Frames arrived after the output found none: it takes them now (output lock held).
+  void wakeOutput();
   // A recording channel: what it holds is what was captured last.
   void attachCapture(std::unique_ptr<CaptureStream> capture);
   size_t pull(float* out, size_t frames, bool* ended);  // output thread
@@ -77,6 +88,9 @@ class Channel {
   int64_t sourceFrameAt(int64_t outputFrames) const;
   int seekSource(int64_t sourceFrame);
   void fireEndSyncs(bool mixtime);
+  // The decoder to itself, whether or not it decodes ahead.
+  template <typename F>
+  auto withDecoder(F use);
 
   const uint32_t handle_;
   const ChannelKind kind_;
@@ -85,6 +99,7 @@ class Channel {
   std::unique_ptr<Decoder> decoder_;
   const int outputRate_;
   std::unique_ptr<OutputStream> stream_;
+  std::unique_ptr<DecodeAhead> ahead_;  // declared after the decoder: stopped before it goes
   std::unique_ptr<CaptureStream> capture_;
   uint32_t plugin_ = 0;  // the add-on that opened it
 

@@ -45,6 +45,9 @@ class Decoder {
   virtual std::string streamMeta() const { return {}; }
   // A network stream's ICY/HTTP headers, one "name: value" text each.
   virtual std::vector<std::string> httpHeaders() const { return {}; }
+  // Called from another thread: a read waiting for the network gives up now, and later
+  // reads end at once. Local sources never wait long and need nothing.
+  virtual void abort() {}
 };
 
 struct OpenResult {
@@ -77,7 +80,7 @@ struct MediaBackend {
   int version;
   OpenResult (*open)(const OpenRequest& request);
 };
-constexpr int kMediaBackendVersion = 1;
+constexpr int kMediaBackendVersion = 2;
 // The tracker-module decoder (libopenmpt): MOD, XM, IT, S3M, MTM, UMX, MO3.
 OpenResult OpenModuleDecoder(const OpenRequest& request);
 

@@ -68,6 +68,11 @@ DWORD Register(ChannelKind kind, DWORD flags, const std::string& path,
         [raw] { raw->endHeard(); });
     if (!stream) return Fail(BASS_ERROR_CREATE, DWORD{0});
     channel->attach(std::move(stream));
+    if (kind != ChannelKind::Record)
+      channel->startDecodingAhead([raw] {
+        OutputLock wake(State().output.get());
+        raw->wakeOutput();
+      });
   }
   Insert(std::move(channel));
   return Ok(handle);
@@ -77,7 +82,6 @@ DWORD Register(ChannelKind kind, DWORD flags, const std::string& path,
 
 BOOL FreeChannel(DWORD handle, bool musicOnly) {
   EngineState& s = State();
-  OutputLock lock(s.output.get());
   std::shared_ptr<Channel> channel;
   {
     std::lock_guard<std::mutex> guard(s.table);
@@ -87,6 +91,10 @@ BOOL FreeChannel(DWORD handle, bool musicOnly) {
     channel = std::move(it->second);
     s.channels.erase(it);
   }
+  // The decoding thread may be waiting for the output's lock to wake the output: it is
+  // ended before that lock is taken.
+  channel->stopDecodingAhead();
+  OutputLock lock(s.output.get());
   channel.reset();  // the stream goes while the output is locked
   return Ok(TRUE);
 }

@@ -30,6 +30,9 @@ class OutputStream {
   // True once a pull reported the end of the data and everything given before that has
   // been heard. Cleared by start() and flush().
   virtual bool finished() = 0;
+  // Data became available after a pull found none: take it now rather than when the
+  // driver next asks (which may be never, once its buffer ran dry).
+  virtual void wake() {}
 };
 
 // Called on the driver's thread, with its lock held, when finished() becomes true.

@@ -81,6 +81,7 @@ class PulseStream final : public OutputStream {
   }
 
   bool finished() override { return drained_; }
+  void wake() override { fill(); }
 
   int64_t latencyFrames() override {
     pa_usec_t usec = 0;

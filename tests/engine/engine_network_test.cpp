@@ -99,3 +99,45 @@ TEST_F(Network, AddressesThatCannotBeOpenedFailPromptlyWithAReason) {
 
 }  // namespace
 }  // namespace lirra::testing
+
+namespace lirra::testing {
+namespace {
+
+// A stream that stops sending mid-read waits on its own decoding thread: the calls the
+// player makes from its UI thread (position, spectrum, pause) answer at once meanwhile,
+// instead of waiting for the read time-out under the engine's lock.
+TEST_F(Network, AStalledStreamNeverHoldsUpTheCallsOfTheUiThread) {
+  HttpServer server(HttpServer::Mode::File, mp3Bytes(20.0));
+  server.stallAfter(32 * 1024);  // about 2 s of 128 kb/s
+  BASS_SetConfig(BASS_CONFIG_NET_READTIMEOUT, 4000);
+  const HSTREAM h = BASS_StreamCreateURL(server.url("/stall.mp3").c_str(), 0, 0, nullptr, nullptr);
+  ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+  ASSERT_TRUE(BASS_ChannelPlay(h, TRUE));
+  using Clock = std::chrono::steady_clock;
+  Clock::duration longest{};
+  float bins[512];
+  const auto until = Clock::now() + std::chrono::milliseconds(5000);
+  for (int i = 0; Clock::now() < until; ++i) {
+    const auto before = Clock::now();
+    BASS_ChannelGetPosition(h, BASS_POS_BYTE);
+    BASS_ChannelGetData(h, bins, BASS_DATA_FFT1024);
+    if (i % 10 == 0) {
+      BASS_ChannelPause(h);
+      BASS_ChannelPlay(h, FALSE);
+    }
+    longest = std::max(longest, Clock::now() - before);
+    SleepMs(20);
+  }
+  const double position = BASS_ChannelBytes2Seconds(h, BASS_ChannelGetPosition(h, BASS_POS_BYTE));
+  EXPECT_GT(position, 1.0) << "what arrived was played";
+  EXPECT_LT(position, 3.0) << "and the stream did stall";
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(longest).count(), 500)
+      << "a call waited for the stalled read";
+  const auto freeing = Clock::now();
+  EXPECT_TRUE(BASS_StreamFree(h));
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - freeing).count(), 1000)
+      << "freeing cuts the waiting read short";
+}
+
+}  // namespace
+}  // namespace lirra::testing

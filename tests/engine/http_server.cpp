@@ -150,6 +150,12 @@ void HttpServer::serve(int fd) {
   head += "Content-Type: " + contentType_ + "\r\nAccept-Ranges: bytes\r\nContent-Length: " +
           std::to_string(body_.size() - from) + "\r\nConnection: close\r\n\r\n";
   if (!SendAll(fd, head)) return;
+  const size_t stall = stallAfter_;
+  if (stall > from && stall < body_.size()) {
+    if (!SendAll(fd, body_.data() + from, stall - from)) return;
+    while (!stop_) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return;
+  }
   SendAll(fd, body_.data() + from, body_.size() - from);
 }
 

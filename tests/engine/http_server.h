@@ -23,6 +23,9 @@ class HttpServer {
   int port() const { return port_; }
   std::string url(const std::string& path) const;
   int requests() const { return requests_; }
+  // A file served this way sends only its first `bytes` and then keeps the connection
+  // open without sending more: a stream that stalls mid-read.
+  void stallAfter(size_t bytes) { stallAfter_ = bytes; }
 
  private:
   void acceptLoop();
@@ -36,6 +39,7 @@ class HttpServer {
   int port_ = 0;
   std::atomic<bool> stop_{false};
   std::atomic<int> requests_{0};
+  std::atomic<size_t> stallAfter_{0};
   std::mutex threadsMutex_;
   std::vector<std::thread> threads_;
   std::thread acceptThread_;

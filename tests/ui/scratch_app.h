@@ -19,9 +19,11 @@ class ScratchApp {
   }
   // The folder, with a trailing "/".
   QString path() const { return dir_.path() + u'/'; }
-  // Copies the demo tune and its list in (the list names the tune in the built folder).
+  // The demo list and its music folder, as a copied app folder has them (the list names
+  // its tune relative to itself).
   void addDemoList() const {
     QFile::copy(QStringLiteral(LIRRA_APP_DIR "/Demo.m3u"), dir_.filePath(QStringLiteral("Demo.m3u")));
+    QFile::link(QStringLiteral(LIRRA_APP_DIR "/Music"), dir_.filePath(QStringLiteral("Music")));
   }
 
  private:
