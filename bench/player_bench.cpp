@@ -1,7 +1,9 @@
 // Whole-program figures of the player (run by scripts/bench.sh under Xvfb with a PulseAudio
 // null sink): time from launch with a local MP3 until its sound reaches the sink (seen by
 // recording the sink's monitor), resident memory while playing, and CPU while playing with
-// the window shown. Medians of several launches.
+// the window shown: the player's own, and the sound server's share (what the server spends
+// beyond its idle cost while the player plays; LIRRA_PULSE_PID names the server). Medians
+// of several launches.
 //
 //   player_bench <app-dir>
 #include <signal.h>
@@ -68,7 +70,19 @@ int main(int argc, char** argv) {
   }
   const HRECORD monitor = BASS_RecordStart(44100, 1, 0, nullptr, nullptr);
 
-  std::vector<double> startMs, residentMb, cpuPercent;
+  const char* serverPid = std::getenv("LIRRA_PULSE_PID");
+  const pid_t server = serverPid ? static_cast<pid_t>(std::atoi(serverPid)) : 0;
+  // The server's cost without the player (the monitor recording and the test's silence).
+  const auto serverPercent = [server](auto window) {
+    if (!server) return 0.0;
+    const double c0 = CpuSeconds(server);
+    const auto t0 = Clock::now();
+    window();
+    return 100.0 * (CpuSeconds(server) - c0) / std::chrono::duration<double>(Clock::now() - t0).count();
+  };
+  const double serverIdle = serverPercent([] { std::this_thread::sleep_for(std::chrono::seconds(10)); });
+
+  std::vector<double> startMs, residentMb, cpuPercent, serverShare, together;
   for (int run = 0; run < 5; ++run) {
     while (ToneHeard(monitor)) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -87,15 +101,21 @@ int main(int argc, char** argv) {
     residentMb.push_back(ResidentKb(std::to_string(pid)) / 1024.0);
     const double cpu0 = CpuSeconds(pid);
     const auto c0 = Clock::now();
-    std::this_thread::sleep_for(std::chrono::seconds(10));
+    const double serverBusy = serverPercent([] { std::this_thread::sleep_for(std::chrono::seconds(10)); });
     const double wall = std::chrono::duration<double>(Clock::now() - c0).count();
     cpuPercent.push_back(100.0 * (CpuSeconds(pid) - cpu0) / wall);
+    serverShare.push_back(std::max(0.0, serverBusy - serverIdle));
+    together.push_back(cpuPercent.back() + serverShare.back());
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
   }
   std::printf("launch_to_sink_ms_median %.0f (includes the monitor recording's ~10 ms)\n", Median(startMs));
   std::printf("resident_mb_while_playing_median %.1f\n", Median(residentMb));
   std::printf("cpu_percent_of_one_core_while_playing_median %.2f\n", Median(cpuPercent));
+  if (server) {
+    std::printf("sound_server_share_percent_median %.2f (idle %.2f)\n", Median(serverShare), serverIdle);
+    std::printf("player_plus_server_percent_median %.2f\n", Median(together));
+  }
   BASS_RecordFree();
   return 0;
 }

@@ -44,6 +44,7 @@ start_test_servers() {
       --load="module-native-protocol-unix socket=$socket auth-anonymous=1" \
       >"$scratch/pulse.log" 2>&1 &
   LIRRA_SERVER_PIDS+=($!)
+  export LIRRA_PULSE_PID=$!  # benchmarks count the server's share of what a player costs
   export PULSE_SERVER="unix:$socket"
   if ! _wait_for 20 pactl info; then
     echo "test servers: PulseAudio did not start (see $scratch/pulse.log)" >&2

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "compare.h"
+#include "m3u_format.h"
 #include "paths.h"
 #include "textfile.h"
 #include "track_opening.h"
@@ -101,7 +102,7 @@ std::vector<CueBlock> ParseCueSheet(const QStringList& lines, const QString& cue
       bool indexed = false;
     };
     std::vector<Parsed> tracks;
-    const QString baseTitle = DisplayName(block.audioPath);
+    const QString baseTitle = TitleForLocation(block.audioPath);
     for (; i < blockLines.size(); ++i) {
       const QString& line = blockLines.at(i);
       if (IsCommand(line, QLatin1StringView("TRACK"))) {
@@ -128,8 +129,9 @@ std::vector<CueBlock> ParseCueSheet(const QStringList& lines, const QString& cue
     for (size_t k = 0; k < tracks.size(); ++k) {
       const Parsed& t = tracks[k];
       const int end = k + 1 < tracks.size() ? tracks[k + 1].start : block.length;
-      block.tracks.push_back({t.number, t.performer.isEmpty() ? t.title : t.performer + QStringLiteral(" - ") + t.title,
-                              t.start, end});
+      block.tracks.push_back(
+          {t.number, TitleText(t.performer.isEmpty() ? t.title : t.performer + QStringLiteral(" - ") + t.title),
+           t.start, end});
     }
     result.push_back(std::move(block));
   }

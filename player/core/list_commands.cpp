@@ -132,7 +132,7 @@ void AddFiles(PlayerContext& ctx, const QStringList& paths) {
       entry = found->second;
     } else {
       entry = list.size();
-      list.append({DisplayName(path), path, std::nullopt, std::nullopt});
+      list.append({TitleForLocation(path), path, std::nullopt, std::nullopt});
       s.ListModified = true;
     }
     if (entry < 0) continue;
@@ -348,7 +348,7 @@ void RestoreShortcuts(PlayerContext& ctx) {
 
 bool MListEdited(PlayerContext& ctx, int row, const QString& text) {
   PlayerState& s = ctx.state;
-  const QString title = text.trimmed();
+  const QString title = TitleText(text);
   if (title.isEmpty() || s.OpeningTrack || row < 0 || row >= ctx.list.size()) {
     RestoreShortcuts(ctx);
     return false;

@@ -43,6 +43,19 @@ struct FoldedEqual {
 
 }  // namespace
 
+QString TitleText(QStringView text) {
+  const auto blank = [](QChar c) { return c.unicode() <= 0x20 || c.isSpace(); };
+  qsizetype begin = 0, end = text.size();
+  while (begin < end && blank(text[begin])) ++begin;
+  while (end > begin && blank(text[end - 1])) --end;
+  QString title = text.mid(begin, end - begin).toString();
+  for (QChar& c : title)
+    if (c == u'\r' || c == u'\n') c = u' ';
+  return title;
+}
+
+QString TitleForLocation(const QString& location) { return TitleText(DisplayName(location)); }
+
 bool IsExtinfLine(const QString& line) {
   return line.startsWith(QLatin1String("#EXTINF:"), Qt::CaseInsensitive);
 }
@@ -58,11 +71,11 @@ ExtinfFields ParseExtinf(const QString& line) {
   const QStringView rest = QStringView(line).mid(8);
   const qsizetype comma = rest.indexOf(u',');
   if (comma < 0) {
-    f.Title = rest.trimmed().toString();
+    f.Title = TitleText(rest);
     f.LengthSeconds = QStringLiteral("0");
     return f;
   }
-  f.Title = rest.mid(comma + 1).trimmed().toString();
+  f.Title = TitleText(rest.mid(comma + 1));
   if (comma == 0) return f;
   const QStringView d = rest.left(comma).trimmed();
   bool ok = false;
@@ -150,11 +163,11 @@ void AppendM3uEntries(const QStringList& dataLines, TrackList& list,
       entry.LengthSeconds = std::move(info->LengthSeconds);
       entry.LengthText = std::move(info->LengthText);
       if (entry.Title.isEmpty()) {
-        entry.Title = DisplayName(line);
+        entry.Title = TitleForLocation(line);
         *modified = true;
       }
     } else {
-      entry.Title = DisplayName(line);
+      entry.Title = TitleForLocation(line);
     }
     list.append(std::move(entry));
   }

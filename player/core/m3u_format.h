@@ -15,6 +15,13 @@ namespace lirra {
 // A list line without leading and trailing spaces and control characters.
 QString TrimListLine(const QString& line);
 
+// What a title may hold: no spaces or control characters at either end (code points up to
+// U+0020 and Unicode white space) and no line breaks inside (they become spaces), so that
+// a title written into a list file reads back as the same title.
+QString TitleText(QStringView text);
+// The title an entry gets from its location alone: TitleText(DisplayName(location)).
+QString TitleForLocation(const QString& location);
+
 // "#EXTINF:" at the start of the line, in any letter case.
 bool IsExtinfLine(const QString& line);
 

@@ -150,7 +150,7 @@ void FormShow(PlayerContext& ctx) {
 
   if (s.StartMode == 2) {
     ctx.list.clear();
-    ctx.list.append({DisplayName(s.StartArgument), s.StartArgument, std::nullopt, std::nullopt});
+    ctx.list.append({TitleForLocation(s.StartArgument), s.StartArgument, std::nullopt, std::nullopt});
     s.NextIndex = s.PlayingIndex = 0;
     s.MListVisible = true;
     ctx.shell.SetTrackListVisible(true);

@@ -257,3 +257,34 @@ TEST(CueSheetFile, FileNamesAreFoundBesideTheSheetAsWindowsWroteThem) {
 
 }  // namespace
 }  // namespace lirra
+
+namespace lirra {
+namespace {
+
+TEST(Titles, HoldNothingAListFileWouldLoseOnTheWayBack) {
+  const struct {
+    QString text, title;
+  } cases[] = {
+      {u"  plain  "_s, u"plain"_s},
+      {u"tail\u0001\u0000"_s, u"tail"_s},
+      {u"\u00a0nbsp\u3000"_s, u"nbsp"_s},
+      {u"two\r\nlines"_s, u"two  lines"_s},
+      {u"inner\u0001kept"_s, u"inner\u0001kept"_s},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TitleText(c.text), c.title);
+    TrackList list;
+    list.append({TitleText(c.text), u"http://host/x"_s, u"5"_s, u"0:05"_s});
+    TrackList back;
+    bool modified = false;
+    AppendM3uEntries(CleanM3uLines(M3uLines(list), [](qsizetype, const QString&) { return true; }, &modified),
+                     back, [](const QString&) { return false; }, &modified);
+    ASSERT_EQ(back.size(), 1);
+    EXPECT_EQ(back.at(0).Title, c.title) << "written and read back";
+  }
+  EXPECT_EQ(TitleForLocation(u"/m/song\u0001.mp3"_s), u"song"_s);
+  EXPECT_EQ(TitleForLocation(u"http://h/live \u0001"_s), u"http://h/live"_s) << "an address is its own title";
+}
+
+}  // namespace
+}  // namespace lirra
