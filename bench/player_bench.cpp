@@ -80,12 +80,13 @@ int main(int argc, char** argv) {
     window();
     return 100.0 * (CpuSeconds(server) - c0) / std::chrono::duration<double>(Clock::now() - t0).count();
   };
-  const double serverIdle = serverPercent([] { std::this_thread::sleep_for(std::chrono::seconds(10)); });
 
-  std::vector<double> startMs, residentMb, cpuPercent, serverShare, together;
+  std::vector<double> startMs, residentMb, cpuPercent, serverShare, together, idleShare;
   for (int run = 0; run < 5; ++run) {
     while (ToneHeard(monitor)) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const double serverIdle = serverPercent([] { std::this_thread::sleep_for(std::chrono::seconds(10)); });
+    idleShare.push_back(serverIdle);
     const std::string program = app + "/lirra";
     const char* args[] = {program.c_str(), mp3.c_str(), nullptr};
     pid_t pid;
@@ -113,7 +114,8 @@ int main(int argc, char** argv) {
   std::printf("resident_mb_while_playing_median %.1f\n", Median(residentMb));
   std::printf("cpu_percent_of_one_core_while_playing_median %.2f\n", Median(cpuPercent));
   if (server) {
-    std::printf("sound_server_share_percent_median %.2f (idle %.2f)\n", Median(serverShare), serverIdle);
+    std::printf("sound_server_share_percent_median %.2f (the server idles at %.2f)\n", Median(serverShare),
+                Median(idleShare));
     std::printf("player_plus_server_percent_median %.2f\n", Median(together));
   }
   BASS_RecordFree();

@@ -107,7 +107,7 @@ class Channel {
   bool ended_ = false;           // the decoder has no more data
   int64_t baseSource_ = 0;       // source frame where output counting restarted
   int64_t writtenOut_ = 0;       // output frames delivered since then
-  static constexpr size_t kHistory = 1 << 15;
+  static constexpr size_t kHistory = 1 << 16;  // more than the output's longest latency
   std::vector<float> history_;   // mono mix of delivered frames, ring indexed by writtenOut_
   std::vector<Sync> syncs_;
   std::string tagBlock_;

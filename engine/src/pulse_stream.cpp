@@ -1,5 +1,5 @@
-// One PulseAudio playback stream: float stereo at the output rate, a short buffer so that
-// what is heard follows the player closely, pulled from its channel by the write callback.
+// One PulseAudio playback stream: float stereo at the output rate, pulled from its channel
+// by the write callback.
 #include <cstdint>
 #include <vector>
 
@@ -9,8 +9,12 @@ namespace lirra::engine::pulse {
 
 namespace {
 
-constexpr int kBufferMs = 80;   // target length of the server-side buffer
-constexpr int kRequestMs = 25;  // smallest request
+// The channel decodes ahead (decode_ahead.h), so a request never waits for a decoder and
+// can be large: few requests mean few wake-ups of the sound server and of this process.
+// What is heard still follows pause, seek and stop at once (cork and flush), and the
+// position counts the buffer's latency.
+constexpr int kBufferMs = 500;  // target length of the server-side buffer
+constexpr int kRequestMs = 200; // smallest request
 
 class PulseStream final : public OutputStream {
  public:
