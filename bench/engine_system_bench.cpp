@@ -1,6 +1,8 @@
 // Whole-engine figures on a real PulseAudio server (PULSE_SERVER): CPU while playing an
-// MP3, resident memory per open stream, and the time from BASS_ChannelPlay until the
-// sound reaches the sink (seen by recording the sink's monitor). Medians of several runs.
+// MP3, resident memory per open stream, the time from BASS_ChannelPlay until the sound
+// reaches the sink (seen by recording the sink's monitor), and how long the calls a player
+// makes from its UI thread take while a network stream is stalled mid-read. Medians of
+// several runs.
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -9,11 +11,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "bench_support.h"
+#include "http_server.h"
 #include "bass.h"
 
 namespace {
@@ -88,6 +92,36 @@ int main() {
       for (HSTREAM h : open) BASS_StreamFree(h);
     }
     std::printf("resident_kb_per_open_stream %.0f\n", Median(perStream));
+  }
+
+  // A loopback stream that stops sending after about a second: the longest position,
+  // spectrum and pause call over 5 s of the stall.
+  {
+    std::ifstream f(mp3, std::ios::binary);
+    const std::string body((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    lirra::testing::HttpServer server(lirra::testing::HttpServer::Mode::File, body);
+    server.stallAfter(24 * 1024);
+    BASS_SetConfig(BASS_CONFIG_NET_READTIMEOUT, 10000);
+    const HSTREAM h = BASS_StreamCreateURL(server.url("/stall.mp3").c_str(), 0, 0, nullptr, nullptr);
+    BASS_ChannelPlay(h, TRUE);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // the data has run out
+    std::vector<double> callMs;
+    float bins[512];
+    const auto until = Clock::now() + std::chrono::seconds(5);
+    for (int i = 0; Clock::now() < until; ++i) {
+      const auto c0 = Clock::now();
+      BASS_ChannelGetPosition(h, BASS_POS_BYTE);
+      BASS_ChannelGetData(h, bins, BASS_DATA_FFT1024);
+      if (i % 10 == 0) {
+        BASS_ChannelPause(h);
+        BASS_ChannelPlay(h, FALSE);
+      }
+      callMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - c0).count());
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::printf("stalled_stream_ui_calls_ms_longest %.2f median %.3f (%zu rounds)\n",
+                *std::max_element(callMs.begin(), callMs.end()), Median(callMs), callMs.size());
+    BASS_StreamFree(h);
   }
 
   // BASS_ChannelPlay to the sink.

@@ -163,19 +163,27 @@ class PulseStream final : public OutputStream {
       pa_operation_unref(op);
   }
 
+  // Writes up to `nbytes`. One write buffer may be smaller than what the server asked for
+  // (a memory block), so this goes on until the request is met or the channel has no
+  // more for now (it wakes the stream when it has).
   static void OnWrite(pa_stream* s, size_t nbytes, void* self) {
     auto* me = static_cast<PulseStream*>(self);
     if (me->flushesPending_ > 0 || me->corked_) return;  // fill() catches up
-    void* data = nullptr;
-    if (pa_stream_begin_write(s, &data, &nbytes) < 0 || !data) return;
-    const size_t frames = nbytes / (2 * sizeof(float));
-    bool ended = false;
-    const size_t got = me->pull_(static_cast<float*>(data), frames, &ended);
-    if (got == 0)
-      pa_stream_cancel_write(s);
-    else
-      pa_stream_write(s, data, got * 2 * sizeof(float), nullptr, 0, PA_SEEK_RELATIVE);
-    if (ended) me->drain();
+    while (nbytes >= 2 * sizeof(float)) {
+      void* data = nullptr;
+      size_t block = nbytes;
+      if (pa_stream_begin_write(s, &data, &block) < 0 || !data) return;
+      const size_t frames = block / (2 * sizeof(float));
+      bool ended = false;
+      const size_t got = me->pull_(static_cast<float*>(data), frames, &ended);
+      if (got == 0)
+        pa_stream_cancel_write(s);
+      else
+        pa_stream_write(s, data, got * 2 * sizeof(float), nullptr, 0, PA_SEEK_RELATIVE);
+      if (ended) me->drain();
+      if (ended || got < frames) return;
+      nbytes -= got * 2 * sizeof(float);
+    }
   }
 
   pa_threaded_mainloop* loop_;

@@ -74,6 +74,20 @@ TEST_F(Playback, PositionFollowsWhatIsHeardThroughPauseResumeAndStop) {
   EXPECT_LT(PositionSeconds(h), stopped);
 }
 
+// Opened a while before it plays, a channel has decoded ahead: the first request takes
+// more than one write buffer, and playing must go on past that first buffer.
+TEST_F(Playback, AChannelDecodedAheadBeforePlayingPlaysOnToItsEnd) {
+  const std::string wav = scratch_.file("sine.wav");
+  WriteSineWav(wav, 440, 1.5, 0.5);
+  const HSTREAM h = BASS_StreamCreateFile(FALSE, wav.c_str(), 0, 0, 0);
+  ASSERT_NE(h, 0u);
+  SleepMs(300);
+  ASSERT_TRUE(BASS_ChannelPlay(h, TRUE));
+  SleepMs(800);
+  EXPECT_NEAR(PositionSeconds(h), 0.8, 0.15);
+  EXPECT_TRUE(WaitUntil(1500, [&] { return BASS_ChannelIsActive(h) == BASS_ACTIVE_STOPPED; }));
+}
+
 TEST_F(Playback, TheEndIsDetectedOnceItWasHeard) {
   const std::string wav = scratch_.file("short.wav");
   WriteSineWav(wav, 440, 0.5, 0.5);
