@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
   for (int run = 0; run < 5; ++run) {
     while (ToneHeard(monitor)) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    const double serverIdle = serverPercent([] { std::this_thread::sleep_for(std::chrono::seconds(10)); });
+    const double serverIdle = serverPercent([] { std::this_thread::sleep_for(std::chrono::seconds(20)); });
     idleShare.push_back(serverIdle);
     const std::string program = app + "/lirra";
     const char* args[] = {program.c_str(), mp3.c_str(), nullptr};
@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     residentMb.push_back(ResidentKb(std::to_string(pid)) / 1024.0);
     const double cpu0 = CpuSeconds(pid);
     const auto c0 = Clock::now();
-    const double serverBusy = serverPercent([] { std::this_thread::sleep_for(std::chrono::seconds(10)); });
+    const double serverBusy = serverPercent([] { std::this_thread::sleep_for(std::chrono::seconds(20)); });
     const double wall = std::chrono::duration<double>(Clock::now() - c0).count();
     cpuPercent.push_back(100.0 * (CpuSeconds(pid) - cpu0) / wall);
     serverShare.push_back(std::max(0.0, serverBusy - serverIdle));

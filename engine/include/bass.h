@@ -202,6 +202,17 @@ typedef void SYNCPROC(HSYNC handle, DWORD channel, DWORD data, void* user);
 #define BASSDEF
 #endif
 
+/* Every function of this interface, in the order a player binds them by name: expand
+ * with X(name) for BASS_name (one list for binders, an early start and the tests). */
+#define BASS_FUNCTIONS(X)                                                                   \
+  X(SetConfig) X(GetVersion) X(ErrorGetCode) X(Init) X(Free) X(PluginLoad) X(PluginFree)   \
+  X(PluginGetInfo) X(MusicLoad) X(MusicFree) X(StreamCreateFile) X(StreamCreateURL)        \
+  X(StreamFree) X(StreamGetFilePosition) X(RecordInit) X(RecordFree) X(RecordGetInputName) \
+  X(RecordSetInput) X(RecordGetInput) X(RecordStart) X(ChannelBytes2Seconds)               \
+  X(ChannelSeconds2Bytes) X(ChannelIsActive) X(ChannelGetInfo) X(ChannelGetTags)           \
+  X(ChannelPlay) X(ChannelStop) X(ChannelPause) X(ChannelGetLength) X(ChannelSetPosition)  \
+  X(ChannelGetPosition) X(ChannelGetData) X(ChannelSetSync)
+
 BASSDEF BOOL BASS_SetConfig(DWORD option, DWORD value);
 BASSDEF DWORD BASS_GetVersion(void);
 BASSDEF int BASS_ErrorGetCode(void);

@@ -13,6 +13,7 @@
 
 #include "display.h"
 #include "early_start.h"
+#include "engine_binding.h"
 #include "instance_lock.h"
 #include "library_preloader.h"
 #include "window_main.h"
@@ -29,10 +30,9 @@ std::filesystem::path AppFolder() {
 // background while Qt opens the window.
 std::vector<std::string> LibrariesToPreload(const std::filesystem::path& app) {
   if (app.empty()) return {};
-  std::vector<std::string> paths = {(app / "libbass.so").string(), (app / "libbasswma.so").string(),
-                                    (app / "Plugins/libtags.so").string(), (app / "liborvana.so").string()};
-  for (const char* addon : {"cd", "_ape", "_aac", "_mpc", "_tta", "_ac3", "_flac", "_opus", "_wv"})
-    paths.push_back((app / "Plugins" / (std::string("libbass") + addon + ".so")).string());
+  std::vector<std::string> paths = {(app / "libbass.so").string(), (app / "Plugins/libtags.so").string(),
+                                    (app / "liborvana.so").string()};
+  for (const char* addon : lirra::kEngineAddOnFiles) paths.push_back((app / addon).string());
   return paths;
 }
 

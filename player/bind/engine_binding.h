@@ -10,41 +10,11 @@
 
 namespace lirra {
 
+#define LIRRA_ENGINE_FIELD(name) decltype(&BASS_##name) name;
 struct EngineFunctions {
-  decltype(&BASS_SetConfig) SetConfig;
-  decltype(&BASS_GetVersion) GetVersion;
-  decltype(&BASS_ErrorGetCode) ErrorGetCode;
-  decltype(&BASS_Init) Init;
-  decltype(&BASS_Free) Free;
-  decltype(&BASS_PluginLoad) PluginLoad;
-  decltype(&BASS_PluginFree) PluginFree;
-  decltype(&BASS_PluginGetInfo) PluginGetInfo;
-  decltype(&BASS_MusicLoad) MusicLoad;
-  decltype(&BASS_MusicFree) MusicFree;
-  decltype(&BASS_StreamCreateFile) StreamCreateFile;
-  decltype(&BASS_StreamCreateURL) StreamCreateURL;
-  decltype(&BASS_StreamFree) StreamFree;
-  decltype(&BASS_StreamGetFilePosition) StreamGetFilePosition;
-  decltype(&BASS_RecordInit) RecordInit;
-  decltype(&BASS_RecordFree) RecordFree;
-  decltype(&BASS_RecordGetInputName) RecordGetInputName;
-  decltype(&BASS_RecordSetInput) RecordSetInput;
-  decltype(&BASS_RecordGetInput) RecordGetInput;
-  decltype(&BASS_RecordStart) RecordStart;
-  decltype(&BASS_ChannelBytes2Seconds) ChannelBytes2Seconds;
-  decltype(&BASS_ChannelSeconds2Bytes) ChannelSeconds2Bytes;
-  decltype(&BASS_ChannelIsActive) ChannelIsActive;
-  decltype(&BASS_ChannelGetInfo) ChannelGetInfo;
-  decltype(&BASS_ChannelGetTags) ChannelGetTags;
-  decltype(&BASS_ChannelPlay) ChannelPlay;
-  decltype(&BASS_ChannelStop) ChannelStop;
-  decltype(&BASS_ChannelPause) ChannelPause;
-  decltype(&BASS_ChannelGetLength) ChannelGetLength;
-  decltype(&BASS_ChannelSetPosition) ChannelSetPosition;
-  decltype(&BASS_ChannelGetPosition) ChannelGetPosition;
-  decltype(&BASS_ChannelGetData) ChannelGetData;
-  decltype(&BASS_ChannelSetSync) ChannelSetSync;
+  BASS_FUNCTIONS(LIRRA_ENGINE_FIELD)
 };
+#undef LIRRA_ENGINE_FIELD
 
 class EngineBinding {
  public:
@@ -74,7 +44,15 @@ class EngineBinding {
   EngineFunctions fn_{};
 };
 
-// The entry points in resolution order.
+// The entry points in resolution order, from BASS_FUNCTIONS.
 extern const char* const kEngineEntryPoints[33];
+
+// The engine's add-ons, the WMA add-on first (its success decides WmaAvailable), as paths
+// relative to the app folder. Loaded in this order at the first show; preloaded earlier.
+inline constexpr const char* kEngineAddOnFiles[] = {
+    "libbasswma.so",          "Plugins/libbasscd.so",  "Plugins/libbass_ape.so",
+    "Plugins/libbass_aac.so", "Plugins/libbass_mpc.so", "Plugins/libbass_tta.so",
+    "Plugins/libbass_ac3.so", "Plugins/libbass_flac.so", "Plugins/libbass_opus.so",
+    "Plugins/libbass_wv.so"};
 
 }  // namespace lirra

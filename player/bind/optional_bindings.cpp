@@ -12,10 +12,9 @@ const char* const kVisHostEntryPoints[14] = {
     "BASSVIS_SetOption", "BASSVIS_SetPlayState", "BASSVIS_SetVisPort",   "BASSVIS_IsFree",
     "BASSVIS_Free",      "BASSVIS_Quit"};
 
-const char* const kVideoLibraryEntryPoints[9] = {
-    "Orvana_Init",       "Orvana_Free",           "Orvana_MediaLoad",
-    "Orvana_MediaState", "Orvana_GetSeconds",     "Orvana_SetPosition",
-    "Orvana_SetWindowResize", "Orvana_GetVideoInfo", "Orvana_StartFullScreen"};
+#define LIRRA_ORVANA_NAME(name) "Orvana_" #name,
+const char* const kVideoLibraryEntryPoints[9] = {ORVANA_PLAYER_FUNCTIONS(LIRRA_ORVANA_NAME)};
+#undef LIRRA_ORVANA_NAME
 
 bool TagReaderBinding::bind(const std::string& path) {
   if (library_.bound()) return true;
@@ -31,15 +30,10 @@ bool VisHostBinding::bind(const std::string& path) {
 bool VideoLibraryBinding::bind(const std::string& path) {
   if (library_.bound()) return true;
   if (!library_.bind(path, kVideoLibraryEntryPoints)) return false;
-  Init = library_.function<decltype(Init)>(0);
-  Free = library_.function<decltype(Free)>(1);
-  MediaLoad = library_.function<decltype(MediaLoad)>(2);
-  MediaState = library_.function<decltype(MediaState)>(3);
-  GetSeconds = library_.function<decltype(GetSeconds)>(4);
-  SetPosition = library_.function<decltype(SetPosition)>(5);
-  SetWindowResize = library_.function<decltype(SetWindowResize)>(6);
-  GetVideoInfo = library_.function<decltype(GetVideoInfo)>(7);
-  StartFullScreen = library_.function<decltype(StartFullScreen)>(8);
+  size_t i = 0;
+#define LIRRA_ORVANA_RESOLVE(name) name = library_.function<decltype(name)>(i++);
+  ORVANA_PLAYER_FUNCTIONS(LIRRA_ORVANA_RESOLVE)
+#undef LIRRA_ORVANA_RESOLVE
   return true;
 }
 

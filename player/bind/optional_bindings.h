@@ -7,6 +7,7 @@
 #include <string>
 
 #include "bound_library.h"
+#include "orvana.h"
 
 namespace lirra {
 
@@ -35,30 +36,16 @@ class VisHostBinding {
   BoundLibrary library_;
 };
 
-// What Orvana_GetVideoInfo fills: the picture's size and whether there is a picture.
-struct OrvanaVideoInfo {
-  int32_t width;
-  int32_t height;
-  int32_t hasVideo;
-};
-
-// liborvana.so: the nine exports the player uses. There is no unbind: the player calls
-// Orvana_Free at close and leaves the library loaded.
+// liborvana.so: the nine exports the player uses (ORVANA_PLAYER_FUNCTIONS). There is no
+// unbind: the player calls Orvana_Free at close and leaves the library loaded.
 class VideoLibraryBinding {
  public:
   bool bind(const std::string& path);  // BindVideoLibrary
   bool bound() const { return library_.bound(); }
 
-  int32_t (*Init)(uintptr_t window, void* textCallback) = nullptr;
-  void (*Free)() = nullptr;
-  int32_t (*MediaLoad)(int32_t playAtOnce, uintptr_t videoWindow, const char* file,
-                       int32_t renderLog, void* eventCallback) = nullptr;
-  int32_t (*MediaState)(int32_t command) = nullptr;
-  int32_t (*GetSeconds)(int32_t kind) = nullptr;
-  void (*SetPosition)(double seconds) = nullptr;
-  int32_t (*SetWindowResize)() = nullptr;
-  void (*GetVideoInfo)(OrvanaVideoInfo* info) = nullptr;
-  int32_t (*StartFullScreen)() = nullptr;
+#define LIRRA_ORVANA_FIELD(name) decltype(&Orvana_##name) name = nullptr;
+  ORVANA_PLAYER_FUNCTIONS(LIRRA_ORVANA_FIELD)
+#undef LIRRA_ORVANA_FIELD
 
  private:
   BoundLibrary library_;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "bass.h"
+#include "engine_calls.h"
 #include "paths.h"
 #include "m3u_format.h"
 #include "track_kind.h"
@@ -42,7 +43,7 @@ EarlyStart::~EarlyStart() {
   if (!left.engine.bound()) return;
   if (left.channel) {
     left.engine->ChannelStop(left.channel);
-    freeChannel(*left.engine, left.channel);
+    FreeEngineChannel(*left.engine, left.channel, left.location);
   }
   // Unbinding frees the engine.
 }
@@ -55,25 +56,15 @@ void EarlyStart::run() {
   // plays nothing early either.
   if (!started.engine.bind(engineFile_.toStdString())) return;
   const EngineFunctions& bass = *started.engine;
-  started.engineStarted = bass.Init(1, 44100, 0, 0, nullptr);
+  started.engineStarted = StartEngineOutput(bass, 0);
   if (!started.engineStarted) return;
-  const QByteArray name = location_.toUtf8();
-  const uint32_t channel = IsModule(location_)
-                               ? bass.MusicLoad(FALSE, name.constData(), 0, 0, kModuleLoadFlags, 0)
-                               : bass.StreamCreateFile(FALSE, name.constData(), 0, 0, 0);
+  const uint32_t channel = OpenEngineFile(bass, location_);
   if (channel && bass.ChannelPlay(channel, TRUE)) {
     started.channel = channel;
     started.location = location_;
   } else if (channel) {
-    freeChannel(bass, channel);
+    FreeEngineChannel(bass, channel, location_);
   }
-}
-
-void EarlyStart::freeChannel(const EngineFunctions& bass, uint32_t channel) const {
-  if (IsModule(location_))
-    bass.MusicFree(channel);
-  else
-    bass.StreamFree(channel);
 }
 
 EarlyStart::Handover EarlyStart::take() {

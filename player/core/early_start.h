@@ -43,7 +43,6 @@ class EarlyStart {
   Handover take();
 
  private:
-  void freeChannel(const EngineFunctions& bass, uint32_t channel) const;
 
   QString engineFile_;
   QString location_;

@@ -5,6 +5,7 @@
 #include <QTime>
 
 
+#include "engine_calls.h"
 #include "list_states.h"
 #include "m3u_format.h"
 #include "open_filter.h"
@@ -22,11 +23,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const char* const kAddOns[] = {"libbasswma.so",         "Plugins/libbasscd.so",
-                               "Plugins/libbass_ape.so", "Plugins/libbass_aac.so",
-                               "Plugins/libbass_mpc.so", "Plugins/libbass_tta.so",
-                               "Plugins/libbass_ac3.so", "Plugins/libbass_flac.so",
-                               "Plugins/libbass_opus.so", "Plugins/libbass_wv.so"};
+
 
 
 void CloseWithMessage(PlayerContext& ctx, const QString& text) {
@@ -61,7 +58,7 @@ void ApplyLanguage(PlayerContext& ctx) {
 bool LoadEnginePlugin(PlayerContext& ctx, const QString& path) {
   const EngineFunctions& bass = *ctx.libs.engine;
   const QByteArray name = path.toUtf8();
-  const uint32_t plugin = bass.PluginLoad(name.constData(), 0);
+  const uint32_t plugin = bass.PluginLoad(name.constData(), kNoFlags);
   if (!plugin) return false;
   if (const BASS_PLUGININFO* info = bass.PluginGetInfo(plugin)) {
     for (DWORD i = 0; i < info->formatc; ++i)
@@ -112,14 +109,14 @@ void FormShow(PlayerContext& ctx) {
     CloseWithMessage(ctx, ctx.tr("缺少文件libbass.so，无法运行！", "Can't run without libbass.so"));
     return;
   }
-  if (!ctx.preStarted.engineStarted && !libs.engine->Init(1, 44100, 0, ctx.shell.WindowId(), nullptr)) {
+  if (!ctx.preStarted.engineStarted && !StartEngineOutput(*libs.engine, ctx.shell.WindowId())) {
     CloseWithMessage(ctx, ctx.tr("声卡未安装/被占用/或者驱动不兼容,不能运行!", "Can't initialize device"));
     return;
   }
   s.EngineReady = true;
-  s.WmaAvailable = LoadEnginePlugin(ctx, s.AppDir + QString::fromLatin1(kAddOns[0]));
-  for (size_t i = 1; i < std::size(kAddOns); ++i)
-    LoadEnginePlugin(ctx, s.AppDir + QString::fromLatin1(kAddOns[i]));
+  s.WmaAvailable = LoadEnginePlugin(ctx, s.AppDir + QString::fromLatin1(kEngineAddOnFiles[0]));
+  for (size_t i = 1; i < std::size(kEngineAddOnFiles); ++i)
+    LoadEnginePlugin(ctx, s.AppDir + QString::fromLatin1(kEngineAddOnFiles[i]));
   s.VideoLibAvailable = libs.video.bind((s.AppDir + u"liborvana.so"_s).toStdString());
   if (s.VideoLibAvailable) libs.video.Init(ctx.shell.WindowId(), nullptr);
   s.TagsAvailable = libs.tags.bind((s.AppDir + u"Plugins/libtags.so"_s).toStdString());
@@ -196,7 +193,7 @@ void FormClose(PlayerContext& ctx) {
     if (s.TagsAvailable) ctx.libs.tags.unbind();
     if (s.VisLibAvailable) ctx.libs.vis.unbind();
     if (s.VideoLibAvailable) ctx.libs.video.Free();
-    ctx.libs.engine->PluginFree(0);
+    ctx.libs.engine->PluginFree(kAllPlugins);
     ctx.libs.engine->Free();
     ctx.libs.engine.unbind();
     s.EngineReady = false;

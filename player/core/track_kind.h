@@ -31,9 +31,8 @@ Classification ClassifyTrack(const QString& location, const ClassifyContext& con
 
 // The engine's own types (tracker modules included), before the add-ons' extensions.
 extern const char kEngineTypes[];
-// Module types, opened with BASS_MusicLoad and these flags.
+// Module types, opened with BASS_MusicLoad (engine_calls.h).
 extern const char kModuleTypes[];
-constexpr unsigned kModuleLoadFlags = 0x28400;
 bool IsModule(const QString& path);
 
 }  // namespace lirra

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <utility>
 
+#include "engine_calls.h"
 #include "list_commands.h"
 #include "list_states.h"
 #include "media_probe.h"
@@ -37,13 +38,6 @@ CueReference ParseCueReference(const QString& location) {
   return ref;
 }
 
-void FreeChannel(PlayerContext& ctx, uint32_t channel, const QString& location) {
-  if (IsModule(location))
-    ctx.libs.engine->MusicFree(channel);
-  else
-    ctx.libs.engine->StreamFree(channel);
-}
-
 // OpenWithEngine: the entry at PlayingIndex through the sound engine.
 void OpenWithEngine(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
@@ -66,14 +60,13 @@ void OpenWithEngine(PlayerContext& ctx) {
   if (preStarted) {
     channel = std::exchange(ctx.preStarted.channel, 0);
   } else if (usable > 0) {
-    const QByteArray name = path.toUtf8();
     if (s.CurrentIsNetwork) {
       // Any engine type at an http(s) address streams (the old rule accepted addresses
       // without an extension only, so "http://host/song.mp3" never played).
       if (IsHttpUrl(path) && (s.TrackKind == kKindUrlStream || s.TrackKind == kKindEngine)) {
         const QString opened = ctx.list.at(s.PlayingIndex).Location;
         ctx.shell.RunWhileResponsive(
-            [&] { channel = bass.StreamCreateURL(name.constData(), 0, 0, nullptr, nullptr); });
+            [&] { channel = OpenEngineAddress(bass, path); });
         // The window ran meanwhile: the entry is found again by what it is, not where it was.
         s.PlayingIndex = ctx.list.findByLocation(opened);
         if (s.PlayingIndex < 0) {
@@ -83,16 +76,14 @@ void OpenWithEngine(PlayerContext& ctx) {
           return;
         }
       }
-    } else if (IsModule(path)) {
-      channel = bass.MusicLoad(FALSE, name.constData(), 0, 0, kModuleLoadFlags, 0);
     } else {
-      channel = bass.StreamCreateFile(FALSE, name.constData(), 0, 0, 0);
+      channel = OpenEngineFile(bass, path);
     }
   }
   // A channel the engine refuses to start is a failed open: it never sounds, so it is
   // freed and reported instead of leaving a silent "playing" state behind.
   if (channel && !preStarted && !bass.ChannelPlay(channel, TRUE)) {
-    FreeChannel(ctx, channel, path);
+    FreeEngineChannel(bass, channel, path);
     channel = 0;
   }
   s.CurrentChannel = channel;
@@ -120,7 +111,8 @@ void OpenWithVideoLibrary(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   VideoLibraryBinding& video = ctx.libs.video;
   const QByteArray name = ctx.list.at(s.PlayingIndex).Location.toUtf8();
-  s.VideoActive = video.MediaLoad(0, ctx.shell.VideoWindowId(), name.constData(), 0, nullptr) == 0;
+  s.VideoActive = video.MediaLoad(ORVANA_FALSE, ctx.shell.VideoWindowId(), name.constData(), ORVANA_FALSE,
+                                  nullptr) == ORVANA_S_OK;
   if (!s.VideoActive) {
     if (s.TrackKind == kKindNetworkPath) {
       s.TrackKind = kKindEngine;
@@ -130,10 +122,10 @@ void OpenWithVideoLibrary(PlayerContext& ctx) {
     }
     return;
   }
-  s.TrackSeconds = std::max(0, static_cast<int>(video.GetSeconds(4)));
+  s.TrackSeconds = std::max(0, static_cast<int>(video.GetSeconds(ORVANA_SECONDS_DURATION)));
   OrvanaVideoInfo info{};
   video.GetVideoInfo(&info);
-  video.MediaState(0);
+  video.MediaState(ORVANA_PLAY);
   ShowLength(ctx);
   s.VideoShown = info.hasVideo != 0;
   // The picture in the central area and the recording of audio-only media come with
@@ -264,13 +256,13 @@ void DiscardPreStartedChannel(PlayerContext& ctx) {
   const uint32_t channel = std::exchange(ctx.preStarted.channel, 0);
   if (!channel || !ctx.libs.engine.bound()) return;
   ctx.libs.engine->ChannelStop(channel);
-  FreeChannel(ctx, channel, ctx.preStarted.location);
+  FreeEngineChannel(*ctx.libs.engine, channel, ctx.preStarted.location);
 }
 
 void StopPlayback(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (s.VideoActive) {
-    ctx.libs.video.MediaState(4);
+    ctx.libs.video.MediaState(ORVANA_CLOSE);
     s.VideoActive = false;
   } else if (s.CurrentChannel && ctx.libs.engine.bound()) {
     ctx.libs.engine->ChannelStop(s.CurrentChannel);
@@ -288,7 +280,8 @@ int ProbeDuration(PlayerContext& ctx, const QString& path) {
   s.ProbedSeconds = 0;
   const EngineFunctions& bass = *ctx.libs.engine;
   const QByteArray name = path.toUtf8();
-  const uint32_t h = bass.StreamCreateFile(FALSE, name.constData(), 0, 0, BASS_STREAM_DECODE);
+  const uint32_t h =
+      bass.StreamCreateFile(FALSE, name.constData(), kWholeFileOffset, kWholeFileLength, BASS_STREAM_DECODE);
   if (h) {
     s.ProbedSeconds = static_cast<int>(
         std::lround(bass.ChannelBytes2Seconds(h, bass.ChannelGetLength(h, BASS_POS_BYTE))));

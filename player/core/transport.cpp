@@ -60,7 +60,7 @@ void Timer1Tick(PlayerContext& ctx) {
     return;
   }
   if (!s.LyricsTracking || !engineTrack)
-    s.GaugePosition = s.VideoActive ? ctx.libs.video.GetSeconds(3) : 0;
+    s.GaugePosition = s.VideoActive ? ctx.libs.video.GetSeconds(ORVANA_SECONDS_POSITION) : 0;
   else
     s.GaugePosition = RoundEven(EnginePosition(ctx)) - s.TrackStartSeconds;
   ctx.shell.SetProgress(s.GaugeRange, s.GaugePosition);
@@ -114,7 +114,7 @@ void PauseCommand(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (!s.Timer1On) return;
   if (s.VideoActive) {
-    ctx.libs.video.MediaState(s.PausedTag ? 0 : 1);
+    ctx.libs.video.MediaState(s.PausedTag ? ORVANA_PLAY : ORVANA_PAUSE);
   } else if (s.PausedTag) {
     ctx.libs.engine->ChannelPlay(s.CurrentChannel, FALSE);
   } else {

@@ -51,6 +51,12 @@ extern "C" {
 #define ORVANA_REWIND 3
 #define ORVANA_CLOSE 4
 
+/* Orvana_GetSeconds and Orvana_GetTime kinds. */
+#define ORVANA_TIME_POSITION_TEXT 1
+#define ORVANA_TIME_DURATION_TEXT 2
+#define ORVANA_SECONDS_POSITION 3
+#define ORVANA_SECONDS_DURATION 4
+
 /* Orvana_IsActive answers. */
 #define ORVANA_STATE_UNKNOWN 0
 #define ORVANA_STATE_RUNNING 1
@@ -129,6 +135,12 @@ static inline void OrvanaFreeBitmap(OrvanaBitmap* bitmap) {
   }
 }
 
+/* The exports a media player binds by name, in its resolution order: expand with X(name)
+ * for Orvana_name (one list for the binder and its tests). */
+#define ORVANA_PLAYER_FUNCTIONS(X)                                                         \
+  X(Init) X(Free) X(MediaLoad) X(MediaState) X(GetSeconds) X(SetPosition) X(SetWindowResize) \
+  X(GetVideoInfo) X(StartFullScreen)
+
 /* Life */
 int32_t Orvana_Init(uintptr_t window, OrvanaTextCallback dropCallback);
 void Orvana_Free(void);
@@ -147,8 +159,8 @@ void Orvana_SetBalance(int32_t balance);
 int32_t Orvana_GetBalance(void);
 void Orvana_SetRate(double rate);
 int32_t Orvana_IsActive(void);
-void Orvana_GetTime(OrvanaBSTR* text, int32_t kind); /* 1 position, 2 duration */
-int32_t Orvana_GetSeconds(int32_t kind);             /* 3 position, 4 duration */
+void Orvana_GetTime(OrvanaBSTR* text, int32_t kind); /* ORVANA_TIME_*_TEXT */
+int32_t Orvana_GetSeconds(int32_t kind);             /* ORVANA_SECONDS_* */
 void Orvana_SetPosition(double seconds);
 int32_t Orvana_Mute(void);
 void Orvana_FastForward(int32_t seconds);
