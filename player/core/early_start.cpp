@@ -8,6 +8,7 @@
 #include "engine_calls.h"
 #include "paths.h"
 #include "m3u_format.h"
+#include "player_state.h"
 #include "track_kind.h"
 
 namespace lirra {
@@ -23,8 +24,8 @@ bool IsSwitch(const QString& arg) {
 }  // namespace
 
 int CommandLineStartMode(const QString& argument) {
-  if (argument.isEmpty() || IsSwitch(argument)) return 1;
-  return IsListFile(argument) ? 3 : 2;
+  if (argument.isEmpty() || IsSwitch(argument)) return kStartNormal;
+  return IsListFile(argument) ? kStartList : kStartSingleFile;
 }
 
 EarlyStart::EarlyStart(QString engineFile, const QStringList& arguments)
@@ -33,7 +34,7 @@ EarlyStart::EarlyStart(QString engineFile, const QStringList& arguments)
   // type the engine plays without add-ons (which are not loaded yet).
   ClassifyContext engineOnly;
   engineOnly.engineReady = true;
-  qualifies_ = CommandLineStartMode(location_) == 2 && !IsUrl(location_) &&
+  qualifies_ = CommandLineStartMode(location_) == kStartSingleFile && !IsUrl(location_) &&
                ClassifyTrack(location_, engineOnly).kind == kKindEngine && FileExists(location_) &&
                FileExists(engineFile_);
 }

@@ -164,8 +164,8 @@ void AddFiles(PlayerContext& ctx, const QStringList& paths) {
   if (s.LibraryPanelShown) list.clearSelection();
   if (s.FromFolderDialog) {
     s.FromFolderDialog = false;
-    if (s.StartMode == 2) {
-      s.StartMode = 0;
+    if (s.StartMode == kStartSingleFile) {
+      s.StartMode = kStartActivated;
       s.SettingsDirty = true;
     }
   }
@@ -187,8 +187,8 @@ void sbAddClick(PlayerContext& ctx) {
     s.DisplayUpdates = true;
     return;
   }
-  if (s.StartMode == 2) {
-    s.StartMode = 0;
+  if (s.StartMode == kStartSingleFile) {
+    s.StartMode = kStartActivated;
     s.SettingsDirty = true;
   }
   const QString folder = QFileInfo(chosen->front()).absolutePath();

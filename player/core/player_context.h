@@ -9,12 +9,18 @@
 #include "compare.h"
 #include "early_start.h"
 #include "engine_binding.h"
+#include "lyrics.h"
 #include "open_filter.h"
 #include "optional_bindings.h"
 #include "player_state.h"
+#include "schedule.h"
+#include "skin.h"
+#include "spectrum.h"
 #include "shell.h"
 #include "track_list.h"
+#include "tray.h"
 #include "ui_texts.h"
+#include "vis_host.h"
 
 namespace lirra {
 
@@ -55,6 +61,13 @@ struct PlayerContext {
   Libraries libs;
   TrackList list;
   PlaylistLibrary library;
+  // Each feature's own state; only its module touches it.
+  LyricsState lyrics;
+  SpectrumState spectrum;
+  VisHostState vis;
+  SkinState skin;
+  TrayState tray;
+  ScheduleState schedule;
   std::function<int(int n)> randomBelow;  // uniform in 0..n-1
   // The container types the video library's installed demuxers add (asked once, when an
   // add dialog first opens); none unless the window provides the question.

@@ -10,11 +10,19 @@
 
 namespace lirra {
 
+// StartMode: how this run began.
+enum StartModes : int {
+  kStartActivated = 0,   // the window has been activated once since
+  kStartNormal = 1,      // no argument, or a "/" switch
+  kStartSingleFile = 2,  // a media file or address played alone
+  kStartList = 3,        // a playlist named on the command line
+};
+
 struct PlayerState {
   QString AppDir;          // folder of the executable, with a trailing "/"
   bool UseChinese = false; // interface language
   bool IsWinNT = true;     // always true here; tests may clear it to reach the other branch
-  int StartMode = 0;       // 1 normal, 2 media file alone, 3 playlist; 0 after first activation
+  int StartMode = kStartActivated;  // StartModes
   bool AutoStart = false;  // started with "/AUTO"
   bool EngineReady = false;
   bool MainActivated = false;

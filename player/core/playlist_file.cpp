@@ -146,7 +146,7 @@ void LoadCurrentList(PlayerContext& ctx) {
 
 void SaveCurrentList(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
-  if (!s.MListVisible || s.StartMode == 2) return;
+  if (!s.MListVisible || s.StartMode == kStartSingleFile) return;
   // An unchanged list that is already on disk has nothing new to write.
   if (!s.ListModified && !s.CurrentListFile.isEmpty() && FileExists(s.CurrentListFile)) return;
   // A list from outside the app folder is the user's own file: only the user's edits of

@@ -2,6 +2,10 @@
 
 namespace lirra {
 
+bool ScheduleDecision(PlayerContext&, ScheduleQuestion question) {
+  return question == ScheduleQuestion::AutoStartAllowed;
+}
+
 std::optional<int> ValidateSchedule(const QString& text) {
   if (text.size() < 10) return std::nullopt;
   for (int i = 0; i < 10; ++i)

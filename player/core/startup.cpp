@@ -12,7 +12,6 @@
 #include "paths.h"
 #include "playlist_file.h"
 #include "playlist_library.h"
-#include "seams.h"
 #include "settings.h"
 #include "track_opening.h"
 #include "window_options.h"
@@ -90,8 +89,8 @@ bool FormCreate(PlayerContext& ctx, const StartupEnvironment& env) {
   s.StartArgument = env.arguments.value(0);
   ctx.earlyStart = env.earlyStart;
   if (s.StartArgument.toUpper() == QLatin1String("/AUTO")) {
-    s.StartMode = 1;
-    if (!seams::ScheduleDecision(ctx, 0)) return false;
+    s.StartMode = kStartNormal;
+    if (!ScheduleDecision(ctx, ScheduleQuestion::AutoStartAllowed)) return false;
   }
   s.UseChinese = IsSimplifiedChinese(env.locale);
   ctx.shell.SetWindowTitle(QStringLiteral("Lirra"));
@@ -126,26 +125,26 @@ void FormShow(PlayerContext& ctx) {
     for (const QString& name : found.mid(0, 7)) s.VisPlugins << s.AppDir + u"Plugins/"_s + name;
   }
   if (s.VisIndex > s.VisPlugins.size() + 1) s.VisIndex = static_cast<int>(s.VisPlugins.size()) + 1;
-  seams::SetupSpectrum(ctx);
-  seams::ApplySkin(ctx);
+  SetupSpectrum(ctx);
+  ApplySkin(ctx);
   ApplyLanguage(ctx);
   BuildMediaTypes(ctx, {});
 
-  if (s.StartMode == 1) {
+  if (s.StartMode == kStartNormal) {
     s.PlayNowPending = QTime::currentTime().minute() > 29;
   } else {
-    s.PlayNowPending = seams::ScheduleDecision(ctx, 3);
+    s.PlayNowPending = ScheduleDecision(ctx, ScheduleQuestion::ArmNextHour);
     s.StartMode = CommandLineStartMode(s.StartArgument);
-    if (s.StartMode == 3) s.CurrentListFile = s.StartArgument;
+    if (s.StartMode == kStartList) s.CurrentListFile = s.StartArgument;
   }
-  if (s.StartMode != 2) {
+  if (s.StartMode != kStartSingleFile) {
     ScanListFolder(ctx);
     if (!s.CurrentListFile.isEmpty() && !s.MListVisible) LoadCurrentList(ctx);
   }
   s.AutoStart = s.StartArgument.toUpper() == QLatin1String("/AUTO");
-  seams::AddTrayIcon(ctx);
+  AddTrayIcon(ctx);
 
-  if (s.StartMode == 2) {
+  if (s.StartMode == kStartSingleFile) {
     ctx.list.clear();
     ctx.list.append({TitleForLocation(s.StartArgument), s.StartArgument, std::nullopt, std::nullopt});
     s.NextIndex = s.PlayingIndex = 0;
@@ -163,7 +162,7 @@ void FormShow(PlayerContext& ctx) {
 
 void FormActivate(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
-  if (s.StartMode != 2) s.StartMode = 0;
+  if (s.StartMode != kStartSingleFile) s.StartMode = kStartActivated;
   s.MainActivated = true;
   ApplyListAlpha(ctx);
 }
@@ -175,7 +174,7 @@ bool FormCloseQuery(PlayerContext& ctx) {
   if (s.Timer1On) {
     ctx.setTimer1(false);
     StopPlayback(ctx);
-    seams::QuitVisPlugin(ctx);
+    QuitVisPlugin(ctx);
   }
   if (s.SettingsDirty) {
     QString error;
@@ -198,7 +197,7 @@ void FormClose(PlayerContext& ctx) {
     ctx.libs.engine.unbind();
     s.EngineReady = false;
   }
-  seams::RemoveTrayIcon(ctx);
+  RemoveTrayIcon(ctx);
 }
 
 }  // namespace lirra

@@ -12,7 +12,6 @@
 #include "list_states.h"
 #include "media_probe.h"
 #include "paths.h"
-#include "seams.h"
 #include "track_kind.h"
 #include "transport.h"
 
@@ -102,8 +101,8 @@ void OpenWithEngine(PlayerContext& ctx) {
   }
   s.LyricsTracking = true;
   ShowLength(ctx);
-  seams::LoadLyrics(ctx);
-  if (s.DisplayUpdates) seams::AttachVisualisation(ctx);
+  LoadLyrics(ctx);
+  if (s.DisplayUpdates) AttachVisualisation(ctx);
 }
 
 // OpenWithVideoLibrary: the entry at PlayingIndex through Orvana.
@@ -159,7 +158,7 @@ void ReportOpenFailure(PlayerContext& ctx) {
   ctx.shell.BringToFront();
   ctx.shell.ShowMessage(text, ctx.list.at(s.PlayingIndex).Title);
   s.OpenFailed = false;
-  if (s.StartMode == 2) {
+  if (s.StartMode == kStartSingleFile) {
     ctx.shell.CloseMainWindow();
     return;
   }
@@ -204,7 +203,7 @@ void PlayCurrent(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (ctx.list.empty()) return;
   s.TrackStartSeconds = 0;
-  seams::ResetLyrics(ctx);
+  ResetLyrics(ctx);
   if (ctx.list.selection().empty()) ctx.list.select(std::clamp(s.NextIndex, 0, ctx.list.size() - 1));
   s.PlayingIndex = ctx.list.firstSelected();
   ctx.shell.TrackListChanged(ctx.list);

@@ -7,7 +7,6 @@
 #include "playlist_library.h"
 #include "paths.h"
 #include "play_order.h"
-#include "seams.h"
 #include "track_opening.h"
 
 namespace lirra {
@@ -24,7 +23,7 @@ double EnginePosition(PlayerContext& ctx) {
 }
 
 void EndOfTrack(PlayerContext& ctx) {
-  if (ctx.state.StartMode == 2) {  // a file played alone: the window goes with it
+  if (ctx.state.StartMode == kStartSingleFile) {  // a file played alone: the window goes with it
     ctx.shell.CloseMainWindow();
     return;
   }
@@ -73,14 +72,14 @@ void StartOrStop(PlayerContext& ctx) {
     StopPlayback(ctx);
   } else if (s.AutoStart) {
     s.PlayToday = true;
-    s.PlayNowPending = seams::ScheduleDecision(ctx, 3);
+    s.PlayNowPending = ScheduleDecision(ctx, ScheduleQuestion::ArmNextHour);
   }
   PlayCurrent(ctx);
 }
 
 void PlayNext(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
-  if (s.VisIndex == 1) seams::ClearPeaks(ctx);
+  if (s.VisIndex == 1) ClearPeaks(ctx);
   const int first = ctx.list.firstSelected();
   if (first < 0 || first == s.PlayingIndex) ChooseNext(ctx);
   PlayCurrent(ctx);

@@ -1,0 +1,8 @@
+#include "lyrics.h"
+
+namespace lirra {
+
+void LoadLyrics(PlayerContext&) {}
+void ResetLyrics(PlayerContext&) {}
+
+}  // namespace lirra

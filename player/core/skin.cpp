@@ -1,0 +1,7 @@
+#include "skin.h"
+
+namespace lirra {
+
+void ApplySkin(PlayerContext&) {}
+
+}  // namespace lirra
