@@ -57,7 +57,7 @@ QString MakeList(const QString& folder, const QString& listPath, int n) {
 void Unload(MainWindow& window) {
   PlayerContext& ctx = window.player().context();
   ctx.list.clear();
-  ctx.shell.TrackListChanged(ctx.list);
+  ctx.shell.views.TrackListChanged(ctx.list);
   ctx.state.ListModified = false;
   QApplication::processEvents();
   malloc_trim(0);

@@ -15,8 +15,8 @@
 
 namespace lirra {
 
-// The start mode a command line argument asks for: 1 none or a switch, 3 a list file,
-// 2 anything else (one file or address played alone).
+// The start mode (StartModes) a command-line argument asks for: normal for none or a
+// switch, a list for a list file, a single file for anything else.
 int CommandLineStartMode(const QString& argument);
 
 class EarlyStart {

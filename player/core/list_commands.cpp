@@ -75,7 +75,7 @@ void ImportListFile(PlayerContext& ctx, const QString& file) {
   if (s.ListModified) SaveCurrentList(ctx);
   if (s.MListVisible) {
     if (!s.LibraryPanelShown) sbNewlistClick(ctx);
-    ctx.shell.FocusList(ListFocus::Library);
+    ctx.shell.views.FocusList(ListFocus::Library);
   }
   if (IsInAppDir(s, file)) {
     if (!s.MListVisible) return;
@@ -100,8 +100,8 @@ void ImportListFile(PlayerContext& ctx, const QString& file) {
   const int row = ctx.library.insert({DisplayName(s.CurrentListFile), s.CurrentListFile}, ctx.collator());
   s.CurrentListIndex = row;
   ctx.library.selected = row;
-  ctx.shell.LibraryChanged(ctx.library);
-  if (ctx.list.firstSelected() >= 0) ctx.shell.ScrollTrackIntoView(ctx.list.firstSelected());
+  ctx.shell.views.LibraryChanged(ctx.library);
+  if (ctx.list.firstSelected() >= 0) ctx.shell.views.ScrollTrackIntoView(ctx.list.firstSelected());
 }
 
 }  // namespace
@@ -171,9 +171,9 @@ void AddFiles(PlayerContext& ctx, const QStringList& paths) {
   }
   if (s.ListModified) SaveCurrentList(ctx);
   NameLibraryRowAfterList(ctx);
-  ctx.shell.TrackListChanged(list);
-  if (remembered >= 0 && list.firstSelected() >= 0) ctx.shell.ScrollTrackIntoView(list.firstSelected());
-  ctx.shell.LibraryChanged(ctx.library);
+  ctx.shell.views.TrackListChanged(list);
+  if (remembered >= 0 && list.firstSelected() >= 0) ctx.shell.views.ScrollTrackIntoView(list.firstSelected());
+  ctx.shell.views.LibraryChanged(ctx.library);
 }
 
 void sbAddClick(PlayerContext& ctx) {
@@ -181,7 +181,7 @@ void sbAddClick(PlayerContext& ctx) {
   if (s.OpeningTrack) return;
   s.DisplayUpdates = false;
   CheckVideoTypes(ctx);
-  const std::optional<QStringList> chosen = ctx.shell.ChooseFilesToOpen(s.OpenFilter, s.OpenDir);
+  const std::optional<QStringList> chosen = ctx.shell.dialogs.ChooseFilesToOpen(s.OpenFilter, s.OpenDir);
   if (!chosen || chosen->isEmpty()) {
     if (s.ListModified) SaveCurrentList(ctx);
     s.DisplayUpdates = true;
@@ -207,7 +207,7 @@ void sbAddFldClick(PlayerContext& ctx) {
   if (ctx.state.OpeningTrack) return;
   CheckVideoTypes(ctx);
   ctx.state.DisplayUpdates = false;
-  ctx.shell.ShowAddFolderDialog();
+  ctx.shell.dialogs.ShowAddFolderDialog();
   ctx.state.DisplayUpdates = true;
 }
 
@@ -268,13 +268,13 @@ void DeleteSelectedTracks(PlayerContext& ctx) {
     s.ListEdited = true;
     SaveCurrentList(ctx);
     s.ShufflePos = 0;
-    ctx.shell.TrackListChanged(list);
+    ctx.shell.views.TrackListChanged(list);
     return;
   }
 
   // The list is empty: it loses its file, and its library row becomes a new list again.
   if (playing) StopAndShowStopped(ctx);
-  ctx.shell.TrackListChanged(list);
+  ctx.shell.views.TrackListChanged(list);
   PlaylistLibrary& lib = ctx.library;
   for (int i = 0; i < lib.size(); ++i) {
     if (lib.at(i).File) continue;
@@ -289,19 +289,19 @@ void DeleteSelectedTracks(PlayerContext& ctx) {
     ShowEmptyListState(ctx);
   } else {
     if (!s.LibraryPanelShown) sbNewlistClick(ctx);
-    ctx.shell.FocusList(ListFocus::Library);
+    ctx.shell.views.FocusList(ListFocus::Library);
   }
   // Only the player's own lists are deleted; a list opened from elsewhere stays.
   if (!s.CurrentListFile.isEmpty() && IsInAppDir(s, s.CurrentListFile)) QFile::remove(s.CurrentListFile);
   s.CurrentListFile.clear();
   s.ListModified = false;
-  ctx.shell.LibraryChanged(lib);
+  ctx.shell.views.LibraryChanged(lib);
 }
 
 void pmDelClick(PlayerContext& ctx) {
   const PlayerState& s = ctx.state;
   if (!s.MListVisible || s.OpeningTrack) return;
-  switch (ctx.shell.FocusedList()) {
+  switch (ctx.shell.views.FocusedList()) {
     case ListFocus::TrackList:
       DeleteSelectedTracks(ctx);
       break;
@@ -319,31 +319,31 @@ void MListMouseUp(PlayerContext& ctx) {
   DeleteSelectedTracks(ctx);
   if (ctx.state.MListVisible) {
     if (!ctx.state.LibraryPanelShown) sbNewlistClick(ctx);
-    ctx.shell.FocusList(ListFocus::Library);
+    ctx.shell.views.FocusList(ListFocus::Library);
   }
 }
 
 void pmSelAllClick(PlayerContext& ctx) {
   if (!ctx.state.MListVisible || ctx.state.InPlaceEditing) return;
   ctx.list.selectAll();
-  ctx.shell.TrackListChanged(ctx.list);
+  ctx.shell.views.TrackListChanged(ctx.list);
 }
 
 void MListClick(PlayerContext& ctx) {
   if (ctx.library.selected < 0) return;
   ctx.library.selected = -1;
-  ctx.shell.LibraryChanged(ctx.library);
+  ctx.shell.views.LibraryChanged(ctx.library);
 }
 
 void MListEditing(PlayerContext& ctx) {
-  ctx.shell.SetEditShortcuts(false);
+  ctx.shell.views.SetEditShortcuts(false);
   ctx.state.InPlaceEditing = true;
 }
 
 void RestoreShortcuts(PlayerContext& ctx) {
-  if (ctx.state.InPlaceEditing) ctx.shell.SetEditShortcuts(true);
+  if (ctx.state.InPlaceEditing) ctx.shell.views.SetEditShortcuts(true);
   ctx.state.InPlaceEditing = false;
-  if (ctx.list.firstSelected() >= 0) ctx.shell.ScrollTrackIntoView(ctx.list.firstSelected());
+  if (ctx.list.firstSelected() >= 0) ctx.shell.views.ScrollTrackIntoView(ctx.list.firstSelected());
 }
 
 bool MListEdited(PlayerContext& ctx, int row, const QString& text) {
@@ -361,10 +361,10 @@ bool MListEdited(PlayerContext& ctx, int row, const QString& text) {
   const int before = s.PlayingIndex;
   SortTrackList(ctx);
   if (before >= 0 && before == row) {
-    ctx.shell.SetWindowTitle(ctx.list.at(s.PlayingIndex).Title);  // announce the new title
+    ctx.shell.captions.SetWindowTitle(ctx.list.at(s.PlayingIndex).Title);  // announce the new title
     s.ShufflePos = 0;
   }
-  ctx.shell.TrackListChanged(ctx.list);
+  ctx.shell.views.TrackListChanged(ctx.list);
   RestoreShortcuts(ctx);
   return true;
 }

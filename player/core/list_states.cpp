@@ -7,20 +7,20 @@ namespace lirra {
 void ShowEmptyListState(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   s.MListVisible = false;
-  ctx.shell.SetTrackListVisible(false);
-  ctx.shell.SetCaption(ControlId::lbTitle, ctx.tr("底边开启音乐", "Open Music Files From The Bottom"));
+  ctx.shell.views.SetTrackListVisible(false);
+  ctx.shell.captions.SetCaption(ControlId::lbTitle, ctx.tr("底边开启音乐", "Open Music Files From The Bottom"));
   if (s.LibraryPanelShown) {
     s.LibraryPanelShown = false;
-    ctx.shell.SetLibraryPanelVisible(false);
-    ctx.shell.SetHint(ControlId::sbNewlist, ctx.texts().manageListHint);
+    ctx.shell.views.SetLibraryPanelVisible(false);
+    ctx.shell.captions.SetHint(ControlId::sbNewlist, ctx.texts().manageListHint);
   }
 }
 
 void ShowIdleTitle(PlayerContext& ctx) {
   ctx.state.MListVisible = true;
-  ctx.shell.SetTrackListVisible(true);
-  ctx.shell.FocusList(ListFocus::TrackList);
-  ctx.shell.SetCaption(ControlId::lbTitle, ctx.texts().titleIdle);
+  ctx.shell.views.SetTrackListVisible(true);
+  ctx.shell.views.FocusList(ListFocus::TrackList);
+  ctx.shell.captions.SetCaption(ControlId::lbTitle, ctx.texts().titleIdle);
 }
 
 void ShowStoppedState(PlayerContext& ctx) {
@@ -31,19 +31,19 @@ void ShowStoppedState(PlayerContext& ctx) {
     if (selected < 0 || (selected != s.PlayingIndex && s.OpeningTrack)) {
       if (s.PlayingIndex >= 0 && s.PlayingIndex < list.size()) list.select(s.PlayingIndex);
       else list.clearSelection();
-      ctx.shell.TrackListChanged(list);
+      ctx.shell.views.TrackListChanged(list);
     }
     if (list.firstSelected() >= 0) {
-      ctx.shell.ScrollTrackIntoView(list.firstSelected());
+      ctx.shell.views.ScrollTrackIntoView(list.firstSelected());
       s.NextIndex = list.firstSelected();
     }
   }
   if (!s.OpeningTrack) s.PlayNowPending = false;
   s.GaugePosition = 0;
-  ctx.shell.SetProgress(s.GaugeRange, 0);
-  ctx.shell.SetHint(ControlId::lbNext, ctx.texts().nextHintIdle);
-  ctx.shell.SetCaption(ControlId::lbTitle, ctx.texts().titleIdle);
-  ctx.shell.SetWindowTitle(QStringLiteral("Lirra"));
+  ctx.shell.captions.SetProgress(s.GaugeRange, 0);
+  ctx.shell.captions.SetHint(ControlId::lbNext, ctx.texts().nextHintIdle);
+  ctx.shell.captions.SetCaption(ControlId::lbTitle, ctx.texts().titleIdle);
+  ctx.shell.captions.SetWindowTitle(QStringLiteral("Lirra"));
 }
 
 void StopAndShowStopped(PlayerContext& ctx) {

@@ -30,13 +30,13 @@ void ChooseNext(PlayerContext& ctx) {
     s.NextIndex = (c < n - 1) ? c + 1 : 0;
   }
   ctx.list.clearSelection();
-  ctx.shell.TrackListChanged(ctx.list);
+  ctx.shell.views.TrackListChanged(ctx.list);
 }
 
 void RandomButtonClick(PlayerContext& ctx) {
   ctx.state.RandomOrder = !ctx.state.RandomOrder;
   const UiTexts& t = ctx.texts();
-  ctx.shell.SetHint(ControlId::sbRandom, ctx.state.RandomOrder ? t.randomOrderHint : t.normalOrderHint);
+  ctx.shell.captions.SetHint(ControlId::sbRandom, ctx.state.RandomOrder ? t.randomOrderHint : t.normalOrderHint);
   ctx.state.SettingsDirty = true;
 }
 

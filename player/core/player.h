@@ -14,7 +14,7 @@ namespace lirra {
 
 class Player {
  public:
-  explicit Player(Shell& shell) : ctx_(shell) {}
+  explicit Player(const Shell& shell) : ctx_(shell) {}
   Player(const Player&) = delete;
   Player& operator=(const Player&) = delete;
 
@@ -30,11 +30,15 @@ class Player {
   bool FormCloseQuery() { return lirra::FormCloseQuery(ctx_); }
   void FormClose() { lirra::FormClose(ctx_); }
 
+  // The window was resized or moved (by the user or the window system).
+  void FormResize(int width, int height) { KeepClientSize(ctx_, width, height); }
+  void FormMove(int left, int top) { KeepWindowPosition(ctx_, left, top); }
+
   // Timers and controls.
   void Timer1Timer() { Timer1Tick(ctx_); }
   void lbNextClick() { PlayOrNext(ctx_, PlaySource::NextLabel); }
   void lbNextRightUp() { StopCommand(ctx_); }
-  void lbPowerClick() { ctx_.shell.CloseMainWindow(); }
+  void lbPowerClick() { ctx_.shell.frame.CloseMainWindow(); }
   void lbProgressMouseUp(int x, int y, int width, int height, bool left) {
     SeekCommand(ctx_, x, y, width, height, left);
   }

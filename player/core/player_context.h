@@ -2,6 +2,8 @@
 // the window (Shell) and a random source. The logic modules are free functions over it.
 #pragma once
 
+#include <QDateTime>
+
 #include <functional>
 #include <optional>
 #include <random>
@@ -32,7 +34,7 @@ struct Libraries {
 };
 
 struct PlayerContext {
-  explicit PlayerContext(Shell& s) : shell(s) {
+  explicit PlayerContext(const Shell& s) : shell(s) {
     std::random_device seed;
     std::mt19937 generator(seed());
     randomBelow = [generator](int n) mutable {
@@ -47,7 +49,7 @@ struct PlayerContext {
   }
   void setTimer1(bool on) {
     state.Timer1On = on;
-    shell.SetTimer1(on);
+    shell.timers.SetTimer(TimerId::Timer1, on);
   }
 
   // Title and list-name order, set up on first use (it loads the locale's collation).
@@ -56,7 +58,7 @@ struct PlayerContext {
     return *collator_;
   }
 
-  Shell& shell;
+  Shell shell;
   PlayerState state;
   Libraries libs;
   TrackList list;
@@ -69,6 +71,7 @@ struct PlayerContext {
   TrayState tray;
   ScheduleState schedule;
   std::function<int(int n)> randomBelow;  // uniform in 0..n-1
+  std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };  // the local time
   // The container types the video library's installed demuxers add (asked once, when an
   // add dialog first opens); none unless the window provides the question.
   std::function<VideoExtras()> videoExtras;

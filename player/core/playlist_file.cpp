@@ -52,11 +52,11 @@ std::vector<char> ExistingFiles(const QStringList& lines) {
 void ReportUnusableList(PlayerContext& ctx, bool readable) {
   PlayerState& s = ctx.state;
   const QString file = s.CurrentListFile;
-  ctx.shell.BringToFront();
+  ctx.shell.frame.BringToFront();
   // Only a list of our own folder is deleted; one that could not even be read is left
   // alone (the next start may read it).
   if (readable && IsInAppDir(s, file)) {
-    ctx.shell.ShowMessage(ctx.tr("该文件已失效,即将删除之!", "The file is invalid,will be deleted."), file);
+    ctx.shell.dialogs.ShowMessage(ctx.tr("该文件已失效,即将删除之!", "The file is invalid,will be deleted."), file);
     s.ListModified = false;
     // The list that failed goes, found by its file: not whatever row the focused view
     // happens to have selected. Its library row goes with it and the neighbour loads.
@@ -69,7 +69,7 @@ void ReportUnusableList(PlayerContext& ctx, bool readable) {
       s.CurrentListFile.clear();
     }
   } else {
-    ctx.shell.ShowMessage(ctx.tr("该文件已失效!", "The file is Invalid."), file);
+    ctx.shell.dialogs.ShowMessage(ctx.tr("该文件已失效!", "The file is Invalid."), file);
     s.CurrentListFile.clear();
   }
 }
@@ -110,7 +110,7 @@ void LoadCurrentList(PlayerContext& ctx) {
   if (s.MListVisible) list.clear();
   const TextReadResult read = ReadTextLines(s.CurrentListFile);
   if (!read.ok()) {
-    ctx.shell.TrackListChanged(list);
+    ctx.shell.views.TrackListChanged(list);
     ReportUnusableList(ctx, false);
     return;
   }
@@ -129,7 +129,7 @@ void LoadCurrentList(PlayerContext& ctx) {
   if (modified) s.ListModified = true;
 
   if (list.empty()) {
-    ctx.shell.TrackListChanged(list);
+    ctx.shell.views.TrackListChanged(list);
     ReportUnusableList(ctx, true);
     return;
   }
@@ -140,8 +140,8 @@ void LoadCurrentList(PlayerContext& ctx) {
   s.NextIndex = ctx.randomBelow(list.size());
   list.select(s.NextIndex);
   s.ShufflePos = 0;
-  ctx.shell.TrackListChanged(list);
-  ctx.shell.ScrollTrackIntoView(s.NextIndex);
+  ctx.shell.views.TrackListChanged(list);
+  ctx.shell.views.ScrollTrackIntoView(s.NextIndex);
 }
 
 void SaveCurrentList(PlayerContext& ctx) {
@@ -160,7 +160,7 @@ void SaveCurrentList(PlayerContext& ctx) {
   if (!WriteTextLines(s.CurrentListFile, M3uLines(ctx.list), &error)) {
     // The previous file stays whole and the list is still to be written; the user hears
     // of it now rather than finding the changes gone at the next start.
-    ctx.shell.ShowMessage(ctx.tr("播放列表未能保存:\n", "The playlist could not be saved:\n") + error,
+    ctx.shell.dialogs.ShowMessage(ctx.tr("播放列表未能保存:\n", "The playlist could not be saved:\n") + error,
                           ctx.texts().messageCaption);
     return;
   }

@@ -64,7 +64,7 @@ void ScanListFolder(PlayerContext& ctx) {
   int current = -1;
   for (int i = 0; i < lib.size(); ++i)
     if (lib.at(i).File == s.CurrentListFile) current = i;
-  ctx.shell.LibraryChanged(lib);
+  ctx.shell.views.LibraryChanged(lib);
   if (current < 0) return;
   // The current list's row: already loaded unless the track list is still empty.
   s.CurrentListIndex = current;
@@ -73,14 +73,14 @@ void ScanListFolder(PlayerContext& ctx) {
 
 void SelectLibraryRow(PlayerContext& ctx, int row) {
   ctx.library.selected = row;
-  ctx.shell.LibraryChanged(ctx.library);
+  ctx.shell.views.LibraryChanged(ctx.library);
   ListView1SelectItem(ctx);
 }
 
 void LibrarySelectionChanged(PlayerContext& ctx, int row) {
   if (row == ctx.library.selected) return;
   if (ctx.state.OpeningTrack) {
-    ctx.shell.LibraryChanged(ctx.library);
+    ctx.shell.views.LibraryChanged(ctx.library);
     return;
   }
   ctx.library.selected = row;
@@ -99,7 +99,7 @@ void ListView1SelectItem(PlayerContext& ctx) {
   if (!entry.File) {
     if (IsPlaying(s)) StopAndShowStopped(ctx);
     ctx.list.clear();
-    ctx.shell.TrackListChanged(ctx.list);
+    ctx.shell.views.TrackListChanged(ctx.list);
     return;
   }
   const bool wasPlaying = IsPlaying(s);
@@ -114,16 +114,16 @@ void sbNewlistClick(PlayerContext& ctx) {
   if (!s.MListVisible) return;
   if (!s.LibraryPanelShown) {
     s.LibraryPanelShown = true;
-    ctx.shell.SetLibraryPanelVisible(true);
+    ctx.shell.views.SetLibraryPanelVisible(true);
     ctx.list.clearSelection();
-    ctx.shell.TrackListChanged(ctx.list);
+    ctx.shell.views.TrackListChanged(ctx.list);
     lib.selected = s.CurrentListIndex < lib.size() ? s.CurrentListIndex : -1;
-    ctx.shell.LibraryChanged(lib);
-    ctx.shell.FocusList(ListFocus::Library);
-    ctx.shell.SetHint(ControlId::sbNewlist, ctx.tr("新建列表", "New Playlist"));
+    ctx.shell.views.LibraryChanged(lib);
+    ctx.shell.views.FocusList(ListFocus::Library);
+    ctx.shell.captions.SetHint(ControlId::sbNewlist, ctx.tr("新建列表", "New Playlist"));
     return;
   }
-  ctx.shell.FocusList(ListFocus::Library);
+  ctx.shell.views.FocusList(ListFocus::Library);
   if (s.OpeningTrack) return;  // a new list would empty the track list under the open
   if (s.ListModified) SaveCurrentList(ctx);
   const QString name = DisplayName(NewListName(s.AppDir));
@@ -162,18 +162,18 @@ bool ListView1Edited(PlayerContext& ctx, int row, const QString& text) {
       s.CurrentListIndex = moved;
     }
   }
-  ctx.shell.LibraryChanged(lib);
+  ctx.shell.views.LibraryChanged(lib);
   RestoreShortcuts(ctx);
   return accepted;
 }
 
 void ListView1Click(PlayerContext& ctx) {
   ctx.list.clearSelection();
-  ctx.shell.TrackListChanged(ctx.list);
+  ctx.shell.views.TrackListChanged(ctx.list);
   if (ctx.library.selected < 0 && ctx.state.CurrentListIndex >= 0 &&
       ctx.state.CurrentListIndex < ctx.library.size()) {
     ctx.library.selected = ctx.state.CurrentListIndex;
-    ctx.shell.LibraryChanged(ctx.library);
+    ctx.shell.views.LibraryChanged(ctx.library);
   }
 }
 
@@ -190,14 +190,14 @@ void DeleteLibraryRow(PlayerContext& ctx) {
     if (k == lib.size()) k = k - 1;
     lib.selected = k;
     s.CurrentListIndex = k;  // the selection below is the current list already
-    ctx.shell.LibraryChanged(lib);
+    ctx.shell.views.LibraryChanged(lib);
     if (s.ListModified) s.ListModified = false;  // its file is gone with the row
     const PlaylistEntry& row = lib.at(k);
     if (!row.File) {
       s.CurrentListFile = ListFileFor(s, row.Name);
       if (wasPlaying) StopAndShowStopped(ctx);
       ctx.list.clear();
-      ctx.shell.TrackListChanged(ctx.list);
+      ctx.shell.views.TrackListChanged(ctx.list);
     } else {
       s.CurrentListFile = *row.File;
       LoadCurrentList(ctx);
@@ -207,8 +207,8 @@ void DeleteLibraryRow(PlayerContext& ctx) {
   }
   if (wasPlaying) StopAndShowStopped(ctx);
   ctx.list.clear();
-  ctx.shell.TrackListChanged(ctx.list);
-  ctx.shell.LibraryChanged(lib);
+  ctx.shell.views.TrackListChanged(ctx.list);
+  ctx.shell.views.LibraryChanged(lib);
   ShowEmptyListState(ctx);
   s.ListModified = false;
   s.CurrentListIndex = -1;

@@ -1,5 +1,7 @@
-// What the player's logic asks of the window it runs in. The main window implements it;
-// logic tests use a recording shell. All calls come on the UI thread.
+// What the player's logic asks of the window it runs in, by role: captions and texts, the
+// two list views, the window frame, dialogs, and timers. Each feature uses only the roles
+// it needs; the main window's parts implement them and logic tests record them. All calls
+// come on the UI thread.
 #pragma once
 
 #include <QRect>
@@ -16,62 +18,95 @@
 
 namespace lirra {
 
-enum class ListFocus { None, TrackList, Library };
-
-class Shell {
+// Captions, hints and fonts of the controls, the application title, the progress gauge.
+class Captions {
  public:
-  virtual ~Shell() = default;
-
+  virtual ~Captions() = default;
   virtual void SetCaption(ControlId control, const QString& text) = 0;
   virtual void SetHint(ControlId control, const QString& text) = 0;
   virtual void SetFont(ControlId control, const FontSpec& font) = 0;
   virtual void SetWindowTitle(const QString& title) = 0;
-  // Asks the window to close; the close runs the player's close query and close.
-  virtual void CloseMainWindow() = 0;
+  // The progress gauge: range and position in whole seconds.
+  virtual void SetProgress(int range, int position) = 0;
+};
 
-  // A modal message box with one OK button.
-  virtual void ShowMessage(const QString& text, const QString& caption) = 0;
-  // Restores the window when minimised and brings it to the front.
-  virtual void BringToFront() = 0;
+enum class ListFocus { None, TrackList, Library };
 
+// The track list view (MList) and the playlist library (ListView1 on pnList).
+class ListViews {
+ public:
+  virtual ~ListViews() = default;
   // The track list view shows the list's entries and selection again.
   virtual void TrackListChanged(const TrackList& list) = 0;
   virtual void ScrollTrackIntoView(int row) = 0;
   // The playlist library view shows its rows and selection again.
   virtual void LibraryChanged(const PlaylistLibrary& library) = 0;
-  // Shows or hides the track list view (MList) and the library panel (pnList); the
-  // window lays out the list area again.
+  // Shows or hides the track list view and the library panel; the list area is laid out
+  // again.
   virtual void SetTrackListVisible(bool visible) = 0;
   virtual void SetLibraryPanelVisible(bool visible) = 0;
-  // Which of the two list views has the keyboard focus, and moving it.
+  // Which of the two views has the keyboard focus, and moving it.
   virtual ListFocus FocusedList() = 0;
   virtual void FocusList(ListFocus view) = 0;
+  // The popup menu's editing-sensitive shortcuts (Delete, A, Enter, Right, P, T) on or off.
+  virtual void SetEditShortcuts(bool on) = 0;
+};
+
+// The borderless window itself.
+class WindowFrame {
+ public:
+  virtual ~WindowFrame() = default;
+  // Asks the window to close; the close runs the player's close query and close.
+  virtual void CloseMainWindow() = 0;
+  // Restores the window when minimised and brings it to the front.
+  virtual void BringToFront() = 0;
   // The window's alpha: 192 of 255 while on (without a compositor it has no effect).
   virtual void SetAlphaBlend(bool on) = 0;
   // The topmost band, without moving the window.
   virtual void SetTopmost(bool on) = 0;
-  // The popup menu's editing-sensitive shortcuts (Delete, A, Enter, Right, P, T) on or off.
-  virtual void SetEditShortcuts(bool on) = 0;
-
-  // The open-file dialog (several files may be chosen); nothing when cancelled.
-  virtual std::optional<QStringList> ChooseFilesToOpen(const QString& filter,
-                                                       const QString& initialDir) = 0;
-  // The add-folder dialog, modal; it adds through the player itself.
-  virtual void ShowAddFolderDialog() = 0;
-  // The progress gauge: range and position in whole seconds.
-  virtual void SetProgress(int range, int position) = 0;
-  // The playback clock: Timer1, every 100 ms, calls Player::Timer1Timer while on.
-  virtual void SetTimer1(bool on) = 0;
-
   // Native window ids handed to the engine and the video library.
   virtual uintptr_t WindowId() = 0;
   virtual uintptr_t VideoWindowId() = 0;
   // The work area of the window's screen.
   virtual QRect WorkArea() = 0;
+};
 
+// Modal dialogs.
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // A message box with one OK button.
+  virtual void ShowMessage(const QString& text, const QString& caption) = 0;
+  // The open-file dialog (several files may be chosen); nothing when cancelled.
+  virtual std::optional<QStringList> ChooseFilesToOpen(const QString& filter, const QString& initialDir) = 0;
+  // The add-folder dialog; it adds through the player itself.
+  virtual void ShowAddFolderDialog() = 0;
+};
+
+enum class TimerId {
+  Timer1,    // the playback clock, 100 ms
+  Timer2,    // the schedule clock
+  TimerFFT,  // the spectrum, 33 ms
+};
+
+// The window's timers, and waiting for work without stopping them.
+class Timers {
+ public:
+  virtual ~Timers() = default;
+  // A timer of the main window on or off; while on it calls the player's handler.
+  virtual void SetTimer(TimerId timer, bool on) = 0;
   // Runs `work` (a blocking open) off the UI thread and returns when it is done, while
-  // the window keeps handling events.
+  // the window keeps handling events and the timers keep running.
   virtual void RunWhileResponsive(const std::function<void()>& work) = 0;
+};
+
+// The roles together, as the player's context holds them.
+struct Shell {
+  Captions& captions;
+  ListViews& views;
+  WindowFrame& frame;
+  Dialogs& dialogs;
+  Timers& timers;
 };
 
 }  // namespace lirra

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTime>
 
 
 #include "engine_calls.h"
@@ -26,31 +25,31 @@ namespace {
 
 
 void CloseWithMessage(PlayerContext& ctx, const QString& text) {
-  ctx.shell.ShowMessage(text, ctx.texts().messageCaption);
-  ctx.shell.CloseMainWindow();
+  ctx.shell.dialogs.ShowMessage(text, ctx.texts().messageCaption);
+  ctx.shell.frame.CloseMainWindow();
 }
 
 }  // namespace
 
 void ApplyLanguage(PlayerContext& ctx) {
   const UiTexts& t = ctx.texts();
-  Shell& shell = ctx.shell;
-  shell.SetCaption(ControlId::lbNext, t.nextCaption);
-  shell.SetHint(ControlId::lbNext, t.nextHintIdle);
-  shell.SetCaption(ControlId::lbPower, t.powerCaption);
-  shell.SetHint(ControlId::lbPower, t.powerHint);
-  shell.SetCaption(ControlId::lbTitle, t.titleIdle);
-  shell.SetHint(ControlId::lbMove, t.moveHintSkin);
-  shell.SetHint(ControlId::sbAdd, t.addHint);
-  shell.SetHint(ControlId::sbAddFld, t.addFolderHint);
-  shell.SetHint(ControlId::sbRandom, ctx.state.RandomOrder ? t.randomOrderHint : t.normalOrderHint);
-  shell.SetHint(ControlId::sbNewlist, t.manageListHint);
-  shell.SetHint(ControlId::lbProgress, t.progressHint);
+  Captions& captions = ctx.shell.captions;
+  captions.SetCaption(ControlId::lbNext, t.nextCaption);
+  captions.SetHint(ControlId::lbNext, t.nextHintIdle);
+  captions.SetCaption(ControlId::lbPower, t.powerCaption);
+  captions.SetHint(ControlId::lbPower, t.powerHint);
+  captions.SetCaption(ControlId::lbTitle, t.titleIdle);
+  captions.SetHint(ControlId::lbMove, t.moveHintSkin);
+  captions.SetHint(ControlId::sbAdd, t.addHint);
+  captions.SetHint(ControlId::sbAddFld, t.addFolderHint);
+  captions.SetHint(ControlId::sbRandom, ctx.state.RandomOrder ? t.randomOrderHint : t.normalOrderHint);
+  captions.SetHint(ControlId::sbNewlist, t.manageListHint);
+  captions.SetHint(ControlId::lbProgress, t.progressHint);
   if (ctx.state.UseChinese) {
     for (ControlId id : {ControlId::lbNext, ControlId::lbPower, ControlId::lbTitle})
-      shell.SetFont(id, SongTiFont());
+      captions.SetFont(id, SongTiFont());
   } else {
-    shell.SetFont(ControlId::lbTime, FontSpec{{}, 12});
+    captions.SetFont(ControlId::lbTime, FontSpec{{}, 12});
   }
 }
 
@@ -85,7 +84,7 @@ bool FormCreate(PlayerContext& ctx, const StartupEnvironment& env) {
   PlayerState& s = ctx.state;
   s = PlayerState{};
   s.AppDir = env.appDir.endsWith(u'/') ? env.appDir : env.appDir + u'/';
-  if (FileExists(s.AppDir + u"libbass.so"_s)) LoadSettings(s, ctx.shell.WorkArea());
+  if (FileExists(s.AppDir + u"libbass.so"_s)) LoadSettings(s, ctx.shell.frame.WorkArea());
   s.StartArgument = env.arguments.value(0);
   ctx.earlyStart = env.earlyStart;
   if (s.StartArgument.toUpper() == QLatin1String("/AUTO")) {
@@ -93,7 +92,7 @@ bool FormCreate(PlayerContext& ctx, const StartupEnvironment& env) {
     if (!ScheduleDecision(ctx, ScheduleQuestion::AutoStartAllowed)) return false;
   }
   s.UseChinese = IsSimplifiedChinese(env.locale);
-  ctx.shell.SetWindowTitle(QStringLiteral("Lirra"));
+  ctx.shell.captions.SetWindowTitle(QStringLiteral("Lirra"));
   return true;
 }
 
@@ -108,7 +107,7 @@ void FormShow(PlayerContext& ctx) {
     CloseWithMessage(ctx, ctx.tr("缺少文件libbass.so，无法运行！", "Can't run without libbass.so"));
     return;
   }
-  if (!ctx.preStarted.engineStarted && !StartEngineOutput(*libs.engine, ctx.shell.WindowId())) {
+  if (!ctx.preStarted.engineStarted && !StartEngineOutput(*libs.engine, ctx.shell.frame.WindowId())) {
     CloseWithMessage(ctx, ctx.tr("声卡未安装/被占用/或者驱动不兼容,不能运行!", "Can't initialize device"));
     return;
   }
@@ -117,7 +116,7 @@ void FormShow(PlayerContext& ctx) {
   for (size_t i = 1; i < std::size(kEngineAddOnFiles); ++i)
     LoadEnginePlugin(ctx, s.AppDir + QString::fromLatin1(kEngineAddOnFiles[i]));
   s.VideoLibAvailable = libs.video.bind((s.AppDir + u"liborvana.so"_s).toStdString());
-  if (s.VideoLibAvailable) libs.video.Init(ctx.shell.WindowId(), nullptr);
+  if (s.VideoLibAvailable) libs.video.Init(ctx.shell.frame.WindowId(), nullptr);
   s.TagsAvailable = libs.tags.bind((s.AppDir + u"Plugins/libtags.so"_s).toStdString());
   s.VisLibAvailable = libs.vis.bind((s.AppDir + u"libbass_vis.so"_s).toStdString());
   if (s.VisLibAvailable) {
@@ -131,7 +130,7 @@ void FormShow(PlayerContext& ctx) {
   BuildMediaTypes(ctx, {});
 
   if (s.StartMode == kStartNormal) {
-    s.PlayNowPending = QTime::currentTime().minute() > 29;
+    s.PlayNowPending = ctx.now().time().minute() > 29;
   } else {
     s.PlayNowPending = ScheduleDecision(ctx, ScheduleQuestion::ArmNextHour);
     s.StartMode = CommandLineStartMode(s.StartArgument);
@@ -149,8 +148,8 @@ void FormShow(PlayerContext& ctx) {
     ctx.list.append({TitleForLocation(s.StartArgument), s.StartArgument, std::nullopt, std::nullopt});
     s.NextIndex = s.PlayingIndex = 0;
     s.MListVisible = true;
-    ctx.shell.SetTrackListVisible(true);
-    ctx.shell.TrackListChanged(ctx.list);
+    ctx.shell.views.SetTrackListVisible(true);
+    ctx.shell.views.TrackListChanged(ctx.list);
     PlayCurrent(ctx);
   } else if (!ctx.list.empty()) {
     PlayCurrent(ctx);
@@ -179,7 +178,7 @@ bool FormCloseQuery(PlayerContext& ctx) {
   if (s.SettingsDirty) {
     QString error;
     if (!SaveSettings(s, &error))
-      ctx.shell.ShowMessage(ctx.tr("设置未能保存:\n", "The settings could not be saved:\n") + error,
+      ctx.shell.dialogs.ShowMessage(ctx.tr("设置未能保存:\n", "The settings could not be saved:\n") + error,
                             ctx.texts().messageCaption);
   }
   if (s.ListModified) SaveCurrentList(ctx);

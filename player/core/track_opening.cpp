@@ -64,7 +64,7 @@ void OpenWithEngine(PlayerContext& ctx) {
       // without an extension only, so "http://host/song.mp3" never played).
       if (IsHttpUrl(path) && (s.TrackKind == kKindUrlStream || s.TrackKind == kKindEngine)) {
         const QString opened = ctx.list.at(s.PlayingIndex).Location;
-        ctx.shell.RunWhileResponsive(
+        ctx.shell.timers.RunWhileResponsive(
             [&] { channel = OpenEngineAddress(bass, path); });
         // The window ran meanwhile: the entry is found again by what it is, not where it was.
         s.PlayingIndex = ctx.list.findByLocation(opened);
@@ -110,7 +110,7 @@ void OpenWithVideoLibrary(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   VideoLibraryBinding& video = ctx.libs.video;
   const QByteArray name = ctx.list.at(s.PlayingIndex).Location.toUtf8();
-  s.VideoActive = video.MediaLoad(ORVANA_FALSE, ctx.shell.VideoWindowId(), name.constData(), ORVANA_FALSE,
+  s.VideoActive = video.MediaLoad(ORVANA_FALSE, ctx.shell.frame.VideoWindowId(), name.constData(), ORVANA_FALSE,
                                   nullptr) == ORVANA_S_OK;
   if (!s.VideoActive) {
     if (s.TrackKind == kKindNetworkPath) {
@@ -141,7 +141,7 @@ void RouteVideoToVideoLibrary(PlayerContext& ctx) {
     return;
   bool video = false;
   s.OpeningTrack = true;
-  ctx.shell.RunWhileResponsive([&] { video = IsoMediaHasVideo(location); });
+  ctx.shell.timers.RunWhileResponsive([&] { video = IsoMediaHasVideo(location); });
   s.OpeningTrack = false;
   s.PlayingIndex = ctx.list.findByLocation(location);
   if (video) s.TrackKind = kKindOther;
@@ -154,12 +154,12 @@ void ReportOpenFailure(PlayerContext& ctx) {
                                     "Invalid or unsupported URL stream.")
                            : ctx.tr("格式不明或者路径有误,不能播放!",
                                     "Invalid or unsupported stream file.");
-  if (s.CurrentIsNetwork) ctx.shell.SetWindowTitle(QStringLiteral("Lirra"));  // no longer connecting
-  ctx.shell.BringToFront();
-  ctx.shell.ShowMessage(text, ctx.list.at(s.PlayingIndex).Title);
+  if (s.CurrentIsNetwork) ctx.shell.captions.SetWindowTitle(QStringLiteral("Lirra"));  // no longer connecting
+  ctx.shell.frame.BringToFront();
+  ctx.shell.dialogs.ShowMessage(text, ctx.list.at(s.PlayingIndex).Title);
   s.OpenFailed = false;
   if (s.StartMode == kStartSingleFile) {
-    ctx.shell.CloseMainWindow();
+    ctx.shell.frame.CloseMainWindow();
     return;
   }
   // The failed entry, which PlayCurrent selected, leaves the list with any other selected
@@ -167,7 +167,7 @@ void ReportOpenFailure(PlayerContext& ctx) {
   // selection the user moved while a network open waited is not what failed: the failed
   // entry alone goes then.
   if (!s.LibraryPanelShown && !ctx.list.isSelected(s.PlayingIndex)) ctx.list.select(s.PlayingIndex);
-  ctx.shell.FocusList(ListFocus::TrackList);
+  ctx.shell.views.FocusList(ListFocus::TrackList);
   DeleteSelectedTracks(ctx);
 }
 
@@ -206,18 +206,18 @@ void PlayCurrent(PlayerContext& ctx) {
   ResetLyrics(ctx);
   if (ctx.list.selection().empty()) ctx.list.select(std::clamp(s.NextIndex, 0, ctx.list.size() - 1));
   s.PlayingIndex = ctx.list.firstSelected();
-  ctx.shell.TrackListChanged(ctx.list);
+  ctx.shell.views.TrackListChanged(ctx.list);
   const Classification kind = ClassifyTrack(ctx.list.at(s.PlayingIndex).Location, ClassifyContextOf(s));
   s.TrackKind = kind.kind;
   s.CurrentIsNetwork = kind.isNetwork;
   RouteVideoToVideoLibrary(ctx);
   if (s.CurrentIsNetwork) {
     if (!s.MainActivated) {
-      ctx.shell.SetWindowTitle(QStringLiteral("Lirra"));  // idle until the window is up
+      ctx.shell.captions.SetWindowTitle(QStringLiteral("Lirra"));  // idle until the window is up
       return;
     }
     s.OpeningTrack = true;
-    ctx.shell.SetWindowTitle(ctx.tr("正在连接...", "Connecting..."));
+    ctx.shell.captions.SetWindowTitle(ctx.tr("正在连接...", "Connecting..."));
   }
   s.TrackSeconds = 0;
   if (s.VideoLibAvailable && (s.TrackKind == kKindOther || s.TrackKind == kKindNetworkPath ||
@@ -241,12 +241,12 @@ void PlayCurrent(PlayerContext& ctx) {
   s.TickDivider = 0;
   s.GaugeRange = s.TrackSeconds;
   s.GaugePosition = 0;
-  ctx.shell.SetProgress(s.GaugeRange, 0);
+  ctx.shell.captions.SetProgress(s.GaugeRange, 0);
   ctx.setTimer1(true);
   UpdateEntryLength(ctx, s.PlayingIndex, s.GaugeRange);
-  ctx.shell.TrackListChanged(ctx.list);
-  ctx.shell.SetWindowTitle(ctx.list.at(s.PlayingIndex).Title);  // AnnounceTitle
-  ctx.shell.SetHint(ControlId::lbNext, ctx.tr("下一个/右键停止", "Next/RightClk to Stop"));
+  ctx.shell.views.TrackListChanged(ctx.list);
+  ctx.shell.captions.SetWindowTitle(ctx.list.at(s.PlayingIndex).Title);  // AnnounceTitle
+  ctx.shell.captions.SetHint(ControlId::lbNext, ctx.tr("下一个/右键停止", "Next/RightClk to Stop"));
   // Give what opening the track needed and no longer holds back to the system.
   if (s.IsWinNT) malloc_trim(0);
 }

@@ -24,7 +24,7 @@ double EnginePosition(PlayerContext& ctx) {
 
 void EndOfTrack(PlayerContext& ctx) {
   if (ctx.state.StartMode == kStartSingleFile) {  // a file played alone: the window goes with it
-    ctx.shell.CloseMainWindow();
+    ctx.shell.frame.CloseMainWindow();
     return;
   }
   ctx.setTimer1(false);
@@ -62,7 +62,7 @@ void Timer1Tick(PlayerContext& ctx) {
     s.GaugePosition = s.VideoActive ? ctx.libs.video.GetSeconds(ORVANA_SECONDS_POSITION) : 0;
   else
     s.GaugePosition = RoundEven(EnginePosition(ctx)) - s.TrackStartSeconds;
-  ctx.shell.SetProgress(s.GaugeRange, s.GaugePosition);
+  ctx.shell.captions.SetProgress(s.GaugeRange, s.GaugePosition);
 }
 
 void StartOrStop(PlayerContext& ctx) {
@@ -99,7 +99,7 @@ void PlayOrNext(PlayerContext& ctx, PlaySource source) {
   if (ctx.list.empty()) LoadLibrarysCurrentList(ctx);
   if (s.InPlaceEditing) {
     RestoreShortcuts(ctx);
-    ctx.shell.FocusList(ListFocus::TrackList);
+    ctx.shell.views.FocusList(ListFocus::TrackList);
   }
   StartOrStop(ctx);
 }
@@ -137,15 +137,15 @@ void SeekCommand(PlayerContext& ctx, int x, int y, int width, int height, bool l
                             BASS_POS_BYTE);
   if (s.PausedTag) PauseCommand(ctx);
   s.GaugePosition = t;
-  ctx.shell.SetProgress(s.GaugeRange, t);
+  ctx.shell.captions.SetProgress(s.GaugeRange, t);
 }
 
 void ShowLength(PlayerContext& ctx) {
   const PlayerState& s = ctx.state;
   if (!s.Timer1On && s.PlayingIndex >= 0 && s.PlayingIndex < ctx.list.size())
-    ctx.shell.SetCaption(ControlId::lbTitle, ctx.list.at(s.PlayingIndex).Title);
+    ctx.shell.captions.SetCaption(ControlId::lbTitle, ctx.list.at(s.PlayingIndex).Title);
   if (s.DisplayUpdates)
-    ctx.shell.SetCaption(ControlId::lbTime, s.TrackSeconds >= 1 ? FormatLength(s.TrackSeconds) : QString());
+    ctx.shell.captions.SetCaption(ControlId::lbTime, s.TrackSeconds >= 1 ? FormatLength(s.TrackSeconds) : QString());
 }
 
 }  // namespace lirra

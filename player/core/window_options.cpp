@@ -10,7 +10,7 @@ void pmTranspClick(PlayerContext& ctx) {
   if (!s.IsWinNT || s.VideoShown || pluginShown) return;
   s.SeeThrough = !s.SeeThrough;
   if (s.PausedTag) PauseCommand(ctx);
-  if (s.AvsSelected || s.ListShown) ctx.shell.SetAlphaBlend(s.SeeThrough);
+  if (s.AvsSelected || s.ListShown) ctx.shell.frame.SetAlphaBlend(s.SeeThrough);
   // The spectrum's colour key joins here with the spectrum.
   s.SettingsDirty = true;
 }
@@ -19,12 +19,22 @@ void pmOnTopClick(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (s.ListShown) return;
   s.StayOnTop = !s.StayOnTop;
-  ctx.shell.SetTopmost(s.StayOnTop);
+  ctx.shell.frame.SetTopmost(s.StayOnTop);
   s.SettingsDirty = true;
 }
 
 void ApplyListAlpha(PlayerContext& ctx) {
-  if (ctx.state.ListShown) ctx.shell.SetAlphaBlend(ctx.state.SeeThrough);
+  if (ctx.state.ListShown) ctx.shell.frame.SetAlphaBlend(ctx.state.SeeThrough);
+}
+
+void KeepClientSize(PlayerContext& ctx, int width, int height) {
+  ctx.state.ClientWidth = width;
+  ctx.state.ClientHeight = height;
+}
+
+void KeepWindowPosition(PlayerContext& ctx, int left, int top) {
+  ctx.state.Left = left;
+  ctx.state.Top = top;
 }
 
 }  // namespace lirra

@@ -1,4 +1,5 @@
-// The window's two options on the keyboard: see-through (Insert) and always on top (T).
+// The window's two options on the keyboard, see-through (Insert) and always on top (T),
+// and the window's size and place, which the settings keep.
 #pragma once
 
 #include "player_context.h"
@@ -10,5 +11,8 @@ void pmOnTopClick(PlayerContext& ctx);
 // On every activation of the main window: with the list shown the window's alpha follows
 // the see-through option again.
 void ApplyListAlpha(PlayerContext& ctx);
+// The window's client size and its place on the screen, as they are now.
+void KeepClientSize(PlayerContext& ctx, int width, int height);
+void KeepWindowPosition(PlayerContext& ctx, int left, int top);
 
 }  // namespace lirra

@@ -1,0 +1,107 @@
+#include "controls.h"
+
+#include <QLabel>
+#include <QToolButton>
+
+#include "cursors.h"
+#include "gauge.h"
+#include "shell_label.h"
+
+namespace lirra {
+
+namespace {
+
+const QColor kWindowColor(1, 1, 1);
+const QColor kAccentColor(0, 192, 64);
+const QColor kPanelColor(Qt::black);
+
+void Fill(QWidget* w, const QColor& color) {
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::Window, color);
+  w->setPalette(pal);
+  w->setAutoFillBackground(true);
+}
+
+void SetTextColor(QWidget* w, const QColor& color) {
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::WindowText, color);
+  w->setPalette(pal);
+}
+
+QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
+  QWidget* w = nullptr;
+  switch (entry.kind) {
+    case ControlKind::TransparentLabel:
+      w = new ShellLabel(parent);
+      break;
+    case ControlKind::Label: {
+      auto* label = new ShellLabel(parent);
+      SetTextColor(label, kAccentColor);
+      if (entry.id == ControlId::lbTime)
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      else if (entry.id == ControlId::lbNext || entry.id == ControlId::lbPower)
+        label->setAlignment(Qt::AlignCenter);
+      w = label;
+      break;
+    }
+    case ControlKind::Gauge: {
+      auto* gauge = new Gauge(parent);
+      gauge->setColors(kAccentColor, kWindowColor);
+      w = gauge;
+      break;
+    }
+    case ControlKind::Panel: {
+      auto* panel = new QWidget(parent);
+      if (entry.id != ControlId::MListPanel) Fill(panel, kPanelColor);
+      w = panel;
+      break;
+    }
+    case ControlKind::FlatButton: {
+      auto* button = new QToolButton(parent);
+      button->setAutoRaise(true);
+      button->setFocusPolicy(Qt::NoFocus);
+      w = button;
+      break;
+    }
+    case ControlKind::AccentLine:
+      w = new QLabel(parent);
+      Fill(w, kAccentColor);
+      break;
+  }
+  w->setObjectName(QString::fromLatin1(entry.name.data(), static_cast<qsizetype>(entry.name.size())));
+  w->setVisible(entry.visibleAtStart);
+  return w;
+}
+
+}  // namespace
+
+void FillWindowColour(QWidget* w) { Fill(w, kWindowColor); }
+
+Controls BuildControls(QWidget* window) {
+  Controls controls{};
+  for (const ControlSpec& entry : ControlTable())
+    controls[static_cast<int>(entry.id)] = MakeControl(entry, window);
+  const auto control = [&](ControlId id) { return controls[static_cast<int>(id)]; };
+
+  // Labels lie beneath the panels and buttons; the video panel beneath the other panels.
+  for (ControlId id : {ControlId::VdoPanel, ControlId::VisPanel, ControlId::MListPanel,
+                       ControlId::sbAdd, ControlId::sbAddFld, ControlId::sbRandom,
+                       ControlId::sbNewlist, ControlId::lbAddG1, ControlId::lbAddG2,
+                       ControlId::lbAddG3, ControlId::lbAddG4, ControlId::lbAddG5,
+                       ControlId::lbAddG6})
+    control(id)->raise();
+
+  const QCursor link = LinkCursor(), move = MoveCursor();
+  for (ControlId id : {ControlId::lbMove, ControlId::lbSkinName, ControlId::sbAdd, ControlId::sbAddFld,
+                       ControlId::sbRandom, ControlId::sbNewlist})
+    control(id)->setCursor(move);
+  for (ControlId id : {ControlId::lbTitle, ControlId::lbNext, ControlId::lbPower, ControlId::lbTmp1,
+                       ControlId::lbTmp2})
+    control(id)->setCursor(link);
+  control(ControlId::lbResiz7a)->setCursor(Qt::SizeBDiagCursor);
+  control(ControlId::lbResiz8a)->setCursor(Qt::SizeFDiagCursor);
+  control(ControlId::VdoPanel)->setAttribute(Qt::WA_NativeWindow);
+  return controls;
+}
+
+}  // namespace lirra

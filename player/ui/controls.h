@@ -1,0 +1,21 @@
+// The main window's controls, made from the control table: labels, the gauge, panels and
+// the bottom buttons, in their colours, stacking order and cursors.
+#pragma once
+
+#include <array>
+
+#include "window_layout.h"
+
+class QWidget;
+
+namespace lirra {
+
+using Controls = std::array<QWidget*, kControlCount>;
+
+// Pure black is the see-through key colour, so visible black is drawn as RGB(1, 1, 1).
+void FillWindowColour(QWidget* w);
+
+// Every control of the table as a child of `window`; VdoPanel gets a native window.
+Controls BuildControls(QWidget* window);
+
+}  // namespace lirra
