@@ -45,11 +45,9 @@ void NameLibraryRowAfterList(PlayerContext& ctx) {
     // file of its own keeps its name, so that its Delete removes its own file.
     if (!IsInAppDir(s, s.CurrentListFile)) return;
     s.CurrentListIndex = lib.findFile(s.CurrentListFile);
-    if (s.CurrentListIndex >= 0) {
-      // listed already
-    } else if (lib.empty() || lib.at(0).File) {
+    if (s.CurrentListIndex < 0 && (lib.empty() || lib.at(0).File)) {
       s.CurrentListIndex = lib.insert({DisplayName(s.CurrentListFile), s.CurrentListFile}, ctx.collator());
-    } else {
+    } else if (s.CurrentListIndex < 0) {
       s.CurrentListIndex = 0;
       lib.at(0).Name = DisplayName(s.CurrentListFile);
     }

@@ -211,6 +211,7 @@ void PlayCurrent(PlayerContext& ctx) {
   s.TrackKind = kind.kind;
   s.CurrentIsNetwork = kind.isNetwork;
   RouteVideoToVideoLibrary(ctx);
+  if (s.PlayingIndex < 0) return;  // gone while it was looked at (list commands wait meanwhile)
   if (s.CurrentIsNetwork) {
     if (!s.MainActivated) {
       ctx.shell.captions.SetWindowTitle(QStringLiteral("Lirra"));  // idle until the window is up

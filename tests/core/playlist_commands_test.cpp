@@ -444,3 +444,21 @@ TEST_F(Playlists, TheFolderDialogSkipsDotFiles) {
 
 }  // namespace
 }  // namespace lirra
+
+namespace lirra {
+namespace {
+
+TEST_F(Playlists, TheNextStartOpensTheListTheUserWasOn) {
+  MakeNamedList(u"first"_s, {u"a"_s});
+  MakeNamedList(u"second"_s, {u"b"_s});
+  writeBytes(u"lirra.ini"_s, "[main]\r\npos_x=100\r\npos_y=100\r\nm3u=first.m3u\r\n");
+  Start({});
+  ASSERT_EQ(S().CurrentListFile, appDir_ + u"first.m3u"_s);
+  EXPECT_FALSE(S().SettingsDirty) << "the list the settings name is no change";
+  SelectLibraryRow(Ctx(), Ctx().library.findName(u"second"_s));
+  ASSERT_TRUE(player_.FormCloseQuery());
+  EXPECT_TRUE(readBytes(u"lirra.ini"_s).contains("m3u=second.m3u"));
+}
+
+}  // namespace
+}  // namespace lirra
