@@ -17,6 +17,9 @@
 extern "C" {
 #endif
 
+/* Every function of this interface, for binders: expand with X(name) for TAGS_name. */
+#define TAGS_FUNCTIONS(X) X(Read)
+
 __attribute__((visibility("default"))) const char* TAGS_Read(uint32_t handle, const char* format);
 
 #ifdef __cplusplus

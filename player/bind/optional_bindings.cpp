@@ -3,7 +3,9 @@
 namespace lirra {
 
 namespace {
-const char* const kTagReaderEntryPoints[1] = {"TAGS_Read"};
+#define LIRRA_TAGS_NAME(name) "TAGS_" #name,
+const char* const kTagReaderEntryPoints[] = {TAGS_FUNCTIONS(LIRRA_TAGS_NAME)};
+#undef LIRRA_TAGS_NAME
 }
 
 const char* const kVisHostEntryPoints[14] = {
@@ -19,7 +21,10 @@ const char* const kVideoLibraryEntryPoints[9] = {ORVANA_PLAYER_FUNCTIONS(LIRRA_O
 bool TagReaderBinding::bind(const std::string& path) {
   if (library_.bound()) return true;
   if (!library_.bind(path, kTagReaderEntryPoints)) return false;
-  Read = library_.function<decltype(Read)>(0);
+  size_t i = 0;
+#define LIRRA_TAGS_RESOLVE(name) name = library_.function<decltype(name)>(i++);
+  TAGS_FUNCTIONS(LIRRA_TAGS_RESOLVE)
+#undef LIRRA_TAGS_RESOLVE
   return true;
 }
 

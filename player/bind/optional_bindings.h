@@ -8,6 +8,7 @@
 
 #include "bound_library.h"
 #include "orvana.h"
+#include "tags.h"
 
 namespace lirra {
 
@@ -17,7 +18,9 @@ class TagReaderBinding {
   bool bind(const std::string& path);  // BindTagReader
   void unbind() { library_.unbind(); } // UnbindTagReader
   bool bound() const { return library_.bound(); }
-  const char* (*Read)(uint32_t handle, const char* format) = nullptr;
+#define LIRRA_TAGS_FIELD(name) decltype(&TAGS_##name) name = nullptr;
+  TAGS_FUNCTIONS(LIRRA_TAGS_FIELD)
+#undef LIRRA_TAGS_FIELD
 
  private:
   BoundLibrary library_;
