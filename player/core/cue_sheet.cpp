@@ -85,7 +85,7 @@ std::vector<CueBlock> ParseCueSheet(const QStringList& lines, const QString& cue
     for (; i < blockLines.size() && !IsCommand(blockLines.at(i), QLatin1StringView("TRACK")); ++i) {
       const QString& line = blockLines.at(i);
       if (IsCommand(line, QLatin1StringView("PERFORMER"))) {
-        albumPerformer = Quoted(line);
+        albumPerformer = TitleText(Quoted(line));
       } else if (IsCommand(line, QLatin1StringView("FILE"))) {
         const QString name = Quoted(line);
         block.audioPath = name.isEmpty() ? QString() : CueAudioPath(name, cueFolder);
@@ -111,9 +111,9 @@ std::vector<CueBlock> ParseCueSheet(const QStringList& lines, const QString& cue
       } else if (tracks.empty()) {
         continue;
       } else if (IsCommand(line, QLatin1StringView("PERFORMER"))) {
-        if (const QString name = Quoted(line); !name.isEmpty()) tracks.back().performer = name;
+        if (const QString name = TitleText(Quoted(line)); !name.isEmpty()) tracks.back().performer = name;
       } else if (IsCommand(line, QLatin1StringView("TITLE"))) {
-        if (const QString title = Quoted(line); !title.isEmpty()) tracks.back().title = title;
+        if (const QString title = TitleText(Quoted(line)); !title.isEmpty()) tracks.back().title = title;
       } else if (IsCommand(line, QLatin1StringView("INDEX"))) {
         Parsed& t = tracks.back();
         if (!t.indexed && NumberAfter(line, 5) == QLatin1String("01")) {
