@@ -100,7 +100,6 @@ Controls BuildControls(QWidget* window) {
     control(id)->setCursor(link);
   control(ControlId::lbResiz7a)->setCursor(Qt::SizeBDiagCursor);
   control(ControlId::lbResiz8a)->setCursor(Qt::SizeFDiagCursor);
-  control(ControlId::VdoPanel)->setAttribute(Qt::WA_NativeWindow);
   return controls;
 }
 

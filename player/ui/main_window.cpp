@@ -33,8 +33,8 @@ MainWindow::MainWindow(const StartupEnvironment& env, QWidget* parent)
   formFont.setPixelSize(kFormFontPixels);
   setFont(formFont);
   controls_ = BuildControls(this);
-  videoPanel_ = control(ControlId::VdoPanel);
-  listArea_.build(player_, this, control(ControlId::MListPanel));
+  central_ = std::make_unique<CentralArea>(controls_);
+  listArea_.build(player_, this, central_->listPanel());
   timer1_ = new QTimer(this);
   timer1_->setInterval(100);
   connect(timer1_, &QTimer::timeout, this, [this] { player_.Timer1Timer(); });

@@ -1,11 +1,14 @@
 // The main window: a frameless window whose whole surface is the player. It is composed of
-// parts it owns (the controls, the list area, the frame) and implements the remaining roles
-// of the shell itself (captions, dialogs, timers); its event handlers forward to the
-// player, which decides.
+// parts it owns (the controls, the central area, the list area, the frame) and implements
+// the remaining roles of the shell itself (captions, dialogs, timers); its event handlers
+// forward to the player, which decides.
 #pragma once
 
 #include <QWidget>
 
+#include <memory>
+
+#include "central_area.h"
 #include "controls.h"
 #include "list_area.h"
 #include "player.h"
@@ -56,8 +59,8 @@ class MainWindow : public QWidget, public Captions, public Dialogs, public Timer
   void ApplyLayout();
 
   Controls controls_{};
-  QWidget* videoPanel_ = nullptr;
-  MainWindowFrame frame_{*this, videoPanel_};
+  std::unique_ptr<CentralArea> central_;
+  MainWindowFrame frame_{*this, central_};
   ListArea listArea_;
   Player player_;
   QTimer* timer1_ = nullptr;

@@ -31,7 +31,7 @@ void MainWindowFrame::SetTopmost(bool on) {
 }
 
 uintptr_t MainWindowFrame::WindowId() { return static_cast<uintptr_t>(window_.winId()); }
-uintptr_t MainWindowFrame::VideoWindowId() { return static_cast<uintptr_t>(videoPanel_->winId()); }
+uintptr_t MainWindowFrame::VideoWindowId() { return central_->videoWindowId(); }
 
 QRect MainWindowFrame::WorkArea() {
   const QScreen* s = window_.screen() ? window_.screen() : QGuiApplication::primaryScreen();

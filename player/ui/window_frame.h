@@ -2,6 +2,9 @@
 // always on top, the native ids and the screen's work area.
 #pragma once
 
+#include <memory>
+
+#include "central_area.h"
 #include "shell.h"
 
 class QWidget;
@@ -10,7 +13,7 @@ namespace lirra {
 
 class MainWindowFrame : public WindowFrame {
  public:
-  MainWindowFrame(QWidget& window, QWidget*& videoPanel) : window_(window), videoPanel_(videoPanel) {}
+  MainWindowFrame(QWidget& window, std::unique_ptr<CentralArea>& central) : window_(window), central_(central) {}
 
   void CloseMainWindow() override;
   void BringToFront() override;
@@ -22,7 +25,7 @@ class MainWindowFrame : public WindowFrame {
 
  private:
   QWidget& window_;
-  QWidget*& videoPanel_;  // VdoPanel, once the controls exist
+  std::unique_ptr<CentralArea>& central_;  // once the controls exist
 };
 
 }  // namespace lirra

@@ -1,0 +1,16 @@
+#include "central_area.h"
+
+#include <QWidget>
+
+namespace lirra {
+
+CentralArea::CentralArea(const Controls& controls)
+    : list_(controls[static_cast<int>(ControlId::MListPanel)]),
+      visual_(controls[static_cast<int>(ControlId::VisPanel)]),
+      video_(controls[static_cast<int>(ControlId::VdoPanel)]) {
+  video_->setAttribute(Qt::WA_NativeWindow);
+}
+
+uintptr_t CentralArea::videoWindowId() const { return static_cast<uintptr_t>(video_->winId()); }
+
+}  // namespace lirra
