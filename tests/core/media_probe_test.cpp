@@ -66,3 +66,38 @@ TEST_F(MediaProbe, FilesMadeByFfmpeg) {
 
 }  // namespace
 }  // namespace lirra
+
+#include <QDir>
+
+#include "player_fixture.h"
+#include "track_opening.h"
+
+namespace lirra {
+namespace {
+
+// An add-on claims ".mp4": a file of that type holding a picture plays through the video
+// library (the fake answers 42 s), one holding only sound through the engine (10 s).
+TEST_F(PlayerTest, AnMp4WithAPictureGoesToTheVideoLibrary) {
+  ASSERT_TRUE(QFile::link(QStringLiteral(LIRRA_FAKES_DIR "/libfake_orvana.so"), appDir_ + u"liborvana.so"_s));
+  Start({});
+  PlayerState& s = player_.state();
+  ASSERT_TRUE(s.VideoLibAvailable);
+  s.PluginExtensions = u"*.mp4;"_s;
+  s.MListVisible = true;
+  const QByteArray ftyp = Box("ftyp", "isom\0\0\0\0"_ba);
+  writeBytes(u"clip.mp4"_s, ftyp + Box("moov", Track("soun") + Track("vide")));
+  writeBytes(u"song.mp4"_s, ftyp + Box("moov", Track("soun")));
+  PlayerContext& ctx = player_.context();
+  for (const auto& [name, video, seconds] : {std::tuple{u"clip.mp4"_s, true, 42}, std::tuple{u"song.mp4"_s, false, 10}}) {
+    ctx.list.clear();
+    ctx.list.append({name, appDir_ + name, std::nullopt, std::nullopt});
+    PlayCurrent(ctx);
+    EXPECT_EQ(s.VideoActive, video) << name.toStdString();
+    EXPECT_EQ(s.TrackSeconds, seconds) << name.toStdString();
+    EXPECT_GT(shell_.responsiveRuns, 0) << "looked at off the UI thread";
+    player_.lbNextRightUp();
+  }
+}
+
+}  // namespace
+}  // namespace lirra
