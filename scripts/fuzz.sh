@@ -29,8 +29,7 @@ for target in "${targets[@]}"; do
   limit=(-max_total_time="$seconds")
   [ -n "${FUZZ_RUNS:-}" ] && limit=(-runs="$FUZZ_RUNS")
   log=build-fuzz/$target.log
-  # The sanitizer's allocator grows with a long run (the cue target lists /etc for names
-  # it must match case-insensitively); a release build of the same code stays flat.
+  # Long sanitizer runs grow beyond libFuzzer's default 2 GB.
   if ! build-fuzz/fuzz/"$target"_fuzz "${limit[@]}" -rss_limit_mb=4096 -artifact_prefix="$findings/" -print_final_stats=1 \
       "$work" >"$log" 2>&1; then
     status=1
