@@ -27,9 +27,9 @@ DecodeAhead::DecodeAhead(Decoder& decoder, size_t capacityFrames, std::function<
 DecodeAhead::~DecodeAhead() { stop(); }
 
 void DecodeAhead::stop() {
+  if (!worker_.joinable()) return;  // stopped before
   {
     std::lock_guard<std::mutex> guard(ringMutex_);
-    if (stopping_ && !worker_.joinable()) return;
     stopping_ = true;
   }
   decoder_.abort();

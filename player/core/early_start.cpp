@@ -57,7 +57,7 @@ void EarlyStart::run() {
   // plays nothing early either.
   if (!started.engine.bind(engineFile_.toStdString())) return;
   const EngineFunctions& bass = *started.engine;
-  started.engineStarted = StartEngineOutput(bass, 0);
+  started.engineStarted = StartEngineOutput(bass, kNoWindow);
   if (!started.engineStarted) return;
   const uint32_t channel = OpenEngineFile(bass, location_);
   if (channel && bass.ChannelPlay(channel, TRUE)) {

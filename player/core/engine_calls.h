@@ -11,6 +11,7 @@
 namespace lirra {
 
 inline constexpr int kDefaultOutputDevice = 1;  // the sound server's default output
+inline constexpr uintptr_t kNoWindow = 0;       // BASS_Init before there is a window
 inline constexpr DWORD kOutputRate = 44100;
 inline constexpr QWORD kWholeFileOffset = 0;    // from the start of the file…
 inline constexpr QWORD kWholeFileLength = 0;    // …to its end

@@ -1,5 +1,5 @@
-// Lyrics: the LRC lines of the playing track and their clock. Not built yet: the steps
-// are called where the order of events puts them and do nothing.
+// Lyrics: the LRC lines of the playing track and their clock. Not written yet: its steps
+// are called at their places in playback and do nothing.
 #pragma once
 
 namespace lirra {

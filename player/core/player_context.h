@@ -47,6 +47,8 @@ struct PlayerContext {
   QString tr(const char* zh, const char* en) const {
     return QString::fromUtf8(state.UseChinese ? zh : en);
   }
+  // A message box with the player's own caption.
+  void inform(const QString& text) { shell.dialogs.ShowMessage(text, texts().messageCaption); }
   void setTimer1(bool on) {
     state.Timer1On = on;
     shell.timers.SetTimer(TimerId::Timer1, on);

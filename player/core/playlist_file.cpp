@@ -160,8 +160,7 @@ void SaveCurrentList(PlayerContext& ctx) {
   if (!WriteTextLines(s.CurrentListFile, M3uLines(ctx.list), &error)) {
     // The previous file stays whole and the list is still to be written; the user hears
     // of it now rather than finding the changes gone at the next start.
-    ctx.shell.dialogs.ShowMessage(ctx.tr("播放列表未能保存:\n", "The playlist could not be saved:\n") + error,
-                          ctx.texts().messageCaption);
+    ctx.inform(ctx.tr("播放列表未能保存:\n", "The playlist could not be saved:\n") + error);
     return;
   }
   s.ListModified = false;

@@ -1,5 +1,5 @@
-// Skins: the window's bitmap, shape and colours. Not built yet: the step is called where
-// the order of events puts it and does nothing.
+// Skins: the window's bitmap, shape and colours. Not written yet: its step is called at
+// start-up and does nothing.
 #pragma once
 
 namespace lirra {

@@ -1,5 +1,5 @@
-// The built-in spectrum analyser of the visual area. Not built yet: the steps are called
-// where the order of events puts them and do nothing.
+// The spectrum drawn in the window while a track plays. Not written yet: its two steps are
+// called at their places in start-up and playback and do nothing.
 #pragma once
 
 namespace lirra {
@@ -8,9 +8,9 @@ struct PlayerContext;
 
 struct SpectrumState {};
 
-// At the first show: the analyser's geometry and bitmaps.
+// At the first show: the spectrum's size and pictures.
 void SetupSpectrum(PlayerContext& ctx);
-// Before the next track: the peaks fall back to the floor.
+// Before the next track: the peak marks start from the bottom again.
 void ClearPeaks(PlayerContext& ctx);
 
 }  // namespace lirra

@@ -25,7 +25,7 @@ namespace {
 
 
 void CloseWithMessage(PlayerContext& ctx, const QString& text) {
-  ctx.shell.dialogs.ShowMessage(text, ctx.texts().messageCaption);
+  ctx.inform(text);
   ctx.shell.frame.CloseMainWindow();
 }
 
@@ -178,8 +178,7 @@ bool FormCloseQuery(PlayerContext& ctx) {
   if (s.SettingsDirty) {
     QString error;
     if (!SaveSettings(s, &error))
-      ctx.shell.dialogs.ShowMessage(ctx.tr("设置未能保存:\n", "The settings could not be saved:\n") + error,
-                            ctx.texts().messageCaption);
+      ctx.inform(ctx.tr("设置未能保存:\n", "The settings could not be saved:\n") + error);
   }
   if (s.ListModified) SaveCurrentList(ctx);
   return true;

@@ -1,5 +1,5 @@
-// The tray icon. Not built yet: the steps are called where the order of events puts them
-// and do nothing.
+// The tray icon. Not written yet: its steps are called at start-up and close and do
+// nothing.
 #pragma once
 
 namespace lirra {

@@ -1,5 +1,5 @@
-// The player's side of the visualisation plug-ins. Not built yet: the steps are called
-// where the order of events puts them and do nothing.
+// The player's side of the visualisation plug-ins. Not written yet: its steps are called
+// at their places in playback and close and do nothing.
 #pragma once
 
 namespace lirra {
