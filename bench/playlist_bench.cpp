@@ -110,7 +110,8 @@ int main(int argc, char** argv) {
     loads100k.push_back(TimeLoad(window, big));
     malloc_trim(0);
     loadedKb = std::max(loadedKb, ResidentKb());
-    ctx.state.ListModified = true;
+    // An edited list (a list outside the app folder is written only after the user's edits).
+    ctx.state.ListModified = ctx.state.ListEdited = true;
     ctx.state.CurrentListFile = media.filePath(QStringLiteral("saved.m3u"));
     const auto start = Clock::now();
     SaveCurrentList(ctx);
