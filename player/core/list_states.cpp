@@ -1,5 +1,6 @@
 #include "list_states.h"
 
+#include "central_states.h"
 #include "track_opening.h"
 
 namespace lirra {
@@ -41,8 +42,12 @@ void ShowStoppedState(PlayerContext& ctx) {
   if (!s.OpeningTrack) s.PlayNowPending = false;
   s.GaugePosition = 0;
   ctx.shell.captions.SetProgress(s.GaugeRange, 0);
+  ctx.shell.captions.SetHint(ControlId::lbProgress, QString());
+  if (!s.ListShown) ShowTrackList(ctx);
+  ctx.shell.captions.SetHint(ControlId::lbMove, ctx.skin.SkinLoaded ? ctx.texts().moveHintSkin : QString());
   ctx.shell.captions.SetHint(ControlId::lbNext, ctx.texts().nextHintIdle);
   ctx.shell.captions.SetCaption(ControlId::lbTitle, ctx.texts().titleIdle);
+  ctx.shell.captions.FitTitleWidth();
   ctx.shell.captions.SetWindowTitle(QStringLiteral("Lirra"));
 }
 

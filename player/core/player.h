@@ -2,12 +2,15 @@
 // player answers through the Shell. It owns the player's state and libraries.
 #pragma once
 
+#include "central_states.h"
 #include "list_commands.h"
 #include "play_order.h"
 #include "player_context.h"
 #include "playlist_library.h"
 #include "startup.h"
 #include "transport.h"
+#include "skin.h"
+#include "window_moves.h"
 #include "window_options.h"
 
 namespace lirra {
@@ -31,8 +34,27 @@ class Player {
   void FormClose() { lirra::FormClose(ctx_); }
 
   // The window was resized or moved (by the user or the window system).
-  void FormResize(int width, int height) { KeepClientSize(ctx_, width, height); }
+  bool FormResize(int width, int height) { return lirra::FormResize(ctx_, {width, height}); }
   void FormMove(int left, int top) { KeepWindowPosition(ctx_, left, top); }
+  // The frame's painting and the end steps of the window's own move and resize loops.
+  std::vector<SkinPiece> FormPaint(QSize client) const { return lirra::FormPaint(ctx_, client); }
+  void lbMoveDragEnded() { FinishMove(ctx_); }
+  void lbResizeDragEnded() { FinishGripResize(ctx_); }
+  // A resize step while a grip is dragged: laid out and shaped as it goes.
+  void ResizeDragStep(int width, int height) {
+    if (lirra::FormResize(ctx_, {width, height})) ApplyWindowShape(ctx_);
+  }
+  void lbMoveRightUp() { ChangeSkin(ctx_); }
+  void lbMoveDblClick() { lirra::lbMoveDblClick(ctx_); }
+  void VisPanelMouseMove(bool applicationActive) { lirra::VisPanelMouseMove(ctx_, applicationActive); }
+  void VisPanelMouseUp(ControlId sender, PointerButton button, QPoint pos) {
+    lirra::VisPanelMouseUp(ctx_, sender, button, pos);
+  }
+  void lbPowerMouseUp() { lirra::lbPowerMouseUp(ctx_); }
+  void ApplicationMinimised() { lirra::ApplicationMinimised(ctx_); }
+  void ApplicationRestored() { lirra::ApplicationRestored(ctx_); }
+  void ApplicationActivated(bool mainWindowInFront) { lirra::ApplicationActivated(ctx_, mainWindowInFront); }
+  void DesktopColoursChanged(const DesktopColours& colours) { ApplyDesktopColours(ctx_, colours); }
 
   // Timers and controls.
   void Timer1Timer() { Timer1Tick(ctx_); }

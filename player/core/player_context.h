@@ -80,6 +80,12 @@ struct PlayerContext {
   // An early start of the command line's file (early_start.h), and the channel it left
   // playing for the first show's PlayCurrent to take over.
   EarlyStart* earlyStart = nullptr;
+  // The desktop's screen saver: whether the desktop has one, and letting it on or
+  // keeping it off (none where the desktop offers no such service).
+  struct ScreenSaverControl {
+    std::function<bool()> available;
+    std::function<void(bool active)> setActive;
+  } screenSaver;
   EarlyStart::Handover preStarted;
 
  private:

@@ -2,6 +2,7 @@
 // names the rest of the player uses for it.
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -21,7 +22,9 @@ enum StartModes : int {
 struct PlayerState {
   QString AppDir;          // folder of the executable, with a trailing "/"
   bool UseChinese = false; // interface language
-  bool IsWinNT = true;     // always true here; tests may clear it to reach the other branch
+  bool IsWinNT = true;
+  bool ScreenSaverWasActive = false;  // the desktop offers a screen saver to keep off
+  bool ScreenSaverSuppressed = false; // kept off while a video plays     // always true here; tests may clear it to reach the other branch
   int StartMode = kStartActivated;  // StartModes
   bool AutoStart = false;  // started with "/AUTO"
   bool EngineReady = false;
@@ -41,6 +44,7 @@ struct PlayerState {
   bool VideoActive = false;
   bool VideoShown = false;
   bool VideoFullScreen = false;
+  QRect FullScreenSaved;         // the window's bounds before full screen
   int PausedTag = 0;
   bool DisplayUpdates = true;
   bool SettingsDirty = false;
@@ -97,6 +101,7 @@ struct PlayerState {
 
   // The playback clock (Timer1) and the progress gauge.
   bool Timer1On = false;
+  bool TimerFFTOn = false;  // the spectrum's clock (runs on while the list is shown again)
   int TickDivider = 0;
   int GaugeRange = 0;
   int GaugePosition = 0;

@@ -15,6 +15,7 @@
 #include "track_list.h"
 #include "ui_texts.h"
 #include "window_layout.h"
+#include "window_look.h"
 
 namespace lirra {
 
@@ -28,6 +29,19 @@ class Captions {
   virtual void SetWindowTitle(const QString& title) = 0;
   // The progress gauge: range and position in whole seconds.
   virtual void SetProgress(int range, int position) = 0;
+  // lbTime takes the width of its text (right edge kept) and the title is cut to end
+  // one pixel left of it.
+  virtual void FitTitleWidth() = 0;
+  // The colours of every control.
+  virtual void SetColours(const WindowColours& colours) = 0;
+};
+
+// Which of the window's controls show: the three panels of the central area, the bottom
+// strip and its glyph, the skin-name edge.
+class Panels {
+ public:
+  virtual ~Panels() = default;
+  virtual void SetVisible(ControlId control, bool visible) = 0;
 };
 
 enum class ListFocus { None, TrackList, Library };
@@ -67,8 +81,21 @@ class WindowFrame {
   // Native window ids handed to the engine and the video library.
   virtual uintptr_t WindowId() = 0;
   virtual uintptr_t VideoWindowId() = 0;
-  // The work area of the window's screen.
+  // The work area of the window's screen, and the whole screen's size.
   virtual QRect WorkArea() = 0;
+  virtual QSize ScreenSize() = 0;
+  // Left, top and client size; Place sets all four at once.
+  virtual QRect Bounds() = 0;
+  virtual void Place(const QRect& bounds) = 0;
+  virtual void Minimise() = 0;
+  virtual bool IsMinimised() = 0;
+  // The window's region (the window is redrawn).
+  virtual void SetShape(const WindowShape& shape) = 0;
+  // The picture the frame is painted from (none: no skin); the window is repainted.
+  virtual void SetSkinPicture(const SkinImage* picture) = 0;
+  // While on, pure black shows what lies behind the window (needs a compositor).
+  virtual void SetColourKey(bool on) = 0;
+  virtual void SetCursorHidden(bool hidden) = 0;
 };
 
 // Modal dialogs.
@@ -103,6 +130,7 @@ class Timers {
 // The roles together, as the player's context holds them.
 struct Shell {
   Captions& captions;
+  Panels& panels;
   ListViews& views;
   WindowFrame& frame;
   Dialogs& dialogs;

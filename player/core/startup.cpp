@@ -13,6 +13,7 @@
 #include "playlist_library.h"
 #include "settings.h"
 #include "track_opening.h"
+#include "skin.h"
 #include "window_options.h"
 
 namespace lirra {
@@ -39,7 +40,8 @@ void ApplyLanguage(PlayerContext& ctx) {
   captions.SetCaption(ControlId::lbPower, t.powerCaption);
   captions.SetHint(ControlId::lbPower, t.powerHint);
   captions.SetCaption(ControlId::lbTitle, t.titleIdle);
-  captions.SetHint(ControlId::lbMove, t.moveHintSkin);
+  // Without a skin the Chinese drag-area hint stays cleared; the English one is set.
+  if (!ctx.state.UseChinese || ctx.skin.SkinLoaded) captions.SetHint(ControlId::lbMove, t.moveHintSkin);
   captions.SetHint(ControlId::sbAdd, t.addHint);
   captions.SetHint(ControlId::sbAddFld, t.addFolderHint);
   captions.SetHint(ControlId::sbRandom, ctx.state.RandomOrder ? t.randomOrderHint : t.normalOrderHint);
@@ -92,6 +94,7 @@ bool FormCreate(PlayerContext& ctx, const StartupEnvironment& env) {
     if (!ScheduleDecision(ctx, ScheduleQuestion::AutoStartAllowed)) return false;
   }
   s.UseChinese = IsSimplifiedChinese(env.locale);
+  if (s.IsWinNT && ctx.screenSaver.available) s.ScreenSaverWasActive = ctx.screenSaver.available();
   ctx.shell.captions.SetWindowTitle(QStringLiteral("Lirra"));
   return true;
 }
@@ -124,6 +127,7 @@ void FormShow(PlayerContext& ctx) {
     for (const QString& name : found.mid(0, 7)) s.VisPlugins << s.AppDir + u"Plugins/"_s + name;
   }
   if (s.VisIndex > s.VisPlugins.size() + 1) s.VisIndex = static_cast<int>(s.VisPlugins.size()) + 1;
+  if (s.VisIndex == 1) ctx.spectrum.style = ctx.randomBelow(kSpectrumStyles) + 1;
   SetupSpectrum(ctx);
   ApplySkin(ctx);
   ApplyLanguage(ctx);
@@ -141,6 +145,8 @@ void FormShow(PlayerContext& ctx) {
     if (!s.CurrentListFile.isEmpty() && !s.MListVisible) LoadCurrentList(ctx);
   }
   s.AutoStart = s.StartArgument.toUpper() == QLatin1String("/AUTO");
+  ctx.shell.captions.FitTitleWidth();
+  ApplyWindowShape(ctx);
   AddTrayIcon(ctx);
 
   if (s.StartMode == kStartSingleFile) {
@@ -163,6 +169,10 @@ void FormActivate(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (s.StartMode != kStartSingleFile) s.StartMode = kStartActivated;
   s.MainActivated = true;
+  if (std::exchange(ctx.vis.NewPresetPending, false)) {
+    StartVisPlugin(ctx);
+    AnnounceTitle(ctx);
+  }
   ApplyListAlpha(ctx);
 }
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <utility>
 
+#include "central_states.h"
 #include "engine_calls.h"
 #include "list_commands.h"
 #include "list_states.h"
@@ -40,6 +41,7 @@ CueReference ParseCueReference(const QString& location) {
 // OpenWithEngine: the entry at PlayingIndex through the sound engine.
 void OpenWithEngine(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
+  LeaveVideoFullScreen(ctx);
   const EngineFunctions& bass = *ctx.libs.engine;
   QString path = ctx.list.at(s.PlayingIndex).Location;
   int usable = 1;
@@ -127,8 +129,17 @@ void OpenWithVideoLibrary(PlayerContext& ctx) {
   video.MediaState(ORVANA_PLAY);
   ShowLength(ctx);
   s.VideoShown = info.hasVideo != 0;
-  // The picture in the central area and the recording of audio-only media come with
-  // the window's video layout and the recording input.
+  if (s.VideoShown) {
+    if (s.DisplayUpdates) ShowVisualArea(ctx);
+    return;
+  }
+  // Audio-only media (MIDI and the like): visualised from the recording input once it is
+  // written; until then the list stays in view.
+  LeaveVideoFullScreen(ctx);
+  if (!s.ListShown) {
+    s.LyricsTracking = false;
+    ShowTrackList(ctx);
+  }
 }
 
 // An add-on claims the MP4 family by extension, but such a file may hold a picture:
@@ -246,7 +257,8 @@ void PlayCurrent(PlayerContext& ctx) {
   ctx.setTimer1(true);
   UpdateEntryLength(ctx, s.PlayingIndex, s.GaugeRange);
   ctx.shell.views.TrackListChanged(ctx.list);
-  ctx.shell.captions.SetWindowTitle(ctx.list.at(s.PlayingIndex).Title);  // AnnounceTitle
+  AnnounceTitle(ctx);
+  if (s.VideoShown && s.ScreenSaverWasActive && !s.ScreenSaverSuppressed) SwitchScreenSaver(ctx);
   ctx.shell.captions.SetHint(ControlId::lbNext, ctx.tr("下一个/右键停止", "Next/RightClk to Stop"));
   // Give what opening the track needed and no longer holds back to the system.
   if (s.IsWinNT) malloc_trim(0);
@@ -271,8 +283,15 @@ void StopPlayback(PlayerContext& ctx) {
   s.CurrentChannel = 0;
   s.PausedTag = 0;
   s.LengthUnknown = false;
+  if (s.ScreenSaverSuppressed) SwitchScreenSaver(ctx);
   s.LyricsTracking = false;
   s.VideoShown = false;
+}
+
+void SwitchScreenSaver(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  s.ScreenSaverSuppressed = s.Timer1On && s.VideoShown;
+  if (ctx.screenSaver.setActive) ctx.screenSaver.setActive(!s.ScreenSaverSuppressed);
 }
 
 int ProbeDuration(PlayerContext& ctx, const QString& path) {

@@ -18,6 +18,8 @@ void PlayCurrent(PlayerContext& ctx);
 void DiscardPreStartedChannel(PlayerContext& ctx);
 // Stops and frees what plays. The caller turns Timer1 off first.
 void StopPlayback(PlayerContext& ctx);
+// While a video plays the screen saver is kept off; at its stop it is let on again.
+void SwitchScreenSaver(PlayerContext& ctx);
 // The length of a file in whole seconds from a decode-only stream; 0 when it won't open.
 int ProbeDuration(PlayerContext& ctx, const QString& path);
 

@@ -1,5 +1,6 @@
 #include "window_options.h"
 
+#include "list_commands.h"
 #include "transport.h"
 
 namespace lirra {
@@ -11,7 +12,11 @@ void pmTranspClick(PlayerContext& ctx) {
   s.SeeThrough = !s.SeeThrough;
   if (s.PausedTag) PauseCommand(ctx);
   if (s.AvsSelected || s.ListShown) ctx.shell.frame.SetAlphaBlend(s.SeeThrough);
-  // The spectrum's colour key joins here with the spectrum.
+  if (!s.ListShown && s.VisIndex == 1) {
+    // Only the spectrum's bars, rings and frame stay; its black background is see-through.
+    if (ctx.spectrum.style == kRingStyle) ResetSpectrum(ctx);
+    ctx.shell.frame.SetColourKey(s.SeeThrough);
+  }
   s.SettingsDirty = true;
 }
 
@@ -21,6 +26,29 @@ void pmOnTopClick(PlayerContext& ctx) {
   s.StayOnTop = !s.StayOnTop;
   ctx.shell.frame.SetTopmost(s.StayOnTop);
   s.SettingsDirty = true;
+}
+
+void lbPowerMouseUp(PlayerContext& ctx) {
+  StopVisPlugin(ctx);  // a plug-in in its own full-screen window would keep running
+  ctx.shell.frame.Minimise();
+}
+
+void ApplicationMinimised(PlayerContext& ctx) {
+  if (ctx.state.TimerFFTOn) ClearPeaks(ctx);
+  StopVisPlugin(ctx);
+}
+
+void ApplicationRestored(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (s.PausedTag) PauseCommand(ctx);
+  if (s.StayOnTop && !s.ListShown) ctx.shell.frame.SetTopmost(true);
+  // A plug-in shown before the minimise starts again here once plug-ins are hosted.
+}
+
+void ApplicationActivated(PlayerContext& ctx, bool mainWindowInFront) {
+  PlayerState& s = ctx.state;
+  if (s.InPlaceEditing) RestoreShortcuts(ctx);
+  if (mainWindowInFront && s.StayOnTop && !s.ListShown) ctx.shell.frame.SetTopmost(true);
 }
 
 void ApplyListAlpha(PlayerContext& ctx) {

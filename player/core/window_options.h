@@ -8,6 +8,12 @@ namespace lirra {
 
 void pmTranspClick(PlayerContext& ctx);
 void pmOnTopClick(PlayerContext& ctx);
+// Right click on lbPower: minimise.
+void lbPowerMouseUp(PlayerContext& ctx);
+// The application was minimised, restored, activated (the main window in front or not).
+void ApplicationMinimised(PlayerContext& ctx);
+void ApplicationRestored(PlayerContext& ctx);
+void ApplicationActivated(PlayerContext& ctx, bool mainWindowInFront);
 // On every activation of the main window: with the list shown the window's alpha follows
 // the see-through option again.
 void ApplyListAlpha(PlayerContext& ctx);

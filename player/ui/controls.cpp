@@ -12,7 +12,6 @@ namespace lirra {
 namespace {
 
 const QColor kWindowColor(1, 1, 1);
-const QColor kAccentColor(0, 192, 64);
 const QColor kPanelColor(Qt::black);
 
 void Fill(QWidget* w, const QColor& color) {
@@ -22,12 +21,6 @@ void Fill(QWidget* w, const QColor& color) {
   w->setAutoFillBackground(true);
 }
 
-void SetTextColor(QWidget* w, const QColor& color) {
-  QPalette pal = w->palette();
-  pal.setColor(QPalette::WindowText, color);
-  w->setPalette(pal);
-}
-
 QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
   QWidget* w = nullptr;
   switch (entry.kind) {
@@ -35,23 +28,25 @@ QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
       w = new ShellLabel(parent);
       break;
     case ControlKind::Label: {
+      // Captions hang from the strip's top row so their descenders stay above the
+      // central area.
       auto* label = new ShellLabel(parent);
-      SetTextColor(label, kAccentColor);
       if (entry.id == ControlId::lbTime)
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setAlignment(Qt::AlignRight | Qt::AlignTop);
       else if (entry.id == ControlId::lbNext || entry.id == ControlId::lbPower)
-        label->setAlignment(Qt::AlignCenter);
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+      else
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       w = label;
       break;
     }
-    case ControlKind::Gauge: {
-      auto* gauge = new Gauge(parent);
-      gauge->setColors(kAccentColor, kWindowColor);
-      w = gauge;
+    case ControlKind::Gauge:
+      w = new Gauge(parent);
       break;
-    }
     case ControlKind::Panel: {
-      auto* panel = new QWidget(parent);
+      // The visual area takes clicks; the video panel is a native window for the video
+      // library to draw into.
+      QWidget* panel = entry.id == ControlId::VisPanel ? new ShellLabel(parent) : new QWidget(parent);
       if (entry.id != ControlId::MListPanel) Fill(panel, kPanelColor);
       w = panel;
       break;
@@ -65,7 +60,7 @@ QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
     }
     case ControlKind::AccentLine:
       w = new QLabel(parent);
-      Fill(w, kAccentColor);
+      w->setAutoFillBackground(true);
       break;
   }
   w->setObjectName(QString::fromLatin1(entry.name.data(), static_cast<qsizetype>(entry.name.size())));

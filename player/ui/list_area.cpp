@@ -111,6 +111,24 @@ void ListArea::layOut() {
   mList_->setColumnWidth(0, area.trackTitleWidth);
 }
 
+void ListArea::setColours(const WindowColours& c) {
+  const QColor back = QColor::fromRgb(c.listBack), text = QColor::fromRgb(c.listText);
+  for (QWidget* w : {static_cast<QWidget*>(mList_), static_cast<QWidget*>(listView1_), panel_}) {
+    QPalette pal = w->palette();
+    for (QPalette::ColorRole role : {QPalette::Base, QPalette::Window}) pal.setColor(role, back);
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText}) pal.setColor(role, text);
+    // The selection shows inverted, readable in every skin's two colours.
+    pal.setColor(QPalette::Highlight, text);
+    pal.setColor(QPalette::HighlightedText, back);
+    w->setPalette(pal);
+  }
+  panel_->setAutoFillBackground(true);
+  QPalette pal = pnList_->palette();
+  pal.setColor(QPalette::Window, QColor::fromRgb(c.libraryBack));
+  pnList_->setPalette(pal);
+  pnList_->setAutoFillBackground(true);
+}
+
 void ListArea::TrackListChanged(const TrackList& list) {
   refreshingList_ = true;
   trackModel_->refresh();

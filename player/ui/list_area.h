@@ -31,6 +31,8 @@ class ListArea : public QObject, public ListViews {
   QWidget* libraryPanel() const { return pnList_; }
   // The list-area rule for the panel's current size.
   void layOut();
+  // The lists, their frame panel and the library panel in the window's colours.
+  void setColours(const WindowColours& colours);
 
   // ListViews
   void TrackListChanged(const TrackList& list) override;

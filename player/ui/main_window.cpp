@@ -1,13 +1,18 @@
 #include "main_window.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPainter>
 #include <QScreen>
 #include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
+#include <QTranslator>
 
 #include <thread>
 
@@ -15,31 +20,59 @@
 #include "gauge.h"
 #include "gstreamer_registry.h"
 #include "open_filter.h"
+#include "screen_saver.h"
 #include "shell_label.h"
 
 namespace lirra {
 
 namespace {
-// The form's captions are 12 pixels high, like the designed font height -12.
-constexpr int kFormFontPixels = 12;
+
+// The caption strip: captions start at row 4 and end above the central area.
+constexpr int kStripRows = 11;
+constexpr int kDesignFontPixels = 12;
+
+QFont StripFont(const QFont& font, bool chinese) {
+  return ShellLabel::FitToRows(font, kDesignFontPixels, kStripRows, chinese);
+}
+
+bool IsCaption(ControlId id) {
+  return id == ControlId::lbNext || id == ControlId::lbTitle || id == ControlId::lbTime || id == ControlId::lbPower;
+}
+
+// Qt's own dialog texts (buttons, the file dialog) in the player's language.
+void InstallQtTranslations(const QLocale& locale) {
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(translator);
+  else
+    delete translator;
+}
+
+QColor Colour(Rgb rgb) { return QColor::fromRgb(rgb); }
+
 }  // namespace
 
 MainWindow::MainWindow(const StartupEnvironment& env, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
-      player_(Shell{*this, listArea_, frame_, *this, *this}) {
+      player_(Shell{*this, *this, listArea_, frame_, *this, *this}) {
   setObjectName(QStringLiteral("MainForm"));
-  FillWindowColour(this);
-  QFont formFont = font();
-  formFont.setPixelSize(kFormFontPixels);
-  setFont(formFont);
+  setAutoFillBackground(true);
+  setFont(StripFont(font(), false));
   controls_ = BuildControls(this);
+  for (ControlId id : {ControlId::lbNext, ControlId::lbTitle, ControlId::lbTime, ControlId::lbPower})
+    label(id)->setStripCaption(true);
   central_ = std::make_unique<CentralArea>(controls_);
   listArea_.build(player_, this, central_->listPanel());
+  SetColours(WindowColours{});
   timer1_ = new QTimer(this);
   timer1_->setInterval(100);
   connect(timer1_, &QTimer::timeout, this, [this] { player_.Timer1Timer(); });
   ConnectControls();
-  player_.context().videoExtras = [] {
+  ConnectFrameLoops();
+  ConnectVisualArea();
+  PlayerContext& ctx = player_.context();
+  ctx.videoExtras = [] {
     VideoExtras extras;
     extras.realMedia = HasGStreamerElement({"rmdemux", "avdemux_rm"});
     extras.flash = HasGStreamerElement({"avdemux_swf"});
@@ -47,16 +80,24 @@ MainWindow::MainWindow(const StartupEnvironment& env, QWidget* parent)
     extras.quickTime = HasGStreamerElement({"qtdemux", "avdemux_mov,mp4,m4a,3gp,3g2,mj2"});
     return extras;
   };
+  auto screenSaver = std::make_shared<DesktopScreenSaver>();
+  ctx.screenSaver.available = &DesktopScreenSaver::mayExist;
+  ctx.screenSaver.setActive = [screenSaver](bool active) { screenSaver->setActive(active); };
   resize(kStartClientSize);
   created_ = player_.FormCreate(env);
+  if (player_.state().UseChinese) InstallQtTranslations(QLocale(QStringLiteral("zh_CN")));
   const PlayerState& s = player_.state();
   resize(s.ClientWidth, s.ClientHeight);
   if (!s.CentreOnShow) move(s.Left, s.Top);
 }
 
+ShellLabel* MainWindow::label(ControlId id) const { return static_cast<ShellLabel*>(control(id)); }
+
 void MainWindow::ConnectControls() {
-  const auto label = [this](ControlId id) { return static_cast<ShellLabel*>(control(id)); };
   connect(label(ControlId::lbPower), &ShellLabel::clicked, this, [this] { player_.lbPowerClick(); });
+  connect(label(ControlId::lbPower), &ShellLabel::mouseReleased, this, [this](Qt::MouseButton button, QPoint) {
+    if (button == Qt::RightButton) player_.lbPowerMouseUp();
+  });
   connect(label(ControlId::lbNext), &ShellLabel::clicked, this, [this] { player_.lbNextClick(); });
   connect(label(ControlId::lbNext), &ShellLabel::mouseReleased, this,
           [this](Qt::MouseButton button, QPoint) {
@@ -94,14 +135,70 @@ void MainWindow::ConnectControls() {
   connect(button(ControlId::sbNewlist), &QToolButton::clicked, this, [this] { player_.sbNewlistClick(); });
 }
 
+// The drag area moves the window, a right click changes the skin, a double click switches
+// the central area; the grips size the window.
+void MainWindow::ConnectFrameLoops() {
+  for (ControlId id : {ControlId::lbMove, ControlId::lbSkinName}) {
+    ShellLabel* area = label(id);
+    connect(area, &ShellLabel::mousePressed, this, [this](Qt::MouseButton button, QPoint) {
+      if (button == Qt::LeftButton) frame_.beginMove(QCursor::pos());
+    });
+    connect(area, &ShellLabel::mouseMoved, this, [this](Qt::MouseButtons, QPoint global) { frame_.follow(global); });
+    connect(area, &ShellLabel::mouseReleased, this, [this](Qt::MouseButton button, QPoint) {
+      if (button == Qt::LeftButton && frame_.end() == MainWindowFrame::Loop::Move) player_.lbMoveDragEnded();
+      if (button == Qt::RightButton) player_.lbMoveRightUp();
+    });
+    connect(area, &ShellLabel::doubleClicked, this, [this] { player_.lbMoveDblClick(); });
+  }
+  for (auto [id, grip] : {std::pair{ControlId::lbResiz7a, MainWindowFrame::Grip::BottomLeft},
+                          std::pair{ControlId::lbResiz8a, MainWindowFrame::Grip::BottomRight}}) {
+    ShellLabel* handle = label(id);
+    connect(handle, &ShellLabel::mousePressed, this, [this, grip](Qt::MouseButton button, QPoint) {
+      if (button == Qt::LeftButton) frame_.beginResize(grip, QCursor::pos());
+    });
+    connect(handle, &ShellLabel::mouseMoved, this, [this](Qt::MouseButtons, QPoint global) { frame_.follow(global); });
+    connect(handle, &ShellLabel::mouseReleased, this, [this](Qt::MouseButton button, QPoint) {
+      if (button == Qt::LeftButton && frame_.end() == MainWindowFrame::Loop::Resize) player_.lbResizeDragEnded();
+    });
+  }
+}
+
+// The title strip and the visual area: hovering samples whether the application is
+// active, clicks step the visualisation or switch a video to full screen.
+void MainWindow::ConnectVisualArea() {
+  for (ControlId id : {ControlId::lbTmp1, ControlId::lbTitle, ControlId::lbTmp2, ControlId::VisPanel,
+                       ControlId::lbProgress}) {
+    ShellLabel* area = label(id);
+    area->setMouseTracking(true);
+    connect(area, &ShellLabel::mouseMoved, this, [this](Qt::MouseButtons buttons, QPoint) {
+      if (buttons & (Qt::LeftButton | Qt::RightButton)) return;
+      player_.VisPanelMouseMove(QGuiApplication::applicationState() == Qt::ApplicationActive);
+    });
+    connect(area, &ShellLabel::mouseReleased, this, [this, id, area](Qt::MouseButton button, QPoint pos) {
+      if (id == ControlId::lbProgress && button == Qt::LeftButton) return;  // the seek strip's own click
+      const PointerButton which = button == Qt::LeftButton    ? PointerButton::Left
+                                  : button == Qt::RightButton ? PointerButton::Right
+                                                              : PointerButton::Middle;
+      const QPoint inPanel = area->mapTo(this, pos) - control(ControlId::VisPanel)->pos();
+      player_.VisPanelMouseUp(id, which, inPanel);
+    });
+  }
+  // A click that activates the window samples the state before it, like a move would.
+  connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+    if (state == Qt::ApplicationActive) player_.ApplicationActivated(isActiveWindow());
+  });
+}
+
 void MainWindow::ApplyLayout() {
   const WindowLayout layout = LayoutFor(size());
   for (int i = 0; i < kControlCount; ++i) controls_[i]->setGeometry(layout[i]);
   listArea_.layOut();
+  FitTitleWidth();
 }
 
 void MainWindow::SetCaption(ControlId id, const QString& text) {
-  if (auto* label = qobject_cast<QLabel*>(control(id))) label->setText(text);
+  if (auto* l = qobject_cast<QLabel*>(control(id))) l->setText(text);
+  if (id == ControlId::lbTime || id == ControlId::lbTitle) FitTitleWidth();
 }
 
 void MainWindow::SetHint(ControlId id, const QString& text) { control(id)->setToolTip(text); }
@@ -110,7 +207,10 @@ void MainWindow::SetFont(ControlId id, const FontSpec& wanted) {
   QFont font = control(id)->font();
   if (!wanted.families.isEmpty()) font.setFamilies(wanted.families);
   if (wanted.pixelSize > 0) font.setPixelSize(wanted.pixelSize);
-  control(id)->setFont(font);
+  const bool chinese = player_.state().UseChinese;
+  control(id)->setFont(IsCaption(id) ? StripFont(font, chinese) : font);
+  if (IsCaption(id)) label(id)->setStripCaption(true, chinese);
+  if (IsCaption(id)) FitTitleWidth();
 }
 
 void MainWindow::SetWindowTitle(const QString& title) { setWindowTitle(title); }
@@ -120,6 +220,39 @@ void MainWindow::SetProgress(int range, int position) {
   gauge->setRange(range);
   gauge->setProgress(position);
 }
+
+void MainWindow::FitTitleWidth() {
+  const WindowLayout layout = LayoutFor(size());
+  QLabel* time = label(ControlId::lbTime);
+  const QRect design = At(layout, ControlId::lbTime);
+  const int width = time->text().isEmpty() ? design.width() : time->fontMetrics().horizontalAdvance(time->text()) + 1;
+  time->setGeometry(design.right() + 1 - width, design.top(), width, design.height());
+  const QRect title = At(layout, ControlId::lbTitle);
+  label(ControlId::lbTitle)->setGeometry(title.left(), title.top(), std::max(0, time->x() - title.left() - 1),
+                                         title.height());
+}
+
+void MainWindow::SetColours(const WindowColours& c) {
+  const auto fill = [](QWidget* w, QPalette::ColorRole role, Rgb rgb) {
+    QPalette pal = w->palette();
+    pal.setColor(role, Colour(rgb));
+    if (role == QPalette::WindowText) pal.setColor(QPalette::ButtonText, Colour(rgb));
+    w->setPalette(pal);
+  };
+  fill(this, QPalette::Window, c.window);
+  for (ControlId id : {ControlId::lbNext, ControlId::lbPower, ControlId::lbTitle, ControlId::lbTime})
+    fill(control(id), QPalette::WindowText, c.captionText);
+  for (ControlId id : {ControlId::lbAddG1, ControlId::lbAddG2, ControlId::lbAddG3, ControlId::lbAddG4,
+                       ControlId::lbAddG5, ControlId::lbAddG6})
+    fill(control(id), QPalette::Window, c.accent);
+  // The bottom buttons' hover frame in the accent, so it shows on any skin.
+  for (ControlId id : {ControlId::sbAdd, ControlId::sbAddFld, ControlId::sbRandom, ControlId::sbNewlist})
+    fill(control(id), QPalette::WindowText, c.accent);
+  static_cast<Gauge*>(control(ControlId::Gauge1))->setColors(Colour(c.gaugeFore), Colour(c.gaugeBack));
+  listArea_.setColours(c);
+}
+
+void MainWindow::SetVisible(ControlId id, bool visible) { control(id)->setVisible(visible); }
 
 void MainWindow::ShowMessage(const QString& text, const QString& caption) {
   QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, this);
@@ -159,6 +292,15 @@ void MainWindow::RunWhileResponsive(const std::function<void()>& work) {
   worker.join();
 }
 
+void MainWindow::paintEvent(QPaintEvent*) {
+  const QImage& skin = frame_.skinPicture();
+  if (skin.isNull()) return;
+  QPainter painter(this);
+  // Skin pixels stay crisp when stretched or on a screen of twice the pixels.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  for (const SkinPiece& piece : player_.FormPaint(size())) painter.drawImage(piece.target, skin, piece.source);
+}
+
 void MainWindow::showEvent(QShowEvent* event) {
   if (!shown_) {
     shown_ = true;
@@ -174,7 +316,10 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
   ApplyLayout();
-  player_.FormResize(width(), height());
+  if (frame_.resizing())
+    player_.ResizeDragStep(width(), height());  // the shape follows the pointer too
+  else
+    player_.FormResize(width(), height());
   QWidget::resizeEvent(event);
 }
 
@@ -184,7 +329,24 @@ void MainWindow::moveEvent(QMoveEvent* event) {
 }
 
 void MainWindow::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) player_.FormActivate();
+  switch (event->type()) {
+    case QEvent::ActivationChange:
+      if (isActiveWindow()) player_.FormActivate();
+      break;
+    case QEvent::WindowStateChange:
+      if (isMinimized() && !wasMinimised_) player_.ApplicationMinimised();
+      if (!isMinimized() && wasMinimised_) player_.ApplicationRestored();
+      wasMinimised_ = isMinimized();
+      break;
+    case QEvent::ApplicationPaletteChange: {
+      const QPalette desktop = QGuiApplication::palette();
+      player_.DesktopColoursChanged({desktop.color(QPalette::HighlightedText).rgb() & 0xFFFFFF,
+                                     desktop.color(QPalette::Highlight).rgb() & 0xFFFFFF});
+      break;
+    }
+    default:
+      break;
+  }
   QWidget::changeEvent(event);
 }
 

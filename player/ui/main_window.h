@@ -1,7 +1,7 @@
 // The main window: a frameless window whose whole surface is the player. It is composed of
 // parts it owns (the controls, the central area, the list area, the frame) and implements
-// the remaining roles of the shell itself (captions, dialogs, timers); its event handlers
-// forward to the player, which decides.
+// the remaining roles of the shell itself (captions, panels, dialogs, timers); its event
+// handlers forward to the player, which decides.
 #pragma once
 
 #include <QWidget>
@@ -20,7 +20,9 @@ class QTreeView;
 
 namespace lirra {
 
-class MainWindow : public QWidget, public Captions, public Dialogs, public Timers {
+class ShellLabel;
+
+class MainWindow : public QWidget, public Captions, public Panels, public Dialogs, public Timers {
   Q_OBJECT
  public:
   explicit MainWindow(const StartupEnvironment& env, QWidget* parent = nullptr);
@@ -39,6 +41,10 @@ class MainWindow : public QWidget, public Captions, public Dialogs, public Timer
   void SetFont(ControlId control, const FontSpec& font) override;
   void SetWindowTitle(const QString& title) override;
   void SetProgress(int range, int position) override;
+  void FitTitleWidth() override;
+  void SetColours(const WindowColours& colours) override;
+  // Panels
+  void SetVisible(ControlId control, bool visible) override;
   // Dialogs
   void ShowMessage(const QString& text, const QString& caption) override;
   std::optional<QStringList> ChooseFilesToOpen(const QString& filter, const QString& initialDir) override;
@@ -48,6 +54,7 @@ class MainWindow : public QWidget, public Captions, public Dialogs, public Timer
   void RunWhileResponsive(const std::function<void()>& work) override;
 
  protected:
+  void paintEvent(QPaintEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
@@ -55,7 +62,10 @@ class MainWindow : public QWidget, public Captions, public Dialogs, public Timer
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  ShellLabel* label(ControlId id) const;
   void ConnectControls();
+  void ConnectFrameLoops();
+  void ConnectVisualArea();
   void ApplyLayout();
 
   Controls controls_{};
@@ -67,6 +77,7 @@ class MainWindow : public QWidget, public Captions, public Dialogs, public Timer
   bool created_ = false;
   bool shown_ = false;
   bool closing_ = false;
+  bool wasMinimised_ = false;
 };
 
 }  // namespace lirra

@@ -1,8 +1,48 @@
 #include "shell_label.h"
 
 #include <QMouseEvent>
+#include <QPainter>
+
 
 namespace lirra {
+
+namespace {
+// Glyphs that reach the highest and lowest in each language's captions.
+const QString kLatinInk = QStringLiteral("Hdgjy()<>");
+const QString kChineseInk = QStringLiteral("Hd\u25C7\u2605\u4E2D");
+const QString& InkSample(bool chinese) { return chinese ? kChineseInk : kLatinInk; }
+}  // namespace
+
+void ShellLabel::setStripCaption(bool on, bool chinese) {
+  stripCaption_ = on;
+  chineseInk_ = chinese;
+  update();
+}
+
+QFont ShellLabel::FitToRows(QFont font, int designPixels, int rows, bool chinese) {
+  for (int px = designPixels; px > 6; --px) {
+    font.setPixelSize(px);
+    if (QFontMetrics(font).tightBoundingRect(InkSample(chinese)).height() <= rows) break;
+  }
+  return font;
+}
+
+void ShellLabel::paintEvent(QPaintEvent* event) {
+  if (!stripCaption_) {
+    QLabel::paintEvent(event);
+    return;
+  }
+  QPainter painter(this);
+  painter.setFont(font());
+  painter.setPen(palette().color(QPalette::WindowText));
+  const QFontMetrics m(font());
+  const int advance = m.horizontalAdvance(text());
+  int x = 0;
+  if (alignment() & Qt::AlignRight) x = width() - advance;
+  if (alignment() & Qt::AlignHCenter) x = (width() - advance) / 2;
+  // The ink's top on the label's top row.
+  painter.drawText(x, -m.tightBoundingRect(InkSample(chineseInk_)).top(), text());
+}
 
 void ShellLabel::mousePressEvent(QMouseEvent* event) {
   emit mousePressed(event->button(), event->position().toPoint());
@@ -18,6 +58,11 @@ void ShellLabel::mouseReleaseEvent(QMouseEvent* event) {
 
 void ShellLabel::mouseDoubleClickEvent(QMouseEvent* event) {
   emit doubleClicked();
+  event->accept();
+}
+
+void ShellLabel::mouseMoveEvent(QMouseEvent* event) {
+  emit mouseMoved(event->buttons(), event->globalPosition().toPoint());
   event->accept();
 }
 

@@ -1,10 +1,16 @@
 #include "window_frame.h"
 
 #include <QGuiApplication>
+#include <QRegion>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 namespace lirra {
+
+namespace {
+const QSize kSmallest = kDesignClientSize;
+}
 
 // Queued: the player may ask while it is in the middle of showing or ticking.
 void MainWindowFrame::CloseMainWindow() {
@@ -20,6 +26,7 @@ void MainWindowFrame::BringToFront() {
 void MainWindowFrame::SetAlphaBlend(bool on) { window_.setWindowOpacity(on ? 192.0 / 255.0 : 1.0); }
 
 void MainWindowFrame::SetTopmost(bool on) {
+  if (window_.windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on) return;
   // Changing window flags hides the window; put it back where it was.
   const QPoint at = window_.pos();
   const bool visible = window_.isVisible();
@@ -37,5 +44,95 @@ QRect MainWindowFrame::WorkArea() {
   const QScreen* s = window_.screen() ? window_.screen() : QGuiApplication::primaryScreen();
   return s ? s->availableGeometry() : QRect(0, 0, 1280, 800);
 }
+
+QSize MainWindowFrame::ScreenSize() {
+  const QScreen* s = window_.screen() ? window_.screen() : QGuiApplication::primaryScreen();
+  return s ? s->geometry().size() : QSize(1280, 800);
+}
+
+QRect MainWindowFrame::Bounds() { return {window_.pos(), window_.size()}; }
+
+void MainWindowFrame::Place(const QRect& bounds) { window_.setGeometry(bounds); }
+
+void MainWindowFrame::Minimise() { window_.showMinimized(); }
+bool MainWindowFrame::IsMinimised() { return window_.isMinimized(); }
+
+void MainWindowFrame::SetShape(const WindowShape& shape) {
+  QRegion region(0, 0, shape.client.width(), shape.client.height());
+  if (shape.seeThroughRow >= 0) region -= QRect(0, shape.seeThroughRow, shape.client.width(), 1);
+  for (const QPoint& p : shape.cutPixels) region -= QRect(p, QSize(1, 1));
+  window_.setMask(region);
+}
+
+void MainWindowFrame::SetSkinPicture(const SkinImage* picture) {
+  if (picture) {
+    QImage image(picture->width, picture->height, QImage::Format_RGB32);
+    for (int y = 0; y < picture->height; ++y)
+      std::copy_n(picture->pixels.data() + static_cast<size_t>(y) * picture->width, picture->width,
+                  reinterpret_cast<QRgb*>(image.scanLine(y)));
+    skinPicture_ = std::move(image);  // RGB32 ignores the top byte: 0x00RRGGBB reads as opaque
+  } else {
+    skinPicture_ = QImage();
+  }
+  window_.update();
+}
+
+void MainWindowFrame::SetColourKey(bool on) {
+  if (colourKey_ == on) return;
+  colourKey_ = on;
+  window_.update();
+}
+
+void MainWindowFrame::SetCursorHidden(bool hidden) {
+  if (hidden)
+    window_.setCursor(Qt::BlankCursor);
+  else
+    window_.unsetCursor();
+}
+
+bool MainWindowFrame::beginMove(QPoint globalPos) {
+  // Where the compositor places windows (Wayland), it runs the move itself.
+  if (QGuiApplication::platformName() != QLatin1String("xcb") && window_.windowHandle() &&
+      window_.windowHandle()->startSystemMove())
+    return false;
+  loop_ = Loop::Move;
+  pressedAt_ = globalPos;
+  startBounds_ = Bounds();
+  return true;
+}
+
+bool MainWindowFrame::beginResize(Grip grip, QPoint globalPos) {
+  const Qt::Edges edges = Qt::BottomEdge | (grip == Grip::BottomLeft ? Qt::LeftEdge : Qt::RightEdge);
+  if (QGuiApplication::platformName() != QLatin1String("xcb") && window_.windowHandle() &&
+      window_.windowHandle()->startSystemResize(edges))
+    return false;
+  loop_ = Loop::Resize;
+  grip_ = grip;
+  pressedAt_ = globalPos;
+  startBounds_ = Bounds();
+  return true;
+}
+
+QSize MainWindowFrame::follow(QPoint globalPos) {
+  const QPoint d = globalPos - pressedAt_;
+  if (loop_ == Loop::Move) {
+    window_.move(startBounds_.topLeft() + d);
+    return {};
+  }
+  if (loop_ != Loop::Resize) return {};
+  QRect r = startBounds_;
+  r.setHeight(std::max(kSmallest.height(), startBounds_.height() + d.y()));
+  if (grip_ == Grip::BottomRight) {
+    r.setWidth(std::max(kSmallest.width(), startBounds_.width() + d.x()));
+  } else {
+    const int width = std::max(kSmallest.width(), startBounds_.width() - d.x());
+    r.setLeft(startBounds_.right() + 1 - width);
+    r.setWidth(width);
+  }
+  window_.setGeometry(r);
+  return r.size();
+}
+
+MainWindowFrame::Loop MainWindowFrame::end() { return std::exchange(loop_, Loop::None); }
 
 }  // namespace lirra

@@ -249,6 +249,7 @@ TEST_F(PlayerTest, InsertTogglesSeeThroughAndTOnlyActsOutsideTheList) {
   PlayerState& s = player_.state();
   player_.context().list.select(0);
   PlayCurrent(player_.context());
+  ShowTrackList(player_.context());
   player_.pmPauseClick();
   ASSERT_EQ(s.PausedTag, 1);
   player_.pmTranspClick();

@@ -19,12 +19,23 @@ class RecordingCaptions : public Captions {
     range = r;
     position = p;
   }
+  void FitTitleWidth() override { ++titleFits; }
+  void SetColours(const WindowColours& c) override { colours = c; }
 
   std::map<ControlId, QString> captions;
   std::map<ControlId, QString> hints;
   std::map<ControlId, FontSpec> fonts;
   QString windowTitle;
   int range = -1, position = -1;
+  int titleFits = 0;
+  WindowColours colours;
+};
+
+class RecordingPanels : public Panels {
+ public:
+  void SetVisible(ControlId c, bool visible) override { visibility[c] = visible; }
+  bool shown(ControlId c) const { return visibility.count(c) && visibility.at(c); }
+  std::map<ControlId, bool> visibility;
 };
 
 class RecordingListViews : public ListViews {
@@ -56,10 +67,25 @@ class RecordingFrame : public WindowFrame {
   uintptr_t WindowId() override { return 0x1234; }
   uintptr_t VideoWindowId() override { return 0x5678; }
   QRect WorkArea() override { return {0, 0, 1280, 770}; }
+  QSize ScreenSize() override { return {1280, 800}; }
+  QRect Bounds() override { return bounds; }
+  void Place(const QRect& b) override { bounds = b; }
+  void Minimise() override { minimised = true; }
+  bool IsMinimised() override { return minimised; }
+  void SetShape(const WindowShape& s) override { shape = s; }
+  void SetSkinPicture(const SkinImage* p) override { skinPicture = p; }
+  void SetColourKey(bool on) override { colourKey = on; }
+  void SetCursorHidden(bool hidden) override { cursorHidden = hidden; }
 
   int closeRequests = 0;
   bool alphaBlend = false;
   bool topmost = false;
+  QRect bounds{100, 100, 270, 150};
+  bool minimised = false;
+  WindowShape shape;
+  const SkinImage* skinPicture = nullptr;
+  bool colourKey = false;
+  bool cursorHidden = false;
 };
 
 class RecordingDialogs : public Dialogs {
@@ -88,6 +114,7 @@ class RecordingTimers : public Timers {
  public:
   void SetTimer(TimerId timer, bool on) override {
     if (timer == TimerId::Timer1) timer1 = on;
+    if (timer == TimerId::TimerFFT) timerFFT = on;
   }
   void RunWhileResponsive(const std::function<void()>& work) override {
     ++responsiveRuns;
@@ -96,17 +123,19 @@ class RecordingTimers : public Timers {
   }
 
   bool timer1 = false;
+  bool timerFFT = false;
   int responsiveRuns = 0;
   std::function<void()> whileResponsive;
 };
 
 class RecordingShell : public RecordingCaptions,
+                       public RecordingPanels,
                        public RecordingListViews,
                        public RecordingFrame,
                        public RecordingDialogs,
                        public RecordingTimers {
  public:
-  operator Shell() { return {*this, *this, *this, *this, *this}; }
+  operator Shell() { return {*this, *this, *this, *this, *this, *this}; }
 };
 
 }  // namespace lirra::testing

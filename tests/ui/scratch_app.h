@@ -1,6 +1,6 @@
 // A private app folder for a window test: the built program's libraries and plug-ins
-// linked in, no lists and no settings, so each test starts from an empty library and
-// leaves the build's own app folder untouched.
+// linked in, no lists, no settings and no skins unless a test adds them, so each test
+// starts from an empty library and leaves the build's own app folder untouched.
 #pragma once
 
 #include <QDir>
@@ -15,8 +15,18 @@ class ScratchApp {
     const QDir built(QStringLiteral(LIRRA_APP_DIR));
     for (const QString& name : built.entryList({QStringLiteral("*.so")}, QDir::Files))
       QFile::link(built.filePath(name), dir_.filePath(name));
-    QFile::link(built.filePath(QStringLiteral("Plugins")), dir_.filePath(QStringLiteral("Plugins")));
+    const QDir plugins(built.filePath(QStringLiteral("Plugins")));
+    QDir(dir_.path()).mkpath(QStringLiteral("Plugins/Skin"));
+    for (const QString& name : plugins.entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+      if (name != QLatin1String("Skin"))
+        QFile::link(plugins.filePath(name), dir_.filePath(QStringLiteral("Plugins/") + name));
   }
+  // One of the skins the build paints, by name ("Ocean").
+  void addSkin(const QString& name) const {
+    QFile::link(QStringLiteral(LIRRA_APP_DIR "/Plugins/Skin/") + name + QStringLiteral(".bmp"),
+                skinFolder() + name + QStringLiteral(".bmp"));
+  }
+  QString skinFolder() const { return dir_.filePath(QStringLiteral("Plugins/Skin/")); }
   // The folder, with a trailing "/".
   QString path() const { return dir_.path() + u'/'; }
   // The demo list and its music folder, as a copied app folder has them (the list names

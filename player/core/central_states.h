@@ -1,0 +1,36 @@
+// The central area's two states, the track list and the visual area (the spectrum, a
+// visualisation plug-in or a video's picture), how the user moves between them, the clicks
+// on the visual area and the video's full-screen switch.
+#pragma once
+
+#include <QPoint>
+
+#include "window_layout.h"
+
+namespace lirra {
+
+struct PlayerContext;
+
+enum class PointerButton { Left, Right, Middle };
+
+void ShowTrackList(PlayerContext& ctx);
+void ShowVisualArea(PlayerContext& ctx);
+
+// Double click on the drag area: list <-> visual area, only while a track drives the
+// display (engine sound or a video).
+void lbMoveDblClick(PlayerContext& ctx);
+
+// The pointer over the title strip or the visual area with no button held: the
+// application's active state is sampled, so the click that activates the window does not
+// also step the visualisation.
+void VisPanelMouseMove(PlayerContext& ctx, bool applicationActive);
+// A click on the title strip or the visual area. `sender` is lbTmp1, lbTitle, lbTmp2,
+// VisPanel, lbProgress, or VisPanel also for its paint box; `pos` is relative to VisPanel.
+void VisPanelMouseUp(PlayerContext& ctx, ControlId sender, PointerButton button, QPoint pos);
+
+// Right click on a video: first fit the window to the picture, then full screen, then back.
+void SwitchVideoFullScreen(PlayerContext& ctx);
+// Puts the window back at its bounds from before full screen.
+void LeaveVideoFullScreen(PlayerContext& ctx);
+
+}  // namespace lirra
