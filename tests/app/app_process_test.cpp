@@ -210,6 +210,10 @@ TEST_F(PrivateApp, OpensOnTheDemoPlaylistAndEndsCleanlyWhenClosed) {
       << "needs an X server (the test command starts Xvfb)";
   ASSERT_FALSE(QStandardPaths::findExecutable(u"xdotool"_s).isEmpty());
 
+  // A frame skin of the start size (without one a skin is picked at random).
+  QFile ini(app_ + u"lirra.ini"_s);
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly) && ini.write("[main]\r\nskin=Ocean.bmp\r\n") > 0);
+  ini.close();
   QProcess lirra;
   start(lirra, {app_ + u"Demo.m3u"_s});
 
