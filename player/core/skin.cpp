@@ -6,6 +6,7 @@
 #include "paths.h"
 #include "player_context.h"
 #include "settings.h"
+#include "window_moves.h"
 
 namespace lirra {
 
@@ -186,7 +187,7 @@ void ApplySkin(PlayerContext& ctx) {
         bounds.setHeight(skin.SkinBitmap->height);
         s.SettingsDirty = true;
       }
-      if (bounds != ctx.shell.frame.Bounds()) ctx.shell.frame.Place(bounds);
+      if (bounds != ctx.shell.frame.Bounds()) PlaceWindow(ctx, bounds);
     }
   } else {
     ctx.shell.captions.SetHint(ControlId::lbMove, QString());
@@ -213,7 +214,7 @@ void ChangeSkin(PlayerContext& ctx) {
       const QRect work = ctx.shell.frame.WorkArea();
       const int left = SnapToWorkArea(s, old.left() - (grown.width() - old.width()) / 2, grown.width(), true, work);
       const int top = SnapToWorkArea(s, old.top() - (grown.height() - old.height()) / 2, grown.height(), false, work);
-      ctx.shell.frame.Place({QPoint(left, top), grown});
+      PlaceWindow(ctx, {QPoint(left, top), grown});
       // A running visualisation follows the new size once plug-ins are hosted.
     }
   }
