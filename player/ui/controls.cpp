@@ -46,7 +46,8 @@ QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
     case ControlKind::Panel: {
       // The visual area takes clicks; the video panel is a native window for the video
       // library to draw into.
-      QWidget* panel = entry.id == ControlId::VisPanel ? new ShellLabel(parent) : new QWidget(parent);
+      const bool clickable = entry.id == ControlId::VisPanel || entry.id == ControlId::VdoPanel;
+      QWidget* panel = clickable ? new ShellLabel(parent) : new QWidget(parent);
       if (entry.id != ControlId::MListPanel) Fill(panel, kPanelColor);
       w = panel;
       break;

@@ -51,6 +51,11 @@ void InstallQtTranslations(const QLocale& locale) {
 
 QColor Colour(Rgb rgb) { return QColor::fromRgb(rgb); }
 
+PointerButton ButtonOf(Qt::MouseButton button) {
+  if (button == Qt::LeftButton) return PointerButton::Left;
+  return button == Qt::RightButton ? PointerButton::Right : PointerButton::Middle;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(const StartupEnvironment& env, QWidget* parent)
@@ -176,13 +181,14 @@ void MainWindow::ConnectVisualArea() {
     });
     connect(area, &ShellLabel::mouseReleased, this, [this, id, area](Qt::MouseButton button, QPoint pos) {
       if (id == ControlId::lbProgress && button == Qt::LeftButton) return;  // the seek strip's own click
-      const PointerButton which = button == Qt::LeftButton    ? PointerButton::Left
-                                  : button == Qt::RightButton ? PointerButton::Right
-                                                              : PointerButton::Middle;
       const QPoint inPanel = area->mapTo(this, pos) - control(ControlId::VisPanel)->pos();
-      player_.VisPanelMouseUp(id, which, inPanel);
+      player_.VisPanelMouseUp(id, ButtonOf(button), inPanel);
     });
   }
+  // The video's picture takes the clicks of the visual area (full screen on the right).
+  connect(label(ControlId::VdoPanel), &ShellLabel::mouseReleased, this, [this](Qt::MouseButton button, QPoint pos) {
+    player_.VisPanelMouseUp(ControlId::VisPanel, ButtonOf(button), pos);
+  });
   // A click that activates the window samples the state before it, like a move would.
   connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
     if (state == Qt::ApplicationActive) player_.ApplicationActivated(isActiveWindow());

@@ -1,0 +1,217 @@
+// The window's face and behaviour on a real X server, driven by real pointer events
+// (xdotool) and checked on the screen: skins and the shape, drags that snap, grip resizes
+// on the ladder, the double click between list and visual area, a video's picture.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProcess>
+#include <QScreen>
+#include <QTest>
+
+#include "main_window.h"
+#include "scratch_app.h"
+#include "skin_image.h"
+
+namespace lirra {
+namespace {
+
+using namespace Qt::StringLiterals;
+using testing::ScratchApp;
+
+const QColor kBackdrop(0, 200, 0);
+
+// Runs xdotool while the window keeps handling the events it causes. (Pointer moves do not
+// wait with --sync: a pointer already at the place never reports a move.)
+void Xdo(const QStringList& args) {
+  QProcess p;
+  p.start(u"xdotool"_s, args);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 10000)) << args.join(u' ').toStdString();
+  ASSERT_EQ(p.exitCode(), 0) << args.join(u' ').toStdString();
+  QTest::qWait(50);
+}
+
+QString Num(int v) { return QString::number(v); }
+
+// Anti-aliased text: a pixel of the text's own colour, give or take the blending.
+bool InkLike(const QColor& pixel, const QColor& ink) {
+  return std::abs(pixel.red() - ink.red()) + std::abs(pixel.green() - ink.green()) +
+             std::abs(pixel.blue() - ink.blue()) < 90;
+}
+
+QImage Screen() {
+  QTest::qWait(150);  // let the X server finish drawing
+  return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+}
+
+class WindowOnScreen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(QGuiApplication::platformName(), u"xcb"_s) << "needs an X server (the test command starts Xvfb)";
+    // A plain backdrop over the whole screen: what shows through the window's cut-outs.
+    backdrop_.setWindowFlags(Qt::FramelessWindowHint);
+    QPalette pal = backdrop_.palette();
+    pal.setColor(QPalette::Window, kBackdrop);
+    backdrop_.setPalette(pal);
+    backdrop_.setAutoFillBackground(true);
+    backdrop_.setGeometry(QGuiApplication::primaryScreen()->geometry());
+    backdrop_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&backdrop_));
+  }
+  void Open(const QString& skin, const QStringList& args = {}) {
+    if (!skin.isEmpty()) {
+      QFile ini(app_.path() + u"lirra.ini"_s);
+      ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+      ini.write(("[main]\r\nskin=" + skin + "\r\n").toUtf8());
+    }
+    window_ = std::make_unique<MainWindow>(StartupEnvironment{app_.path(), args, QLocale(u"en_US"_s)});
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->player().state().EngineReady; }));
+  }
+  // A point of the window in screen coordinates.
+  QPoint At(QPoint inWindow) const { return window_->geometry().topLeft() + inWindow; }
+  void Press(QPoint inWindow, int button = 1) {
+    const QPoint p = At(inWindow);
+    Xdo({u"mousemove"_s, Num(p.x()), Num(p.y()), u"mousedown"_s, Num(button)});
+  }
+  void DragTo(QPoint screen) {
+    Xdo({u"mousemove"_s, Num(screen.x() - 20), Num(screen.y() - 20)});  // a step on the way
+    Xdo({u"mousemove"_s, Num(screen.x()), Num(screen.y()), u"mouseup"_s, u"1"_s});
+  }
+  void Click(QPoint inWindow, int button, int times = 1) {
+    const QPoint p = At(inWindow);
+    Xdo({u"mousemove"_s, Num(p.x()), Num(p.y()), u"click"_s, u"--repeat"_s, Num(times), u"--delay"_s, u"80"_s,
+         Num(button)});
+  }
+  // The drag area shows between the right edge and the central area.
+  QPoint DragArea() const { return {window_->width() - 3, window_->height() / 2}; }
+
+  QWidget backdrop_;
+  ScratchApp app_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(WindowOnScreen, ASkinPaintsTheFrameCutsTheCornersAndARightClickStepsToTheNext) {
+  app_.addSkin(u"Graphite"_s);
+  app_.addSkin(u"Ocean"_s);
+  Open(u"Graphite.bmp"_s);
+  const auto skin = [&](const QString& name) { return *ReadSkinFile(app_.skinFolder() + name + u".bmp"_s); };
+  const auto pixelAt = [&](const QImage& shot, QPoint inWindow) { return shot.pixelColor(At(inWindow)); };
+
+  QImage shot = Screen();
+  const SkinImage graphite = skin(u"Graphite"_s);
+  EXPECT_EQ(pixelAt(shot, {3, 9}), QColor::fromRgb(graphite.at(3, 9))) << "the tile skin's corner";
+  EXPECT_EQ(pixelAt(shot, {100, 1}), QColor::fromRgb(graphite.at(8, 1))) << "a top tile";
+  EXPECT_EQ(pixelAt(shot, {0, 0}), kBackdrop) << "the corner pixel is cut";
+  EXPECT_EQ(pixelAt(shot, {1, 0}), kBackdrop) << "magenta is cut";
+  EXPECT_EQ(pixelAt(shot, {100, 15}), kBackdrop) << "the row above the central area is see-through";
+
+  Click(DragArea(), 3);
+  ASSERT_TRUE(window_->player().state().SkinFile.endsWith(u"Ocean.bmp"_s));
+  EXPECT_EQ(window_->control(ControlId::lbSkinName)->toolTip(), u"skin:Ocean"_s);
+  shot = Screen();
+  const SkinImage ocean = skin(u"Ocean"_s);
+  for (QPoint p : {QPoint(100, 1), QPoint(3, 60), QPoint(135, 146)})
+    EXPECT_EQ(pixelAt(shot, p), QColor::fromRgb(ocean.at(p.x(), p.y()))) << p.x() << "," << p.y();
+  for (QPoint p : {QPoint(2, 0), QPoint(0, 2), QPoint(267, 0), QPoint(269, 149)})
+    EXPECT_EQ(pixelAt(shot, p), kBackdrop) << "the rounded corner at " << p.x() << "," << p.y();
+  EXPECT_NE(pixelAt(shot, {4, 4}), kBackdrop);
+  EXPECT_TRUE(window_->player().state().SettingsDirty);
+}
+
+TEST_F(WindowOnScreen, ADragSnapsToTheEdgeAndAGripResizeLandsOnTheLadder) {
+  app_.addSkin(u"Graphite"_s);
+  Open(u"Graphite.bmp"_s);
+  const QRect work = window_->screen()->availableGeometry();
+  // Dropped 6 pixels right of the work area's left edge and 40 below its top.
+  const QPoint grab = DragArea();
+  Press(grab);
+  DragTo(work.topLeft() + QPoint(6, 40) + grab);
+  EXPECT_EQ(window_->pos(), work.topLeft() + QPoint(0, 40)) << "snapped onto the left edge";
+  QImage shot = Screen();
+  EXPECT_NE(shot.pixelColor(work.left() + 3, work.top() + 40 + 60), kBackdrop) << "drawn where it landed";
+
+  window_->move(400, 200);
+  struct Step {
+    ControlId grip;
+    QPoint by;
+    QSize lands;
+  };
+  for (const Step& step : {Step{ControlId::lbResiz8a, {80, 90}, {360, 270}}, Step{ControlId::lbResiz8a, {-100, -100}, {270, 150}},
+                           Step{ControlId::lbResiz7a, {-230, 30}, {480, 200}}}) {
+    const QRect before = window_->geometry();
+    const QPoint grip = window_->control(step.grip)->geometry().center();
+    Press(grip);
+    DragTo(At(grip) + step.by);
+    EXPECT_EQ(window_->size(), step.lands);
+    shot = Screen();
+    const QRect now = window_->geometry();
+    EXPECT_NE(shot.pixelColor(now.right() - 3, now.bottom() - 30), kBackdrop);
+    EXPECT_EQ(shot.pixelColor(now.right(), now.bottom()), kBackdrop) << "re-masked: the corner pixel is cut";
+    if (step.grip == ControlId::lbResiz7a) {
+      EXPECT_EQ(now.left(), before.left() + step.by.x()) << "the left edge stays where it was dragged";
+    }
+  }
+}
+
+TEST_F(WindowOnScreen, ADoubleClickSwitchesBetweenTheListAndTheVisualArea) {
+  app_.addSkin(u"Ocean"_s);
+  app_.addDemoList();
+  Open(u"Ocean.bmp"_s);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window_->player().state().Timer1On; }));
+  const QPoint centre = window_->control(ControlId::VisPanel)->geometry().center();
+  const QColor listBack = QColor::fromRgb(ReadSkinFile(app_.skinFolder() + u"Ocean.bmp"_s)->at(0, 0));
+  const QPoint freeRow(centre.x(), window_->height() - 30);  // below the list's one entry
+  EXPECT_EQ(Screen().pixelColor(At(freeRow)), QColor(Qt::black)) << "a playing track shows the visual area";
+  Click(DragArea(), 1, 2);
+  EXPECT_TRUE(window_->player().state().ListShown);
+  EXPECT_EQ(Screen().pixelColor(At(freeRow)), listBack) << "the list in the skin's colours";
+  EXPECT_TRUE(window_->control(ControlId::sbAdd)->isVisible());
+  Click(DragArea(), 1, 2);
+  EXPECT_FALSE(window_->player().state().ListShown);
+  EXPECT_EQ(Screen().pixelColor(At(freeRow)), QColor(Qt::black));
+}
+
+TEST_F(WindowOnScreen, TheTimeShowsWholeBesideALongTitle) {
+  // A list naming a track of 3:45 with a title far wider than the strip.
+  const QString title = u"A Very Long Title That Cannot Possibly Fit Into The Caption Strip Of The Window"_s;
+  const QString song = app_.path() + u"long.mp3"_s;
+  QProcess ffmpeg;
+  ffmpeg.start(u"ffmpeg"_s, {u"-loglevel"_s, u"error"_s, u"-y"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
+                             u"anullsrc=r=8000:cl=mono"_s, u"-t"_s, u"225"_s, u"-b:a"_s, u"8k"_s, song});
+  ASSERT_TRUE(ffmpeg.waitForFinished(30000) && ffmpeg.exitCode() == 0);
+  QFile list(app_.path() + u"long.m3u"_s);
+  ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+  list.write(("#EXTM3U\r\n#EXTINF:225," + title + "\r\n" + song + "\r\n").toUtf8());
+  list.close();
+  Open({}, {app_.path() + u"long.m3u"_s});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window_->player().state().Timer1On; }));
+  auto* time = static_cast<QLabel*>(window_->control(ControlId::lbTime));
+  auto* titleLabel = static_cast<QLabel*>(window_->control(ControlId::lbTitle));
+  ASSERT_EQ(time->text(), u"3:45"_s);
+  EXPECT_EQ(time->geometry().right(), lirra::At(LayoutFor(window_->size()), ControlId::lbTime).right()) << "right-aligned";
+  EXPECT_LT(titleLabel->geometry().right(), time->x()) << "the title ends left of the time";
+
+  // On the screen: the time's ink spans the whole text's width and nothing of it is cut.
+  const QImage shot = Screen();
+  shot.save(QStringLiteral(LIRRA_SCREENSHOT_DIR "/long_title.png"));
+  const QRect onScreen(At(time->pos()), time->size());
+  const QColor ink = time->palette().color(QPalette::WindowText);
+  int first = -1, last = -1;
+  for (int x = onScreen.left(); x <= onScreen.right(); ++x)
+    for (int y = onScreen.top(); y <= onScreen.bottom(); ++y)
+      if (InkLike(shot.pixelColor(x, y), ink)) {
+        if (first < 0) first = x;
+        last = x;
+      }
+  const int advance = time->fontMetrics().horizontalAdvance(u"3:45"_s);
+  ASSERT_GE(first, 0) << "no time on the screen";
+  EXPECT_LE(first, onScreen.left() + 3) << "the time begins at the label's left";
+  EXPECT_GE(last - first + 1, advance - 3) << "all four characters show";
+}
+
+}  // namespace
+}  // namespace lirra
