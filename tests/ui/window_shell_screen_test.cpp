@@ -215,3 +215,54 @@ TEST_F(WindowOnScreen, TheTimeShowsWholeBesideALongTitle) {
 
 }  // namespace
 }  // namespace lirra
+
+namespace lirra {
+namespace {
+
+// The video library draws into the window's video panel: the picture letter-boxed in the
+// panel, following the window's size and going full screen and back on right clicks.
+TEST_F(WindowOnScreen, AVideoShowsLetterBoxedInThePanelAndFollowsTheWindow) {
+  const QString clip = app_.path() + u"clip.avi"_s;
+  QProcess ffmpeg;
+  ffmpeg.start(u"ffmpeg"_s, {u"-loglevel"_s, u"error"_s, u"-y"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
+                             u"color=c=white:s=320x240:r=25:d=20"_s, u"-c:v"_s, u"mjpeg"_s, u"-q:v"_s, u"3"_s, clip});
+  ASSERT_TRUE(ffmpeg.waitForFinished(30000) && ffmpeg.exitCode() == 0);
+  Open({}, {clip});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window_->player().state().VideoShown; }, 10000));
+  QWidget* panel = window_->control(ControlId::VdoPanel);
+  ASSERT_TRUE(panel->isVisible());
+
+  // A 4:3 picture in a wide panel: white in the middle, black bars left and right.
+  const auto check = [&](const char* when) {
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+      const QImage shot = Screen();
+      const QRect p(At(panel->pos()), panel->size());
+      const int pictureWidth = p.height() * 4 / 3;
+      const int bar = (p.width() - pictureWidth) / 2;
+      return shot.pixelColor(p.center()).lightness() > 200 && shot.pixelColor(p.left() + bar / 2, p.center().y()) == Qt::black &&
+             shot.pixelColor(p.left() + bar + 4, p.center().y()).lightness() > 200 &&
+             shot.pixelColor(p.right() - bar / 2, p.center().y()) == Qt::black;
+    }, 5000)) << when;
+  };
+  check("at the start size");
+  Press(window_->control(ControlId::lbResiz8a)->geometry().center());
+  DragTo(At(window_->control(ControlId::lbResiz8a)->geometry().center()) + QPoint(230, 130));
+  ASSERT_EQ(window_->size(), QSize(480, 270));
+  check("after a grip resize");
+
+  const QRect before = window_->geometry();
+  Click(panel->geometry().center(), 3);  // fits the window to the picture: 334 x 263
+  EXPECT_EQ(window_->size(), QSize(334, 263));
+  const QRect fitted = window_->geometry();
+  Click(panel->geometry().center(), 3);
+  EXPECT_TRUE(window_->player().state().VideoFullScreen);
+  const QRect screen = window_->screen()->geometry();
+  EXPECT_TRUE(QRect(At(panel->pos()), panel->size()).contains(screen)) << "the picture covers the screen";
+  Click(panel->geometry().center(), 3);
+  EXPECT_FALSE(window_->player().state().VideoFullScreen);
+  EXPECT_EQ(window_->geometry(), fitted);
+  EXPECT_NE(fitted, before);
+}
+
+}  // namespace
+}  // namespace lirra
