@@ -1,9 +1,10 @@
 // Whole-program figures of the player (run by scripts/bench.sh under Xvfb with a PulseAudio
-// null sink): time from launch with a local MP3 until its sound reaches the sink (seen by
-// recording the sink's monitor), resident memory while playing, and CPU while playing with
-// the window shown: the player's own, and the sound server's share (what the server spends
-// beyond its idle cost while the player plays; LIRRA_PULSE_PID names the server). Medians
-// of several launches.
+// null sink), from a private app folder whose settings name a frame skin: time from launch
+// with a local MP3 until its sound reaches the sink (seen by recording the sink's monitor);
+// time from launch with a playlist until the skinned window is mapped; resident memory while
+// playing; and CPU while playing with the track list shown: the player's own, and the sound
+// server's share (what the server spends beyond its idle cost while the player plays;
+// LIRRA_PULSE_PID names the server). Medians of several launches.
 //
 //   player_bench <app-dir>
 #include <signal.h>
@@ -20,6 +21,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <xcb/xcb.h>
 
 #include "bench_support.h"
 #include "bass.h"
@@ -44,6 +47,39 @@ double CpuSeconds(pid_t pid) {
   return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
+// Waits for the next window mapped on the screen (the player's; no other client maps
+// windows meanwhile). False after 10 s.
+bool WaitForMappedWindow(xcb_connection_t* x) {
+  const auto until = Clock::now() + std::chrono::seconds(10);
+  while (Clock::now() < until) {
+    while (xcb_generic_event_t* e = xcb_poll_for_event(x)) {
+      const bool mapped = (e->response_type & 0x7F) == XCB_MAP_NOTIFY;
+      free(e);
+      if (mapped) return true;
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  return false;
+}
+
+// A private app folder: the program copied (its folder is where it runs from), the rest
+// linked, and settings naming a frame skin of the start size.
+std::string PrivateApp(const std::string& built, const std::string& dir) {
+  const std::string app = dir + "/app";
+  std::system(("rm -rf '" + app + "' && mkdir -p '" + app + "' && cp '" + built + "/lirra' '" + app +
+               "/' && for f in '" + built + "'/*; do [ \"$(basename \"$f\")\" = lirra ] || ln -s \"$f\" '" + app +
+               "/'; done").c_str());
+  std::ofstream(app + "/lirra.ini") << "[main]\r\nskin=Ocean.bmp\r\n";
+  return app;
+}
+
+// A double click on the drag area at the window's right edge: the track list shows.
+void ShowTrackList(pid_t pid) {
+  const std::string id = "$(xdotool search --onlyvisible --pid " + std::to_string(pid) + " | head -n 1)";
+  std::system(("eval $(xdotool getwindowgeometry --shell " + id + ") && xdotool mousemove $((X + WIDTH - 3)) "
+               "$((Y + HEIGHT / 2)) click --repeat 2 --delay 80 1").c_str());
+}
+
 bool ToneHeard(HRECORD monitor) {
   float bins[512];
   return BASS_ChannelGetData(monitor, bins, BASS_DATA_FFT1024) != 0xFFFFFFFFu && bins[40] > 0.05f;
@@ -56,13 +92,25 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: player_bench <app-dir>\n");
     return 2;
   }
-  const std::string app = argv[1];
   const std::string dir = "/tmp/lirra-player-bench";
   std::system(("mkdir -p " + dir + "/runtime && chmod 700 " + dir + "/runtime").c_str());
+  const std::string app = PrivateApp(argv[1], dir);
   const std::string mp3 = dir + "/five-minutes.mp3";
   std::system(("ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=1722.66:duration=300 "
                "-ac 2 -c:a libmp3lame -b:a 192k '" + mp3 + "'").c_str());
+  const std::string list = dir + "/five-minutes.m3u";
+  std::ofstream(list) << "#EXTM3U\r\n#EXTINF:300,Five Minutes\r\n" << mp3 << "\r\n";
   setenv("XDG_RUNTIME_DIR", (dir + "/runtime").c_str(), 1);
+
+  xcb_connection_t* x = xcb_connect(nullptr, nullptr);
+  if (xcb_connection_has_error(x)) {
+    std::fprintf(stderr, "player_bench: no X display\n");
+    return 1;
+  }
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
+  const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+  xcb_change_window_attributes(x, screen->root, XCB_CW_EVENT_MASK, &mask);
+  xcb_flush(x);
 
   if (!BASS_RecordInit(0) || !BASS_RecordSetInput(0, BASS_INPUT_ON, -1.0f)) {
     std::fprintf(stderr, "player_bench: cannot record the sink's monitor (error %d)\n", BASS_ErrorGetCode());
@@ -81,24 +129,40 @@ int main(int argc, char** argv) {
     return 100.0 * (CpuSeconds(server) - c0) / std::chrono::duration<double>(Clock::now() - t0).count();
   };
 
-  std::vector<double> startMs, residentMb, cpuPercent, serverShare, together, idleShare;
+  std::vector<double> startMs, mappedMs, residentMb, cpuPercent, serverShare, together, idleShare;
   for (int run = 0; run < 5; ++run) {
     while (ToneHeard(monitor)) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const double serverIdle = serverPercent([] { std::this_thread::sleep_for(std::chrono::seconds(20)); });
     idleShare.push_back(serverIdle);
     const std::string program = app + "/lirra";
-    const char* args[] = {program.c_str(), mp3.c_str(), nullptr};
-    pid_t pid;
-    const auto t0 = Clock::now();
-    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, const_cast<char**>(args), environ) != 0) {
-      std::fprintf(stderr, "player_bench: cannot start %s\n", program.c_str());
-      return 1;
-    }
+    const auto launch = [&](const std::string& argument) {
+      const char* args[] = {program.c_str(), argument.c_str(), nullptr};
+      pid_t pid = 0;
+      if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, const_cast<char**>(args), environ) != 0) {
+        std::fprintf(stderr, "player_bench: cannot start %s\n", program.c_str());
+        std::exit(1);
+      }
+      return pid;
+    };
+    // Launch with the MP3 until its sound is at the sink.
+    auto t0 = Clock::now();
+    pid_t pid = launch(mp3);
     while (!ToneHeard(monitor) && Clock::now() - t0 < std::chrono::seconds(10))
       std::this_thread::sleep_for(std::chrono::microseconds(500));
     startMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-    std::this_thread::sleep_for(std::chrono::seconds(3));
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    while (ToneHeard(monitor)) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+
+    // Launch with the playlist until the skinned window is mapped.
+    while (xcb_generic_event_t* e = xcb_poll_for_event(x)) free(e);
+    t0 = Clock::now();
+    pid = launch(list);
+    if (WaitForMappedWindow(x)) mappedMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    ShowTrackList(pid);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
     residentMb.push_back(ResidentKb(std::to_string(pid)) / 1024.0);
     const double cpu0 = CpuSeconds(pid);
     const auto c0 = Clock::now();
@@ -111,13 +175,15 @@ int main(int argc, char** argv) {
     waitpid(pid, nullptr, 0);
   }
   std::printf("launch_to_sink_ms_median %.0f (includes the monitor recording's ~10 ms)\n", Median(startMs));
+  std::printf("launch_to_skinned_window_mapped_ms_median %.0f (with a playlist)\n", Median(mappedMs));
   std::printf("resident_mb_while_playing_median %.1f\n", Median(residentMb));
-  std::printf("cpu_percent_of_one_core_while_playing_median %.2f\n", Median(cpuPercent));
+  std::printf("cpu_percent_of_one_core_while_playing_median %.2f (skinned, the track list shown)\n", Median(cpuPercent));
   if (server) {
     std::printf("sound_server_share_percent_median %.2f (the server idles at %.2f)\n", Median(serverShare),
                 Median(idleShare));
     std::printf("player_plus_server_percent_median %.2f\n", Median(together));
   }
   BASS_RecordFree();
+  xcb_disconnect(x);
   return 0;
 }

@@ -45,4 +45,23 @@ bool HasDisplay(std::string* why, DisplayHold* hold) {
   return ok;
 }
 
+bool CompositorRunning(void* xcbConnection, int screen) {
+  auto* x = static_cast<xcb_connection_t*>(xcbConnection);
+  if (!x) return false;
+  const std::string name = "_NET_WM_CM_S" + std::to_string(screen);
+  xcb_intern_atom_reply_t* atom =
+      xcb_intern_atom_reply(x, xcb_intern_atom(x, 1, static_cast<uint16_t>(name.size()), name.c_str()), nullptr);
+  if (!atom) return false;
+  bool running = false;
+  if (atom->atom != XCB_ATOM_NONE) {
+    if (xcb_get_selection_owner_reply_t* owner =
+            xcb_get_selection_owner_reply(x, xcb_get_selection_owner(x, atom->atom), nullptr)) {
+      running = owner->owner != XCB_WINDOW_NONE;
+      free(owner);
+    }
+  }
+  free(atom);
+  return running;
+}
+
 }  // namespace lirra

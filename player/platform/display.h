@@ -26,4 +26,8 @@ class DisplayHold {
 // `hold` when given). Otherwise false, with a plain explanation in `why`.
 bool HasDisplay(std::string* why, DisplayHold* hold = nullptr);
 
+// Whether a compositing manager runs on the X screen (it owns _NET_WM_CM_S<screen>):
+// only then do see-through windows show what lies behind them.
+bool CompositorRunning(void* xcbConnection, int screen);
+
 }  // namespace lirra

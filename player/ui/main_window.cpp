@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "add_folder_dialog.h"
+#include "display.h"
 #include "gauge.h"
 #include "gstreamer_registry.h"
 #include "open_filter.h"
@@ -63,6 +64,10 @@ MainWindow::MainWindow(const StartupEnvironment& env, QWidget* parent)
       player_(Shell{*this, *this, listArea_, frame_, *this, *this}) {
   setObjectName(QStringLiteral("MainForm"));
   setAutoFillBackground(true);
+  // See-through parts (the colour key) need a window with an alpha channel, which only a
+  // compositor shows; without one the window stays opaque and cheaper.
+  if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
+    if (CompositorRunning(x11->connection(), 0)) setAttribute(Qt::WA_TranslucentBackground);
   setFont(StripFont(font(), false));
   controls_ = BuildControls(this);
   for (ControlId id : {ControlId::lbNext, ControlId::lbTitle, ControlId::lbTime, ControlId::lbPower})

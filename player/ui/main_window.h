@@ -34,6 +34,7 @@ class MainWindow : public QWidget, public Captions, public Panels, public Dialog
   QTreeView* trackList() const { return listArea_.trackList(); }
   QTreeView* libraryList() const { return listArea_.libraryList(); }
   QWidget* libraryPanel() const { return listArea_.libraryPanel(); }
+  MainWindowFrame& frame() { return frame_; }
 
   // Captions
   void SetCaption(ControlId control, const QString& text) override;

@@ -80,6 +80,13 @@ void MainWindowFrame::SetSkinPicture(const SkinImage* picture) {
 void MainWindowFrame::SetColourKey(bool on) {
   if (colourKey_ == on) return;
   colourKey_ = on;
+  // The visual area's black background is the key: transparent while on, where the window
+  // can be see-through at all (a compositor runs).
+  QWidget* visual = central_->visualPanel();
+  QPalette pal = visual->palette();
+  const bool seeThrough = on && window_.testAttribute(Qt::WA_TranslucentBackground);
+  pal.setColor(QPalette::Window, seeThrough ? QColor(Qt::transparent) : QColor(Qt::black));
+  visual->setPalette(pal);
   window_.update();
 }
 

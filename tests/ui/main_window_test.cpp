@@ -70,7 +70,7 @@ TEST(MainWindowOffscreen, OpensFramelessAtTheStartSizeWithEveryDesignedControl) 
   EXPECT_EQ(window.control(ControlId::sbAddFld)->toolTip(), u"Add Folder or URL"_s);
 }
 
-TEST(MainWindowOffscreen, ChineseCaptionsUseTheSongTypeface) {
+TEST(MainWindowOffscreen, ChineseCaptionsUseTheSongTypefaceAndQtsDialogsSpeakChinese) {
   ScratchApp app;
   MainWindow window({app.path(), {}, QLocale(u"zh_CN"_s)});
   window.show();
@@ -84,6 +84,9 @@ TEST(MainWindowOffscreen, ChineseCaptionsUseTheSongTypeface) {
   // As large as the design's 12 pixels allow while the letters fit the caption strip.
   EXPECT_GE(font.pixelSize(), 9);
   EXPECT_LE(QFontMetrics(font).tightBoundingRect(u"Lirra\u4E2D"_s).height(), 11);
+  // The buttons of message boxes and the file dialog's texts come from Qt's translations.
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), u"确定"_s);
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), u"打开"_s);
 }
 
 TEST(MainWindowOffscreen, ResizingFollowsTheAnchors) {

@@ -266,3 +266,31 @@ TEST_F(WindowOnScreen, AVideoShowsLetterBoxedInThePanelAndFollowsTheWindow) {
 
 }  // namespace
 }  // namespace lirra
+
+namespace lirra {
+namespace {
+
+// Run with QT_SCALE_FACTOR=2 (its own test entry): twice the pixels, each skin pixel a
+// crisp 2 x 2 block, the layout in the same logical pixels.
+TEST_F(WindowOnScreen, OnAScreenOfTwiceThePixelsSkinsStayCrisp) {
+  if (QGuiApplication::primaryScreen()->devicePixelRatio() != 2) GTEST_SKIP() << "needs QT_SCALE_FACTOR=2";
+  app_.addSkin(u"Graphite"_s);
+  Open(u"Graphite.bmp"_s);
+  EXPECT_EQ(window_->size(), QSize(270, 150)) << "logical pixels";
+  const QImage shot = Screen();
+  ASSERT_GE(shot.width(), 2 * (window_->x() + 270)) << "a grab of the device pixels";
+  const SkinImage graphite = *ReadSkinFile(app_.skinFolder() + u"Graphite.bmp"_s);
+  const QPoint origin = 2 * window_->pos();
+  for (QPoint p : {QPoint(3, 1), QPoint(3, 9), QPoint(100, 1), QPoint(2, 60), QPoint(100, 147)}) {
+    // Where the tile skin's pieces put each window pixel: tiles repeat every 4 pixels.
+    const int sx = p.x() < 7 ? p.x() : 7 + (p.x() - 7) % 4;
+    const int sy = p.y() >= 143 ? p.y() - 150 + 23 : p.y() >= 16 ? 12 + (p.y() - 16) % 4 : p.y();
+    const QColor expected = QColor::fromRgb(graphite.at(sx, sy));
+    for (QPoint d : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)})
+      EXPECT_EQ(shot.pixelColor(origin + 2 * p + d), expected) << p.x() << "," << p.y() << " +" << d.x() << d.y();
+  }
+  EXPECT_EQ(shot.pixelColor(origin + QPoint(1, 1)), kBackdrop) << "the cut corner pixel is 2 x 2 too";
+}
+
+}  // namespace
+}  // namespace lirra
