@@ -80,5 +80,6 @@ int main(int argc, char** argv) {
   std::printf("skin_change_640x480_ms_median %.2f (to the re-masked, repainted window)\n", Median(change));
   std::printf("resize_step_640x480_ms_median %.2f (layout, shape and paint)\n", Median(step));
   window.player().state().SettingsDirty = false;
+  window.close();
   return 0;
 }

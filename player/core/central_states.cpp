@@ -32,7 +32,7 @@ bool PlayingEntryValid(const PlayerContext& ctx) {
   return ctx.state.PlayingIndex >= 0 && ctx.state.PlayingIndex < ctx.list.size();
 }
 
-// The title shows the playing entry, the time its length.
+// The title shows the playing entry, or the idle title.
 void ShowTrackCaption(PlayerContext& ctx) {
   ctx.shell.captions.SetCaption(ControlId::lbTitle, PlayingEntryValid(ctx) ? ctx.list.at(ctx.state.PlayingIndex).Title
                                                                            : ctx.texts().titleIdle);

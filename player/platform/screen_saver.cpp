@@ -2,28 +2,26 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusInterface>
-#include <QDBusReply>
+#include <QDBusMessage>
 
 #include <cstdlib>
-#include <memory>
 
 namespace lirra {
 
 namespace {
 
 constexpr int kCallTimeoutMs = 1000;  // a desktop that does not answer is not waited for
+const char* const kService = "org.freedesktop.ScreenSaver";
 
-std::unique_ptr<QDBusInterface> Service() {
+// A call to the desktop's screen saver; an invalid message when there is none to ask.
+QDBusMessage Call(const QString& method, const QVariantList& arguments) {
   QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected() || !bus.interface() ||
-      !bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.ScreenSaver")))
-    return nullptr;
-  auto service = std::make_unique<QDBusInterface>(QStringLiteral("org.freedesktop.ScreenSaver"),
-                                                  QStringLiteral("/org/freedesktop/ScreenSaver"),
-                                                  QStringLiteral("org.freedesktop.ScreenSaver"), bus);
-  service->setTimeout(kCallTimeoutMs);
-  return service;
+  const QString service = QString::fromLatin1(kService);
+  if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(service)) return {};
+  QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/ScreenSaver"),
+                                                     service, method);
+  call.setArguments(arguments);
+  return bus.call(call, QDBus::Block, kCallTimeoutMs);
 }
 
 }  // namespace
@@ -34,17 +32,12 @@ bool DesktopScreenSaver::mayExist() { return std::getenv("DBUS_SESSION_BUS_ADDRE
 
 void DesktopScreenSaver::setActive(bool active) {
   if (active == !cookie_) return;
-  auto service = Service();
-  if (!service) {
-    cookie_.reset();
-    return;
-  }
   if (!active) {
-    const QDBusReply<uint> reply =
-        service->call(QStringLiteral("Inhibit"), QStringLiteral("Lirra"), QStringLiteral("Playing a video"));
-    if (reply.isValid()) cookie_ = reply.value();
+    const QDBusMessage reply = Call(QStringLiteral("Inhibit"), {QStringLiteral("Lirra"), QStringLiteral("Playing a video")});
+    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+      cookie_ = reply.arguments().first().toUInt();
   } else {
-    service->call(QStringLiteral("UnInhibit"), *cookie_);
+    Call(QStringLiteral("UnInhibit"), {QVariant::fromValue(*cookie_)});
     cookie_.reset();
   }
 }

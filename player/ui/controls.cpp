@@ -6,6 +6,7 @@
 #include "cursors.h"
 #include "gauge.h"
 #include "shell_label.h"
+#include "strip_button.h"
 
 namespace lirra {
 
@@ -53,10 +54,13 @@ QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
       break;
     }
     case ControlKind::FlatButton: {
-      auto* button = new QToolButton(parent);
-      button->setAutoRaise(true);
-      button->setFocusPolicy(Qt::NoFocus);
-      w = button;
+      // sbAdd's glyph is the accent lines over it.
+      using G = StripButton::Glyph;
+      const G glyph = entry.id == ControlId::sbAddFld   ? G::Folder
+                      : entry.id == ControlId::sbRandom  ? G::Shuffle
+                      : entry.id == ControlId::sbNewlist ? G::List
+                                                         : G::None;
+      w = new StripButton(glyph, parent);
       break;
     }
     case ControlKind::AccentLine:

@@ -64,6 +64,7 @@ MainWindow::MainWindow(const StartupEnvironment& env, QWidget* parent)
       player_(Shell{*this, *this, listArea_, frame_, *this, *this}) {
   setObjectName(QStringLiteral("MainForm"));
   setAutoFillBackground(true);
+  setAttribute(Qt::WA_AlwaysShowToolTips);  // hints show on hover, focused or not
   // See-through parts (the colour key) need a window with an alpha channel, which only a
   // compositor shows; without one the window stays opaque and cheaper.
   if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())

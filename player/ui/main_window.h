@@ -26,6 +26,8 @@ class MainWindow : public QWidget, public Captions, public Panels, public Dialog
   Q_OBJECT
  public:
   explicit MainWindow(const StartupEnvironment& env, QWidget* parent = nullptr);
+  // Hidden while its parts still exist: hiding sends events to the views' filters.
+  ~MainWindow() override { hide(); }
 
   // False when the player decided at creation that no window is to be shown.
   bool created() const { return created_; }

@@ -164,3 +164,51 @@ TEST_F(PlayerTest, RightClicksOnAVideoFitTheWindowThenGoFullScreenThenBack) {
 
 }  // namespace
 }  // namespace lirra
+
+namespace lirra {
+namespace {
+
+TEST_F(PlayerTest, SeeThroughAndAlwaysOnTopComeBackAsSaved) {
+  writeBytes(u"lirra.ini"_s, "[main]\r\ntransp=1\r\non_top=1\r\n");
+  AddEntries(1);
+  Start({});
+  EXPECT_TRUE(shell_.topmost) << "the visual area of the playing track is on top";
+  EXPECT_TRUE(shell_.colourKey) << "the spectrum's black is see-through";
+  player_.lbMoveDblClick();
+  player_.FormActivate();
+  EXPECT_FALSE(shell_.topmost) << "the list leaves the topmost band";
+  EXPECT_TRUE(shell_.alphaBlend) << "the list shows see-through";
+  EXPECT_FALSE(shell_.colourKey);
+}
+
+}  // namespace
+}  // namespace lirra
+
+namespace lirra {
+namespace {
+
+TEST_F(PlayerTest, MinimiseRestoreAndTheDesktopsColours) {
+  writeBytes(u"lirra.ini"_s, "[main]\r\non_top=1\r\n");
+  AddEntries(1);
+  Start({});
+  PlayerState& s = player_.state();
+  player_.lbPowerMouseUp();
+  EXPECT_TRUE(shell_.minimised) << "a right click on the close mark minimises";
+  player_.ApplicationMinimised();
+  player_.pmPauseClick();
+  shell_.topmost = false;
+  shell_.minimised = false;
+  player_.ApplicationRestored();
+  EXPECT_EQ(s.PausedTag, 0) << "a restore resumes a pause";
+  EXPECT_TRUE(shell_.topmost) << "the visual area goes back on top";
+
+  // Without a skin the caption strip follows the desktop's colours, never the key black.
+  player_.DesktopColoursChanged({0, MakeRgb(40, 80, 160)});
+  EXPECT_EQ(shell_.colours.captionText, MakeRgb(1, 1, 1));
+  EXPECT_EQ(shell_.colours.gaugeFore, MakeRgb(1, 1, 1));
+  EXPECT_EQ(shell_.colours.window, MakeRgb(40, 80, 160));
+  EXPECT_EQ(shell_.colours.gaugeBack, MakeRgb(40, 80, 160));
+}
+
+}  // namespace
+}  // namespace lirra

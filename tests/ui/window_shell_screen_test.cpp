@@ -281,7 +281,7 @@ TEST_F(WindowOnScreen, OnAScreenOfTwiceThePixelsSkinsStayCrisp) {
   ASSERT_GE(shot.width(), 2 * (window_->x() + 270)) << "a grab of the device pixels";
   const SkinImage graphite = *ReadSkinFile(app_.skinFolder() + u"Graphite.bmp"_s);
   const QPoint origin = 2 * window_->pos();
-  for (QPoint p : {QPoint(3, 1), QPoint(3, 9), QPoint(100, 1), QPoint(2, 60), QPoint(100, 147)}) {
+  for (QPoint p : {QPoint(3, 1), QPoint(3, 9), QPoint(100, 1), QPoint(2, 60), QPoint(120, 147)}) {
     // Where the tile skin's pieces put each window pixel: tiles repeat every 4 pixels.
     const int sx = p.x() < 7 ? p.x() : 7 + (p.x() - 7) % 4;
     const int sy = p.y() >= 143 ? p.y() - 150 + 23 : p.y() >= 16 ? 12 + (p.y() - 16) % 4 : p.y();
