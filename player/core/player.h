@@ -58,6 +58,7 @@ class Player {
 
   // Timers and controls.
   void Timer1Timer() { Timer1Tick(ctx_); }
+  void TimerFFTTimer() { lirra::TimerFFTTimer(ctx_); }
   void lbNextClick() { PlayOrNext(ctx_, PlaySource::NextLabel); }
   void lbNextRightUp() { StopCommand(ctx_); }
   void lbPowerClick() { ctx_.shell.frame.CloseMainWindow(); }

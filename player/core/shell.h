@@ -66,6 +66,18 @@ class ListViews {
   virtual void SetEditShortcuts(bool on) = 0;
 };
 
+// The paint box of the visual area, where the spectrum shows.
+class VisualArea {
+ public:
+  virtual ~VisualArea() = default;
+  // Its place inside the visual area's panel.
+  virtual void SetVisBox(const QRect& box) = 0;
+  // A composed frame, shown at once and whole, placed at `at` inside the box.
+  virtual void ShowSpectrumFrame(const SkinImage& frame, QPoint at) = 0;
+  // The box black (see-through while the colour key is on).
+  virtual void ClearVisBox() = 0;
+};
+
 // The borderless window itself.
 class WindowFrame {
  public:
@@ -131,6 +143,7 @@ class Timers {
 struct Shell {
   Captions& captions;
   Panels& panels;
+  VisualArea& visual;
   ListViews& views;
   WindowFrame& frame;
   Dialogs& dialogs;

@@ -79,7 +79,10 @@ void StartOrStop(PlayerContext& ctx) {
 
 void PlayNext(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
-  if (s.VisIndex == 1) ClearPeaks(ctx);
+  if (s.VisIndex == 1) {
+    ClearPeaks(ctx);
+    if (!s.ListShown) PickRandomStyle(ctx);  // each new track in a style of its own
+  }
   const int first = ctx.list.firstSelected();
   if (first < 0 || first == s.PlayingIndex) ChooseNext(ctx);
   PlayCurrent(ctx);

@@ -2,12 +2,15 @@
 
 #include <QWidget>
 
+#include "spectrum_box.h"
+
 namespace lirra {
 
 CentralArea::CentralArea(const Controls& controls)
     : list_(controls[static_cast<int>(ControlId::MListPanel)]),
       visual_(controls[static_cast<int>(ControlId::VisPanel)]),
-      video_(controls[static_cast<int>(ControlId::VdoPanel)]) {}
+      video_(controls[static_cast<int>(ControlId::VdoPanel)]),
+      visBox_(new SpectrumBox(visual_)) {}
 
 // The video panel becomes a native window the first time the video library needs one, so
 // that a window without video never pays for native child windows.

@@ -1,7 +1,7 @@
 // The central area of the main window: one of three panels shows at a time, the track
-// list (MListPanel), the visual area (VisPanel) or a video's picture (VdoPanel, a native
-// window the video library draws into). Switching between them comes with the window's
-// display modes; today the list shows.
+// list (MListPanel), the visual area (VisPanel, holding the spectrum's paint box) or a
+// video's picture (VdoPanel, a native window the video library draws into). The player
+// decides which.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,8 @@ class QWidget;
 
 namespace lirra {
 
+class SpectrumBox;
+
 class CentralArea {
  public:
   explicit CentralArea(const Controls& controls);
@@ -19,6 +21,7 @@ class CentralArea {
   QWidget* listPanel() const { return list_; }
   QWidget* visualPanel() const { return visual_; }
   QWidget* videoPanel() const { return video_; }
+  SpectrumBox* visBox() const { return visBox_; }
   // The native window the video library draws a picture into.
   uintptr_t videoWindowId() const;
 
@@ -26,6 +29,7 @@ class CentralArea {
   QWidget* list_;
   QWidget* visual_;
   QWidget* video_;
+  SpectrumBox* visBox_;
 };
 
 }  // namespace lirra

@@ -23,6 +23,7 @@
 #include "open_filter.h"
 #include "screen_saver.h"
 #include "shell_label.h"
+#include "spectrum_box.h"
 
 namespace lirra {
 
@@ -61,7 +62,7 @@ PointerButton ButtonOf(Qt::MouseButton button) {
 
 MainWindow::MainWindow(const StartupEnvironment& env, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
-      player_(Shell{*this, *this, listArea_, frame_, *this, *this}) {
+      player_(Shell{*this, *this, *this, listArea_, frame_, *this, *this}) {
   setObjectName(QStringLiteral("MainForm"));
   setAutoFillBackground(true);
   setAttribute(Qt::WA_AlwaysShowToolTips);  // hints show on hover, focused or not
@@ -74,11 +75,15 @@ MainWindow::MainWindow(const StartupEnvironment& env, QWidget* parent)
   for (ControlId id : {ControlId::lbNext, ControlId::lbTitle, ControlId::lbTime, ControlId::lbPower})
     label(id)->setStripCaption(true);
   central_ = std::make_unique<CentralArea>(controls_);
+  visBox_ = central_->visBox();
   listArea_.build(player_, this, central_->listPanel());
   SetColours(WindowColours{});
   timer1_ = new QTimer(this);
   timer1_->setInterval(100);
   connect(timer1_, &QTimer::timeout, this, [this] { player_.Timer1Timer(); });
+  timerFFT_ = new QTimer(this);
+  timerFFT_->setInterval(33);
+  connect(timerFFT_, &QTimer::timeout, this, [this] { player_.TimerFFTTimer(); });
   ConnectControls();
   ConnectFrameLoops();
   ConnectVisualArea();
@@ -287,12 +292,17 @@ void MainWindow::ShowAddFolderDialog() {
 }
 
 void MainWindow::SetTimer(TimerId timer, bool on) {
-  if (timer != TimerId::Timer1) return;  // the other timers come with their features
+  QTimer* t = timer == TimerId::Timer1 ? timer1_ : timer == TimerId::TimerFFT ? timerFFT_ : nullptr;
+  if (!t) return;  // the schedule's clock comes with the schedule
   if (on)
-    timer1_->start();
+    t->start();
   else
-    timer1_->stop();
+    t->stop();
 }
+
+void MainWindow::SetVisBox(const QRect& box) { visBox_->setGeometry(box); }
+void MainWindow::ShowSpectrumFrame(const SkinImage& frame, QPoint at) { visBox_->showFrame(frame, at); }
+void MainWindow::ClearVisBox() { visBox_->clear(); }
 
 void MainWindow::RunWhileResponsive(const std::function<void()>& work) {
   QEventLoop loop;

@@ -21,8 +21,14 @@ class QTreeView;
 namespace lirra {
 
 class ShellLabel;
+class SpectrumBox;
 
-class MainWindow : public QWidget, public Captions, public Panels, public Dialogs, public Timers {
+class MainWindow : public QWidget,
+                   public Captions,
+                   public Panels,
+                   public VisualArea,
+                   public Dialogs,
+                   public Timers {
   Q_OBJECT
  public:
   explicit MainWindow(const StartupEnvironment& env, QWidget* parent = nullptr);
@@ -48,6 +54,11 @@ class MainWindow : public QWidget, public Captions, public Panels, public Dialog
   void SetColours(const WindowColours& colours) override;
   // Panels
   void SetVisible(ControlId control, bool visible) override;
+  // VisualArea
+  void SetVisBox(const QRect& box) override;
+  void ShowSpectrumFrame(const SkinImage& frame, QPoint at) override;
+  void ClearVisBox() override;
+  SpectrumBox* visBox() const { return visBox_; }
   // Dialogs
   void ShowMessage(const QString& text, const QString& caption) override;
   std::optional<QStringList> ChooseFilesToOpen(const QString& filter, const QString& initialDir) override;
@@ -77,6 +88,8 @@ class MainWindow : public QWidget, public Captions, public Panels, public Dialog
   ListArea listArea_;
   Player player_;
   QTimer* timer1_ = nullptr;
+  QTimer* timerFFT_ = nullptr;
+  SpectrumBox* visBox_ = nullptr;
   bool created_ = false;
   bool shown_ = false;
   bool closing_ = false;

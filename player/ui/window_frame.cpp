@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "spectrum_box.h"
+
 namespace lirra {
 
 namespace {
@@ -87,6 +89,7 @@ void MainWindowFrame::SetColourKey(bool on) {
   const bool seeThrough = on && window_.testAttribute(Qt::WA_TranslucentBackground);
   pal.setColor(QPalette::Window, seeThrough ? QColor(Qt::transparent) : QColor(Qt::black));
   visual->setPalette(pal);
+  central_->visBox()->setSeeThroughBlack(seeThrough);
   window_.update();
 }
 

@@ -38,6 +38,23 @@ class RecordingPanels : public Panels {
   std::map<ControlId, bool> visibility;
 };
 
+class RecordingVisualArea : public VisualArea {
+ public:
+  void SetVisBox(const QRect& box) override { visBox = box; }
+  void ShowSpectrumFrame(const SkinImage& f, QPoint at) override {
+    frame = f;
+    frameAt = at;
+    ++framesShown;
+  }
+  void ClearVisBox() override { ++clears; }
+
+  QRect visBox;
+  SkinImage frame;
+  QPoint frameAt;
+  int framesShown = 0;
+  int clears = 0;
+};
+
 class RecordingListViews : public ListViews {
  public:
   void TrackListChanged(const TrackList& list) override { shownEntries = list.size(); }
@@ -130,12 +147,13 @@ class RecordingTimers : public Timers {
 
 class RecordingShell : public RecordingCaptions,
                        public RecordingPanels,
+                       public RecordingVisualArea,
                        public RecordingListViews,
                        public RecordingFrame,
                        public RecordingDialogs,
                        public RecordingTimers {
  public:
-  operator Shell() { return {*this, *this, *this, *this, *this, *this}; }
+  operator Shell() { return {*this, *this, *this, *this, *this, *this, *this}; }
 };
 
 }  // namespace lirra::testing

@@ -1,6 +1,7 @@
 // A fake sound engine for the player's logic tests: the 33 entry points with scripted
 // answers and a record of the calls. Built once complete and once without
 // BASS_ChannelSetSync.
+#include <algorithm>
 #include <cstring>
 
 #include "bass.h"
@@ -88,7 +89,14 @@ FAKE BOOL BASS_ChannelSetPosition(DWORD, QWORD pos, DWORD) {
   return TRUE;
 }
 FAKE QWORD BASS_ChannelGetPosition(DWORD, DWORD) { return script.positionBytes; }
-FAKE DWORD BASS_ChannelGetData(DWORD, void*, DWORD) { return 0xFFFFFFFFu; }
+FAKE DWORD BASS_ChannelGetData(DWORD, void* buffer, DWORD length) {
+  ++script.dataRequests;
+  if (script.fftBin10 < 0 || length != BASS_DATA_FFT1024) return 0xFFFFFFFFu;
+  float* bins = static_cast<float*>(buffer);
+  std::fill(bins, bins + 512, 0.0f);
+  bins[10] = script.fftBin10;
+  return 512 * sizeof(float);
+}
 #ifndef FAKE_WITHOUT_SETSYNC
 FAKE HSYNC BASS_ChannelSetSync(DWORD, DWORD, QWORD, SYNCPROC*, void*) { return 1; }
 #endif

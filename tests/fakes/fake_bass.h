@@ -13,6 +13,7 @@ struct FakeBassScript {
   uint64_t lengthBytes = 176400 * 10;  // 10 s of 44.1 kHz stereo 16-bit
   uint64_t positionBytes = 0;
   uint32_t activeState = 1;      // BASS_ChannelIsActive
+  float fftBin10 = -1.0f;        // >= 0: FFT requests answer silence but this in bin 10
   // What the fake saw.
   int32_t initCalls = 0;
   int32_t freeCalls = 0;
@@ -24,6 +25,7 @@ struct FakeBassScript {
   int32_t stops = 0;
   int32_t streamFrees = 0;
   int32_t pluginLoads = 0;
+  int32_t dataRequests = 0;
   char lastPath[512] = {};
 };
 

@@ -294,3 +294,27 @@ TEST_F(WindowOnScreen, OnAScreenOfTwiceThePixelsSkinsStayCrisp) {
 
 }  // namespace
 }  // namespace lirra
+
+namespace lirra {
+namespace {
+
+// The demo tune plays: its spectrum moves on the screen thirty times a second.
+TEST_F(WindowOnScreen, ThePlayingTunesSpectrumShowsOnTheScreen) {
+  app_.addDemoList();
+  Open({});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window_->player().state().Timer1On; }));
+  QWidget* box = window_->control(ControlId::VisPanel)->findChild<QWidget*>(u"VisBox"_s);
+  ASSERT_NE(box, nullptr);
+  const auto litPixels = [&] {
+    const QImage shot = Screen();
+    const QRect onScreen(At(box->mapTo(window_.get(), QPoint(0, 0))), box->size());
+    int lit = 0;
+    for (int y = onScreen.top(); y <= onScreen.bottom(); ++y)
+      for (int x = onScreen.left(); x <= onScreen.right(); ++x) lit += shot.pixelColor(x, y) != Qt::black;
+    return lit;
+  };
+  EXPECT_TRUE(QTest::qWaitFor([&] { return litPixels() > 50; }, 3000)) << "no bars while the tune plays";
+}
+
+}  // namespace
+}  // namespace lirra
