@@ -61,6 +61,9 @@ void ShowTrackList(PlayerContext& ctx) {
   SetBottomStripVisible(ctx, true);
   ctx.shell.frame.SetAlphaBlend(s.SeeThrough);
   ctx.shell.frame.SetColourKey(false);
+  // The spectrum's clock rests behind the list (it draws nothing there); the visual area
+  // starts it again.
+  ctx.shell.timers.SetTimer(TimerId::TimerFFT, false);
   StopVisPlugin(ctx);
   if (s.StayOnTop) ctx.shell.frame.SetTopmost(false);
   if (!ctx.list.empty() && ctx.list.selection().empty() && PlayingEntryValid(ctx)) {

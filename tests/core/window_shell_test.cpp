@@ -87,6 +87,7 @@ TEST_F(PlayerTest, ATrackOpensTheVisualAreaAndDoubleClicksSwitchBack) {
   EXPECT_TRUE(shell_.timerFFT) << "the spectrum's clock runs while it is shown";
   player_.lbMoveDblClick();
   EXPECT_TRUE(s.ListShown && shell_.shown(ControlId::MListPanel) && shell_.shown(ControlId::sbAdd));
+  EXPECT_FALSE(shell_.timerFFT) << "the spectrum's clock rests behind the list";
   EXPECT_EQ(shell_.hints[ControlId::lbMove], u"DoubleClk to Vis/Video"_s);
   EXPECT_TRUE(shell_.captions[ControlId::lbTime].isEmpty());
   player_.pmPauseClick();
