@@ -7,6 +7,7 @@
 #include <cmath>
 #include <utility>
 
+#include "capture.h"
 #include "central_states.h"
 #include "engine_calls.h"
 #include "list_commands.h"
@@ -133,10 +134,17 @@ void OpenWithVideoLibrary(PlayerContext& ctx) {
     if (s.DisplayUpdates) ShowVisualArea(ctx);
     return;
   }
-  // Audio-only media (MIDI and the like): visualised from the recording input once it is
-  // written; until then the list stays in view.
+  // Audio-only media (MIDI and the like) are visualised from what is heard, recorded back.
   LeaveVideoFullScreen(ctx);
-  if (!s.ListShown) {
+  ChooseCaptureInput(ctx);
+  if (s.TrackKind == kKindMidiCapture) {
+    s.LyricsTracking = true;
+    LoadLyrics(ctx);
+    if (s.DisplayUpdates) {
+      StartCapture(ctx);
+      AttachVisualisation(ctx);
+    }
+  } else if (!s.ListShown) {
     s.LyricsTracking = false;
     ShowTrackList(ctx);
   }
@@ -273,6 +281,7 @@ void DiscardPreStartedChannel(PlayerContext& ctx) {
 
 void StopPlayback(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
+  if (s.TrackKind == kKindMidiCapture && ctx.libs.engine.bound()) EndCapture(ctx);
   if (s.VideoActive) {
     ctx.libs.video.MediaState(ORVANA_CLOSE);
     s.VideoActive = false;

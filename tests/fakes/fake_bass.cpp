@@ -61,12 +61,25 @@ FAKE BOOL BASS_StreamFree(HSTREAM) {
   return TRUE;
 }
 FAKE QWORD BASS_StreamGetFilePosition(HSTREAM, DWORD) { return 0; }
-FAKE BOOL BASS_RecordInit(int) { return TRUE; }
-FAKE BOOL BASS_RecordFree(void) { return TRUE; }
-FAKE const char* BASS_RecordGetInputName(int) { return nullptr; }
-FAKE BOOL BASS_RecordSetInput(int, DWORD, float) { return TRUE; }
-FAKE DWORD BASS_RecordGetInput(int, float*) { return 0; }
-FAKE HRECORD BASS_RecordStart(DWORD, DWORD, DWORD, RECORDPROC*, void*) { return 0; }
+FAKE BOOL BASS_RecordInit(int) { return script.recordInitResult; }
+FAKE BOOL BASS_RecordFree(void) {
+  ++script.recordFrees;
+  return TRUE;
+}
+FAKE const char* BASS_RecordGetInputName(int input) {
+  return input >= 0 && input < 4 ? script.inputNames[input] : nullptr;
+}
+FAKE BOOL BASS_RecordSetInput(int input, DWORD flags, float) {
+  if (flags & 0x20000) script.lastInputOn = input;
+  return TRUE;
+}
+FAKE DWORD BASS_RecordGetInput(int input, float*) {
+  return input >= 0 && input < 4 && script.inputNames[input] ? script.inputFlags[input] : 0xFFFFFFFFu;
+}
+FAKE HRECORD BASS_RecordStart(DWORD, DWORD, DWORD, RECORDPROC*, void*) {
+  ++script.recordStarts;
+  return script.recordHandle;
+}
 FAKE double BASS_ChannelBytes2Seconds(DWORD, QWORD pos) { return static_cast<double>(pos) / 176400.0; }
 FAKE QWORD BASS_ChannelSeconds2Bytes(DWORD, double pos) {
   return static_cast<QWORD>(pos * 44100) * 4;

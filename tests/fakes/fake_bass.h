@@ -14,6 +14,10 @@ struct FakeBassScript {
   uint64_t positionBytes = 0;
   uint32_t activeState = 1;      // BASS_ChannelIsActive
   float fftBin10 = -1.0f;        // >= 0: FFT requests answer silence but this in bin 10
+  int32_t recordInitResult = 1;  // BASS_RecordInit
+  const char* inputNames[4] = {};  // the recording inputs, up to the first null
+  uint32_t inputFlags[4] = {};
+  uint32_t recordHandle = 900;
   // What the fake saw.
   int32_t initCalls = 0;
   int32_t freeCalls = 0;
@@ -26,6 +30,9 @@ struct FakeBassScript {
   int32_t streamFrees = 0;
   int32_t pluginLoads = 0;
   int32_t dataRequests = 0;
+  int32_t lastInputOn = -1;      // the input BASS_RecordSetInput last switched on
+  int32_t recordStarts = 0;
+  int32_t recordFrees = 0;
   char lastPath[512] = {};
 };
 

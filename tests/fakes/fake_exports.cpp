@@ -1,6 +1,8 @@
 // Fake tag reader, visualisation host and video library: the names the player binds, with
-// one definition missing in the *_incomplete variants. Only binding looks at them.
+// one definition missing in the *_incomplete variants. Only binding looks at them, and the
+// video library answers as a file with or without a picture.
 #include <cstdint>
+#include <string>
 
 #define FAKE extern "C" __attribute__((visibility("default")))
 
@@ -25,12 +27,20 @@ FAKE void BASSVIS_Quit() {}
 static int32_t initCalls = 0;
 FAKE int32_t Orvana_Init(uintptr_t, void*) { return ++initCalls, -1; }
 FAKE void Orvana_Free() {}
-FAKE int32_t Orvana_MediaLoad(int32_t, uintptr_t, const char*, int32_t, void*) { return 0; }
+// Media whose name says "audio", and MIDI files, have no picture.
+static bool audioOnly = false;
+FAKE int32_t Orvana_MediaLoad(int32_t, uintptr_t, const char* file, int32_t, void*) {
+  const std::string name = file ? file : "";
+  audioOnly = name.find("audio") != std::string::npos || name.ends_with(".mid");
+  return 0;
+}
 FAKE int32_t Orvana_MediaState(int32_t) { return -1; }
 FAKE int32_t Orvana_GetSeconds(int32_t kind) { return kind == 4 ? 42 : 0; }
 FAKE void Orvana_SetPosition(double) {}
 FAKE int32_t Orvana_SetWindowResize() { return -1; }
-FAKE void Orvana_GetVideoInfo(int32_t* info) { info[0] = 320, info[1] = 240, info[2] = 1; }
+FAKE void Orvana_GetVideoInfo(int32_t* info) {
+  info[0] = audioOnly ? 0 : 320, info[1] = audioOnly ? 0 : 240, info[2] = audioOnly ? 0 : 1;
+}
 #ifndef FAKE_INCOMPLETE
 FAKE int32_t Orvana_StartFullScreen() { return -1; }
 #endif

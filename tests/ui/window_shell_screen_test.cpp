@@ -14,6 +14,7 @@
 #include "main_window.h"
 #include "scratch_app.h"
 #include "skin_image.h"
+#include "track_kind.h"
 
 namespace lirra {
 namespace {
@@ -314,6 +315,38 @@ TEST_F(WindowOnScreen, ThePlayingTunesSpectrumShowsOnTheScreen) {
     return lit;
   };
   EXPECT_TRUE(QTest::qWaitFor([&] { return litPixels() > 50; }, 3000)) << "no bars while the tune plays";
+}
+
+}  // namespace
+}  // namespace lirra
+
+namespace lirra {
+namespace {
+
+// Sound the video library plays (here an AVI holding only a tone) never passes through the
+// engine: the spectrum shows it recorded back from the output's monitor.
+TEST_F(WindowOnScreen, AudioTheVideoLibraryPlaysIsVisualisedFromWhatIsHeard) {
+  ASSERT_FALSE(qEnvironmentVariableIsEmpty("PULSE_SERVER")) << "the test command starts PulseAudio";
+  const QString tone = app_.path() + u"tone_only.avi"_s;
+  QProcess ffmpeg;
+  ffmpeg.start(u"ffmpeg"_s, {u"-loglevel"_s, u"error"_s, u"-y"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
+                             u"sine=frequency=1000:duration=20"_s, u"-c:a"_s, u"pcm_s16le"_s, tone});
+  ASSERT_TRUE(ffmpeg.waitForFinished(30000) && ffmpeg.exitCode() == 0);
+  Open({}, {tone});
+  const PlayerState& s = window_->player().state();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return s.Timer1On; }, 10000));
+  ASSERT_TRUE(s.VideoActive && !s.VideoShown) << "played by the video library, without a picture";
+  ASSERT_EQ(s.TrackKind, kKindMidiCapture) << "recorded back";
+  QWidget* box = window_->control(ControlId::VisPanel)->findChild<QWidget*>(u"VisBox"_s);
+  const auto litPixels = [&] {
+    const QImage shot = Screen();
+    const QRect onScreen(At(box->mapTo(window_.get(), QPoint(0, 0))), box->size());
+    int lit = 0;
+    for (int y = onScreen.top(); y <= onScreen.bottom(); ++y)
+      for (int x = onScreen.left(); x <= onScreen.right(); ++x) lit += shot.pixelColor(x, y) != Qt::black;
+    return lit;
+  };
+  EXPECT_TRUE(QTest::qWaitFor([&] { return litPixels() > 30; }, 5000)) << "the tone's bar never showed";
 }
 
 }  // namespace
