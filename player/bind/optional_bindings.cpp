@@ -8,11 +8,9 @@ const char* const kTagReaderEntryPoints[] = {TAGS_FUNCTIONS(LIRRA_TAGS_NAME)};
 #undef LIRRA_TAGS_NAME
 }
 
-const char* const kVisHostEntryPoints[14] = {
-    "BASSVIS_Init",      "BASSVIS_FindPlugins", "BASSVIS_ExecutePlugin", "BASSVIS_RenderChannel",
-    "BASSVIS_StartRecord", "BASSVIS_SetInfo",   "BASSVIS_Resize",        "BASSVIS_SetFullscreen",
-    "BASSVIS_SetOption", "BASSVIS_SetPlayState", "BASSVIS_SetVisPort",   "BASSVIS_IsFree",
-    "BASSVIS_Free",      "BASSVIS_Quit"};
+#define LIRRA_BASSVIS_NAME(name) "BASSVIS_" #name,
+const char* const kVisHostEntryPoints[14] = {BASSVIS_FUNCTIONS(LIRRA_BASSVIS_NAME)};
+#undef LIRRA_BASSVIS_NAME
 
 #define LIRRA_ORVANA_NAME(name) "Orvana_" #name,
 const char* const kVideoLibraryEntryPoints[9] = {ORVANA_PLAYER_FUNCTIONS(LIRRA_ORVANA_NAME)};
@@ -29,7 +27,13 @@ bool TagReaderBinding::bind(const std::string& path) {
 }
 
 bool VisHostBinding::bind(const std::string& path) {
-  return library_.bind(path, kVisHostEntryPoints);
+  if (library_.bound()) return true;
+  if (!library_.bind(path, kVisHostEntryPoints)) return false;
+  size_t i = 0;
+#define LIRRA_BASSVIS_RESOLVE(name) name = library_.function<decltype(name)>(i++);
+  BASSVIS_FUNCTIONS(LIRRA_BASSVIS_RESOLVE)
+#undef LIRRA_BASSVIS_RESOLVE
+  return true;
 }
 
 bool VideoLibraryBinding::bind(const std::string& path) {

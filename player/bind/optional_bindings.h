@@ -7,6 +7,7 @@
 #include <string>
 
 #include "bound_library.h"
+#include "bassvis.h"
 #include "orvana.h"
 #include "tags.h"
 
@@ -34,6 +35,10 @@ class VisHostBinding {
   void unbind() { library_.unbind(); } // UnbindVisHost
   bool bound() const { return library_.bound(); }
   const BoundLibrary& library() const { return library_; }
+
+#define LIRRA_BASSVIS_FIELD(name) decltype(&BASSVIS_##name) name = nullptr;
+  BASSVIS_FUNCTIONS(LIRRA_BASSVIS_FIELD)
+#undef LIRRA_BASSVIS_FIELD
 
  private:
   BoundLibrary library_;

@@ -59,6 +59,13 @@ void StartCapture(PlayerContext& ctx) {
   s.CurrentChannel = bass.RecordStart(kCaptureRate, kCaptureChannels, 0, nullptr, nullptr);
 }
 
+void ResumeCapture(PlayerContext& ctx) {
+  const PlayerState& s = ctx.state;
+  const EngineFunctions& bass = *ctx.libs.engine;
+  bass.RecordInit(kFirstRecordingDevice);
+  if (s.CaptureInputIndex >= 0) bass.RecordSetInput(s.CaptureInputIndex, kInputOn, kVolumeUnchanged);
+}
+
 void EndCapture(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   const EngineFunctions& bass = *ctx.libs.engine;

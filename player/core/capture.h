@@ -16,5 +16,7 @@ void ChooseCaptureInput(PlayerContext& ctx);
 void StartCapture(PlayerContext& ctx);
 // Switches the microphone on again and frees the recording device.
 void EndCapture(PlayerContext& ctx);
+// After a restore: the recording device and the capture input on again.
+void ResumeCapture(PlayerContext& ctx);
 
 }  // namespace lirra

@@ -38,6 +38,7 @@ class Player {
   void FormMove(int left, int top) { KeepWindowPosition(ctx_, left, top); }
   // The frame's painting and the end steps of the window's own move and resize loops.
   std::vector<SkinPiece> FormPaint(QSize client) const { return lirra::FormPaint(ctx_, client); }
+  void WindowDragStarted() { BeginWindowDrag(ctx_); }
   void lbMoveDragEnded() { FinishMove(ctx_); }
   void lbResizeDragEnded() { FinishGripResize(ctx_); }
   // A resize step while a grip is dragged: laid out and shaped as it goes.

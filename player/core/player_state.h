@@ -44,6 +44,7 @@ struct PlayerState {
   bool VideoActive = false;
   bool VideoShown = false;
   bool VideoFullScreen = false;
+  bool DragInProgress = false;   // a move or resize loop of the window runs
   QRect FullScreenSaved;         // the window's bounds before full screen
   int PausedTag = 0;
   bool DisplayUpdates = true;

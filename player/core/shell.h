@@ -93,6 +93,10 @@ class WindowFrame {
   // Native window ids handed to the engine and the video library.
   virtual uintptr_t WindowId() = 0;
   virtual uintptr_t VideoWindowId() = 0;
+  // The visual area's native window, where visualisation plug-ins are shown.
+  virtual uintptr_t VisualWindowId() = 0;
+  // The size of another native window (a plug-in's own), empty when it cannot be read.
+  virtual QSize NativeWindowSize(uintptr_t window) = 0;
   // The work area of the window's screen, and the whole screen's size.
   virtual QRect WorkArea() = 0;
   virtual QSize ScreenSize() = 0;
@@ -137,6 +141,8 @@ class Timers {
   // Runs `work` (a blocking open) off the UI thread and returns when it is done, while
   // the window keeps handling events and the timers keep running.
   virtual void RunWhileResponsive(const std::function<void()>& work) = 0;
+  // Handles the events that are waiting (while a plug-in is being shut down).
+  virtual void ProcessPendingEvents() = 0;
 };
 
 // The roles together, as the player's context holds them.

@@ -215,7 +215,7 @@ void ChangeSkin(PlayerContext& ctx) {
       const int left = SnapToWorkArea(s, old.left() - (grown.width() - old.width()) / 2, grown.width(), true, work);
       const int top = SnapToWorkArea(s, old.top() - (grown.height() - old.height()) / 2, grown.height(), false, work);
       PlaceWindow(ctx, {QPoint(left, top), grown});
-      // A running visualisation follows the new size once plug-ins are hosted.
+      ResizeVisPlugin(ctx);
     }
   }
   ApplyWindowShape(ctx);

@@ -169,7 +169,7 @@ void FormActivate(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (s.StartMode != kStartSingleFile) s.StartMode = kStartActivated;
   s.MainActivated = true;
-  if (std::exchange(ctx.vis.NewPresetPending, false)) {
+  if (ctx.vis.NewPresetPending) {  // the start clears it
     StartVisPlugin(ctx);
     AnnounceTitle(ctx);
   }

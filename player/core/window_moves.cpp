@@ -1,6 +1,7 @@
 #include "window_moves.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "player_context.h"
 #include "settings.h"
@@ -76,7 +77,16 @@ void FinishMove(PlayerContext& ctx) {
   const QRect bounds = ctx.shell.frame.Bounds();
   const QPoint snapped = SnapDroppedWindow(bounds, ctx.shell.frame.WorkArea());
   if (snapped != bounds.topLeft()) PlaceWindow(ctx, QRect(snapped, bounds.size()));
-  // A visualisation start asked for during the move runs here once plug-ins are hosted.
+  RunDeferredVisStart(ctx);
+}
+
+void BeginWindowDrag(PlayerContext& ctx) { ctx.state.DragInProgress = true; }
+
+bool RunDeferredVisStart(PlayerContext& ctx) {
+  ctx.state.DragInProgress = false;
+  if (!std::exchange(ctx.vis.StartDeferred, false)) return false;
+  StartVisPlugin(ctx);
+  return true;
 }
 
 void FinishGripResize(PlayerContext& ctx) {
@@ -84,7 +94,10 @@ void FinishGripResize(PlayerContext& ctx) {
   const QRect bounds = ctx.shell.frame.Bounds();
   const SkinImage* skin = ctx.skin.SkinLoaded && ctx.skin.SkinBitmap ? &*ctx.skin.SkinBitmap : nullptr;
   const QSize size = GripLadderSize(bounds.size(), VideoWindowSize(ctx), skin);
-  if (size == bounds.size()) return;
+  if (size == bounds.size()) {
+    RunDeferredVisStart(ctx);
+    return;
+  }
   const QRect work = ctx.shell.frame.WorkArea();
   const int left = SnapToWorkArea(s, bounds.left(), size.width(), true, work);
   const int top = SnapToWorkArea(s, bounds.top(), size.height(), false, work);
@@ -93,6 +106,7 @@ void FinishGripResize(PlayerContext& ctx) {
   ctx.shell.captions.FitTitleWidth();
   s.SettingsDirty = true;
   s.CentreOnShow = false;
+  if (!RunDeferredVisStart(ctx)) ResizeVisPlugin(ctx);
 }
 
 bool FormResize(PlayerContext& ctx, QSize client) {

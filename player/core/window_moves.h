@@ -27,6 +27,10 @@ QSize VideoWindowSize(PlayerContext& ctx);
 // Puts the window at `bounds` (position and client size) and keeps them.
 void PlaceWindow(PlayerContext& ctx, const QRect& bounds);
 
+// A move or resize loop starts: a plug-in start asked for meanwhile waits for its end.
+void BeginWindowDrag(PlayerContext& ctx);
+// At the end of a loop: runs a plug-in start that was asked for during it; says whether.
+bool RunDeferredVisStart(PlayerContext& ctx);
 // The end of a move by the drag area.
 void FinishMove(PlayerContext& ctx);
 // The end of a resize by either grip: the ladder size at a place snapped to the work area.

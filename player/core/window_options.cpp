@@ -1,6 +1,8 @@
 #include "window_options.h"
 
+#include "capture.h"
 #include "list_commands.h"
+#include "track_kind.h"
 #include "transport.h"
 
 namespace lirra {
@@ -29,20 +31,25 @@ void pmOnTopClick(PlayerContext& ctx) {
 }
 
 void lbPowerMouseUp(PlayerContext& ctx) {
-  StopVisPlugin(ctx);  // a plug-in in its own full-screen window would keep running
+  StopPluginUnlessFullScreen(ctx);
   ctx.shell.frame.Minimise();
 }
 
 void ApplicationMinimised(PlayerContext& ctx) {
   if (ctx.state.TimerFFTOn) ClearPeaks(ctx);
-  StopVisPlugin(ctx);
+  StopPluginUnlessFullScreen(ctx);
 }
 
 void ApplicationRestored(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (s.PausedTag) PauseCommand(ctx);
   if (s.StayOnTop && !s.ListShown) ctx.shell.frame.SetTopmost(true);
-  // A plug-in shown before the minimise starts again here once plug-ins are hosted.
+  // The plug-in stopped at the minimise starts again (recording what is heard again first).
+  if (!s.ListShown && s.VisIndex >= 2 && !VisPluginRunning(ctx.vis) && !s.VideoShown) {
+    if (s.TrackKind == kKindMidiCapture) ResumeCapture(ctx);
+    StartVisPlugin(ctx);
+    AnnounceTitle(ctx);
+  }
 }
 
 void ApplicationActivated(PlayerContext& ctx, bool mainWindowInFront) {

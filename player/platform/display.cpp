@@ -64,4 +64,15 @@ bool CompositorRunning(void* xcbConnection, int screen) {
   return running;
 }
 
+WindowSize NativeX11WindowSizeOf(void* xcbConnection, uint32_t window) {
+  auto* x = static_cast<xcb_connection_t*>(xcbConnection);
+  WindowSize size;
+  if (!x) return size;
+  if (xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(x, xcb_get_geometry(x, window), nullptr)) {
+    size = {g->width, g->height};
+    free(g);
+  }
+  return size;
+}
+
 }  // namespace lirra

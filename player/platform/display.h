@@ -2,6 +2,7 @@
 // would abort with a core dump rather than explain).
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace lirra {
@@ -29,5 +30,12 @@ bool HasDisplay(std::string* why, DisplayHold* hold = nullptr);
 // Whether a compositing manager runs on the X screen (it owns _NET_WM_CM_S<screen>):
 // only then do see-through windows show what lies behind them.
 bool CompositorRunning(void* xcbConnection, int screen);
+
+// The size of an X window (0 x 0 when it does not exist).
+struct WindowSize {
+  int width = 0;
+  int height = 0;
+};
+WindowSize NativeX11WindowSizeOf(void* xcbConnection, uint32_t window);
 
 }  // namespace lirra

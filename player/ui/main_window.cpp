@@ -157,7 +157,7 @@ void MainWindow::ConnectFrameLoops() {
   for (ControlId id : {ControlId::lbMove, ControlId::lbSkinName}) {
     ShellLabel* area = label(id);
     connect(area, &ShellLabel::mousePressed, this, [this](Qt::MouseButton button, QPoint) {
-      if (button == Qt::LeftButton) frame_.beginMove(QCursor::pos());
+      if (button == Qt::LeftButton && frame_.beginMove(QCursor::pos())) player_.WindowDragStarted();
     });
     connect(area, &ShellLabel::mouseMoved, this, [this](Qt::MouseButtons, QPoint global) { frame_.follow(global); });
     connect(area, &ShellLabel::mouseReleased, this, [this](Qt::MouseButton button, QPoint) {
@@ -170,7 +170,7 @@ void MainWindow::ConnectFrameLoops() {
                           std::pair{ControlId::lbResiz8a, MainWindowFrame::Grip::BottomRight}}) {
     ShellLabel* handle = label(id);
     connect(handle, &ShellLabel::mousePressed, this, [this, grip](Qt::MouseButton button, QPoint) {
-      if (button == Qt::LeftButton) frame_.beginResize(grip, QCursor::pos());
+      if (button == Qt::LeftButton && frame_.beginResize(grip, QCursor::pos())) player_.WindowDragStarted();
     });
     connect(handle, &ShellLabel::mouseMoved, this, [this](Qt::MouseButtons, QPoint global) { frame_.follow(global); });
     connect(handle, &ShellLabel::mouseReleased, this, [this](Qt::MouseButton button, QPoint) {
@@ -313,6 +313,8 @@ void MainWindow::RunWhileResponsive(const std::function<void()>& work) {
   loop.exec();
   worker.join();
 }
+
+void MainWindow::ProcessPendingEvents() { QCoreApplication::processEvents(); }
 
 void MainWindow::paintEvent(QPaintEvent*) {
   const QImage& skin = frame_.skinPicture();

@@ -66,6 +66,7 @@ class MainWindow : public QWidget,
   // Timers
   void SetTimer(TimerId timer, bool on) override;
   void RunWhileResponsive(const std::function<void()>& work) override;
+  void ProcessPendingEvents() override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

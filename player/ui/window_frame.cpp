@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "display.h"
 #include "spectrum_box.h"
 
 namespace lirra {
@@ -41,6 +42,14 @@ void MainWindowFrame::SetTopmost(bool on) {
 
 uintptr_t MainWindowFrame::WindowId() { return static_cast<uintptr_t>(window_.winId()); }
 uintptr_t MainWindowFrame::VideoWindowId() { return central_->videoWindowId(); }
+uintptr_t MainWindowFrame::VisualWindowId() { return static_cast<uintptr_t>(central_->visualPanel()->winId()); }
+
+QSize MainWindowFrame::NativeWindowSize(uintptr_t window) {
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (!x11 || !window) return {};
+  const WindowSize size = NativeX11WindowSizeOf(x11->connection(), static_cast<uint32_t>(window));
+  return {size.width, size.height};
+}
 
 QRect MainWindowFrame::WorkArea() {
   const QScreen* s = window_.screen() ? window_.screen() : QGuiApplication::primaryScreen();

@@ -26,6 +26,8 @@ class MainWindowFrame : public WindowFrame {
   void SetTopmost(bool on) override;
   uintptr_t WindowId() override;
   uintptr_t VideoWindowId() override;
+  uintptr_t VisualWindowId() override;
+  QSize NativeWindowSize(uintptr_t window) override;
   QRect WorkArea() override;
   QSize ScreenSize() override;
   QRect Bounds() override;

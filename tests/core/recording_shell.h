@@ -83,6 +83,8 @@ class RecordingFrame : public WindowFrame {
   void SetTopmost(bool on) override { topmost = on; }
   uintptr_t WindowId() override { return 0x1234; }
   uintptr_t VideoWindowId() override { return 0x5678; }
+  uintptr_t VisualWindowId() override { return 0x9abc; }
+  QSize NativeWindowSize(uintptr_t) override { return pluginWindowSize; }
   QRect WorkArea() override { return {0, 0, 1280, 770}; }
   QSize ScreenSize() override { return {1280, 800}; }
   QRect Bounds() override { return bounds; }
@@ -103,6 +105,7 @@ class RecordingFrame : public WindowFrame {
   const SkinImage* skinPicture = nullptr;
   bool colourKey = false;
   bool cursorHidden = false;
+  QSize pluginWindowSize{181, 86};
 };
 
 class RecordingDialogs : public Dialogs {
@@ -138,10 +141,12 @@ class RecordingTimers : public Timers {
     work();
     if (whileResponsive) whileResponsive();  // what the user does while the open waits
   }
+  void ProcessPendingEvents() override { ++eventRounds; }
 
   bool timer1 = false;
   bool timerFFT = false;
   int responsiveRuns = 0;
+  int eventRounds = 0;
   std::function<void()> whileResponsive;
 };
 

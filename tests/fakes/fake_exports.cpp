@@ -1,6 +1,6 @@
-// Fake tag reader, visualisation host and video library: the names the player binds, with
-// one definition missing in the *_incomplete variants. Only binding looks at them, and the
-// video library answers as a file with or without a picture.
+// Fake tag reader and video library: the names the player binds, with one definition
+// missing in the *_incomplete variants. Only binding looks at them, and the video library
+// answers as a file with or without a picture. (The visualisation host is fake_vis.cpp.)
 #include <cstdint>
 #include <string>
 
@@ -8,21 +8,6 @@
 
 #if defined(FAKE_TAGS)
 FAKE const char* TAGS_Read(uint32_t, const char*) { return "fake tags"; }
-#elif defined(FAKE_VIS)
-FAKE void BASSVIS_Init() {}
-FAKE void BASSVIS_FindPlugins() {}
-FAKE void BASSVIS_ExecutePlugin() {}
-FAKE void BASSVIS_RenderChannel() {}
-FAKE void BASSVIS_StartRecord() {}
-FAKE void BASSVIS_SetInfo() {}
-FAKE void BASSVIS_Resize() {}
-FAKE void BASSVIS_SetFullscreen() {}
-FAKE void BASSVIS_SetOption() {}
-FAKE void BASSVIS_SetPlayState() {}
-FAKE void BASSVIS_SetVisPort() {}
-FAKE void BASSVIS_IsFree() {}
-FAKE void BASSVIS_Free() {}
-FAKE void BASSVIS_Quit() {}
 #elif defined(FAKE_ORVANA)
 static int32_t initCalls = 0;
 FAKE int32_t Orvana_Init(uintptr_t, void*) { return ++initCalls, -1; }

@@ -1,0 +1,126 @@
+// The player's side of the visualisation plug-ins, against a fake host that records its
+// calls: the order and arguments of the calls, the AVS preset and its settings, following a
+// new track, the minimise rule, a start during a drag, and the fallback to the spectrum.
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "fake_vis.h"
+#include "inifile.h"
+#include "player_fixture.h"
+#include "settings.h"
+
+namespace lirra {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+class VisHostTest : public PlayerTest {
+ protected:
+  void SetUp() override {
+    PlayerTest::SetUp();
+    ASSERT_TRUE(QFile::link(QStringLiteral(LIRRA_FAKES_DIR "/libfake_vis.so"), appDir_ + u"libbass_vis.so"_s));
+    QDir(appDir_).mkpath(u"Plugins/AVS/newpicks"_s);
+    for (const char* name : {"Plugins/vis_avs.so", "Plugins/vis_scope.so"}) MakeFile(QString::fromLatin1(name));
+    writeBytes(u"Plugins/AVS/newpicks/Aurora.avs"_s, "preset aurora");
+    writeBytes(u"Plugins/AVS/newpicks/Nebula.avs"_s, "preset nebula");
+  }
+  void TearDown() override {
+    if (started_) Host() = FakeVisScript{};  // the fake is one library for the whole process
+    PlayerTest::TearDown();
+  }
+  FakeVisScript& Host() {
+    void* handle = dlopen((appDir_ + u"libbass_vis.so"_s).toUtf8().constData(), RTLD_NOW | RTLD_NOLOAD);
+    EXPECT_NE(handle, nullptr);
+    auto script = reinterpret_cast<FakeVisScriptFn>(dlsym(handle, "FakeVis_Script"));
+    dlclose(handle);
+    return *script();
+  }
+  Calls TakeCalls() { return std::exchange(Host().calls, {}); }
+  QString Plugin(const char* name) { return appDir_ + u"Plugins/"_s + QString::fromLatin1(name); }
+  std::string Execute(const char* name) { return "Execute " + Plugin(name).toStdString(); }
+};
+
+TEST_F(VisHostTest, TheAvsPluginStartsAtTheFirstActivationWithAFreshPresetAndFollowsNewTracks) {
+  AddEntries(2);
+  Start({});
+  PlayerState& s = player_.state();
+  ASSERT_EQ(s.VisPlugins.size(), 2);
+  ASSERT_EQ(s.VisIndex, 2) << "the AVS plug-in, by default";
+  EXPECT_TRUE(TakeCalls().empty()) << "nothing starts before the window is first activated";
+
+  player_.FormActivate();
+  const auto channel = [&] { return "RenderChannel " + std::to_string(s.CurrentChannel); };
+  EXPECT_EQ(TakeCalls(), (Calls{"Init 1", Execute("vis_avs.so"), "SetPlayState 1 -1 0", "SetVisPort 256x127",
+                                channel(), "SetInfo 1. t0 - Winamp"}));
+  EXPECT_TRUE(s.AvsSelected);
+  EXPECT_FALSE(s.ListShown);
+  const QByteArray preset = readBytes(u"Plugins/vis_avs.dat"_s);
+  EXPECT_TRUE(preset == "preset aurora" || preset == "preset nebula") << preset.toStdString();
+  const IniFile dat(VisDefaultsPath(s));
+  EXPECT_EQ(dat.readInteger(u"AVS"_s, u"cfg_docked"_s, -1), 0);
+  EXPECT_EQ(dat.readInteger(u"AVS"_s, u"cfg_cfgwnd_open"_s, -1), 0);
+  EXPECT_TRUE(dat.readString(u"AVS"_s, u"last_preset_name"_s, {}).startsWith(appDir_ + u"Plugins/AVS/newpicks/"_s));
+
+  player_.pmNextClick();
+  EXPECT_EQ(TakeCalls(), (Calls{"SetPlayState 1 -1 0", channel(), "SetInfo 2. t1 - Winamp"}))
+      << "the running plug-in follows the new channel";
+
+  // A drag: a restart asked for meanwhile waits for its end.
+  player_.WindowDragStarted();
+  player_.VisPanelMouseUp(ControlId::VisPanel, PointerButton::Right, {20, 20});
+  EXPECT_EQ(TakeCalls(), (Calls{"Quit", "IsFree", "IsFree", "IsFree"})) << "stopped, waiting for the host";
+  EXPECT_EQ(shell_.eventRounds, 2) << "the window keeps handling events while it waits";
+  player_.lbMoveDragEnded();
+  const Calls restart = TakeCalls();
+  ASSERT_GE(restart.size(), 2u);
+  EXPECT_EQ(restart[1], Execute("vis_avs.so")) << "started at the drag's end";
+
+  shell_.bounds = QRect(100, 100, 350, 240);
+  player_.lbResizeDragEnded();
+  EXPECT_EQ(TakeCalls(), (Calls{"Resize 346x247"}));
+}
+
+TEST_F(VisHostTest, MinimisingStopsAPluginInsideTheWorkAreaAndRestoringStartsItAgain) {
+  AddEntries(1);
+  Start({});
+  player_.FormActivate();
+  TakeCalls();
+  shell_.pluginWindowSize = QSize(1920, 1080);  // in its own full screen
+  player_.ApplicationMinimised();
+  EXPECT_TRUE(TakeCalls().empty()) << "a full-screen plug-in keeps running";
+  shell_.pluginWindowSize = QSize(256, 127);
+  player_.ApplicationMinimised();
+  EXPECT_EQ(TakeCalls().front(), "Quit");
+  player_.ApplicationRestored();
+  const Calls again = TakeCalls();
+  ASSERT_GE(again.size(), 2u);
+  EXPECT_EQ(again[1], Execute("vis_avs.so"));
+}
+
+TEST_F(VisHostTest, APluginThatFailsToStartGivesWayToTheSpectrumSilently) {
+  AddEntries(1);
+  Start({});
+  Host().pluginHandle = 0;
+  player_.FormActivate();
+  const PlayerState& s = player_.state();
+  EXPECT_EQ(s.VisIndex, 1) << "the spectrum";
+  EXPECT_FALSE(s.ListShown);
+  EXPECT_TRUE(shell_.timerFFT);
+  EXPECT_TRUE(shell_.messages.empty());
+  Host().pluginHandle = 7;
+  // Left clicks on the title strip step spectrum → AVS → scope → spectrum.
+  for (const char* expected : {"vis_avs.so", "vis_scope.so"}) {
+    TakeCalls();
+    player_.VisPanelMouseMove(true);
+    player_.VisPanelMouseUp(ControlId::lbTmp1, PointerButton::Left, {20, -6});
+    const Calls calls = TakeCalls();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), Execute(expected)), calls.end()) << expected;
+  }
+  player_.VisPanelMouseUp(ControlId::lbTmp1, PointerButton::Left, {20, -6});
+  EXPECT_EQ(s.VisIndex, 1);
+  EXPECT_EQ(TakeCalls().front(), "Quit") << "the scope stopped for the spectrum";
+}
+
+}  // namespace
+}  // namespace lirra
