@@ -249,7 +249,8 @@ BASSDEF BOOL BASS_ChannelPause(DWORD handle);
 BASSDEF QWORD BASS_ChannelGetLength(DWORD handle, DWORD mode);   /* -1 on error */
 BASSDEF BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos, DWORD mode);
 BASSDEF QWORD BASS_ChannelGetPosition(DWORD handle, DWORD mode); /* -1 on error */
-/* BASS_DATA_FFT1024: 512 magnitudes into buffer; returns bytes written, -1 on error. */
+/* BASS_DATA_FFT1024: 512 magnitudes into buffer; BASS_DATA_FLOAT | bytes: the most recently
+ * heard samples (mono floats, the newest last, at most 1024); returns bytes written, -1 on error. */
 BASSDEF DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length);
 BASSDEF HSYNC BASS_ChannelSetSync(DWORD handle, DWORD type, QWORD param, SYNCPROC* proc,
                                   void* user);

@@ -3,6 +3,7 @@
 // api_record.cpp.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine_state.h"
@@ -259,10 +260,18 @@ QWORD BASS_ChannelGetPosition(DWORD handle, DWORD mode) {
 DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
   ChannelAccess c(handle);
   if (!c) return Fail(BASS_ERROR_HANDLE, kBadDword);
-  if (length != BASS_DATA_FFT1024) return Fail(BASS_ERROR_NOTAVAIL, kBadDword);
+  const bool fft = length == BASS_DATA_FFT1024;
+  const bool pcm = !fft && (length & BASS_DATA_FLOAT) && !(length & 0x80000000u);
+  if (!fft && !pcm) return Fail(BASS_ERROR_NOTAVAIL, kBadDword);
   if (!buffer) return Fail(BASS_ERROR_ILLPARAM, kBadDword);
   float samples[Spectrum1024::kSize];
   if (!c->heardSamples(samples)) return Fail(BASS_ERROR_NOPLAY, kBadDword);
+  if (pcm) {
+    // The most recently heard samples (mono), the newest last, as many as asked for.
+    const size_t count = std::min<size_t>((length & ~BASS_DATA_FLOAT) / sizeof(float), Spectrum1024::kSize);
+    std::copy(samples + Spectrum1024::kSize - count, samples + Spectrum1024::kSize, static_cast<float*>(buffer));
+    return Ok(static_cast<DWORD>(count * sizeof(float)));
+  }
   State().spectrum.compute(samples, static_cast<float*>(buffer));
   return Ok(static_cast<DWORD>(Spectrum1024::kBins * sizeof(float)));
 }

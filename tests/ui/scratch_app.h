@@ -1,6 +1,7 @@
 // A private app folder for a window test: the built program's libraries and plug-ins
-// linked in, no lists, no settings and no skins unless a test adds them, so each test
-// starts from an empty library and leaves the build's own app folder untouched.
+// linked in, no lists, no settings, no skins and no visualisation plug-ins unless a test
+// adds them, so each test starts from an empty library and leaves the build's own app
+// folder untouched.
 #pragma once
 
 #include <QDir>
@@ -18,8 +19,13 @@ class ScratchApp {
     const QDir plugins(built.filePath(QStringLiteral("Plugins")));
     QDir(dir_.path()).mkpath(QStringLiteral("Plugins/Skin"));
     for (const QString& name : plugins.entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
-      if (name != QLatin1String("Skin"))
+      if (name != QLatin1String("Skin") && !name.startsWith(QLatin1String("vis_")))
         QFile::link(plugins.filePath(name), dir_.filePath(QStringLiteral("Plugins/") + name));
+  }
+  // A visualisation plug-in the build makes, by name ("scope" for vis_scope.so).
+  void addVisPlugin(const QString& name) const {
+    const QString file = QStringLiteral("Plugins/vis_") + name + QStringLiteral(".so");
+    QFile::link(QStringLiteral(LIRRA_APP_DIR "/") + file, dir_.filePath(file));
   }
   // One of the skins the build paints, by name ("Ocean").
   void addSkin(const QString& name) const {

@@ -351,3 +351,37 @@ TEST_F(WindowOnScreen, AudioTheVideoLibraryPlaysIsVisualisedFromWhatIsHeard) {
 
 }  // namespace
 }  // namespace lirra
+
+namespace lirra {
+namespace {
+
+// A real plug-in through the real host: the scope shows in the visual area, drawn from the
+// tune that plays, and stops when the list comes back.
+TEST_F(WindowOnScreen, TheScopePluginShowsInTheVisualAreaThroughTheHost) {
+  app_.addVisPlugin(u"scope"_s);
+  app_.addDemoList();
+  Open({});
+  window_->activateWindow();
+  const PlayerState& s = window_->player().state();
+  ASSERT_TRUE(s.VisLibAvailable);
+  ASSERT_EQ(s.VisPlugins.size(), 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return VisPluginRunning(window_->player().context().vis); }, 5000))
+      << "the plug-in starts at the first activation";
+  QWidget* panel = window_->control(ControlId::VisPanel);
+  const auto traceShown = [&] {
+    const QImage shot = Screen();
+    const QRect onScreen(At(panel->pos()), panel->size());
+    int trace = 0;
+    for (int y = onScreen.top(); y <= onScreen.bottom(); ++y)
+      for (int x = onScreen.left(); x <= onScreen.right(); ++x) trace += shot.pixelColor(x, y) == QColor(140, 255, 120);
+    return trace;
+  };
+  EXPECT_TRUE(QTest::qWaitFor([&] { return traceShown() > panel->width() / 2; }, 3000)) << "no trace on the screen";
+  Click(DragArea(), 1, 2);  // the list: the plug-in stops
+  EXPECT_TRUE(s.ListShown);
+  EXPECT_FALSE(VisPluginRunning(window_->player().context().vis));
+  EXPECT_EQ(traceShown(), 0);
+}
+
+}  // namespace
+}  // namespace lirra
