@@ -15,7 +15,7 @@ BUILD_PKGS=(
   libopenmpt-dev libmpg123-dev libvorbis-dev libsoxr-dev libpulse-dev libtag1-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   libprojectm-dev libcurl4-openssl-dev libcdio-paranoia-dev libxcb1-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libgl-dev libx11-dev
 )
 RUN_PKGS=(
   xvfb x11-utils xdotool imagemagick

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QScreen>
+#include <QSet>
 #include <QTest>
 
 #include "main_window.h"
@@ -381,6 +382,45 @@ TEST_F(WindowOnScreen, TheScopePluginShowsInTheVisualAreaThroughTheHost) {
   EXPECT_TRUE(s.ListShown);
   EXPECT_FALSE(VisPluginRunning(window_->player().context().vis));
   EXPECT_EQ(traceShown(), 0);
+}
+
+}  // namespace
+}  // namespace lirra
+
+namespace lirra {
+namespace {
+
+// The AVS plug-in: a MilkDrop preset of the pool copied to Plugins/vis_avs.dat and rendered
+// by projectM with OpenGL in the visual area.
+TEST_F(WindowOnScreen, TheAvsPluginRendersAPresetOfThePoolWithOpenGl) {
+  const QString preset = u"/usr/share/projectM/presets/presets_milkdrop_200/EoS - glowsticks v2 02.milk"_s;
+  ASSERT_TRUE(QFile::exists(preset)) << "projectm-data is installed by the install script";
+  // Mesa's software rasteriser without LLVM: llvmpipe's JIT sometimes crashes inside the
+  // address sanitizer's process (never in a plain one).
+  qputenv("GALLIUM_DRIVER", "softpipe");
+  app_.addVisPlugin(u"avs"_s);
+  const QString pool = app_.path() + u"Plugins/AVS/newpicks/"_s;
+  QFile::remove(app_.path() + u"Plugins/AVS"_s);  // a pool of our own instead of the build's
+  ASSERT_TRUE(QDir().mkpath(pool) && QFile::copy(preset, pool + u"glowsticks.avs"_s));
+  app_.addDemoList();
+  Open({});
+  window_->activateWindow();
+  const PlayerContext& ctx = window_->player().context();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return VisPluginRunning(ctx.vis); }, 10000)) << "the plug-in did not start";
+  EXPECT_TRUE(ctx.state.AvsSelected);
+  QFile dat(app_.path() + u"Plugins/vis_avs.dat"_s), source(preset);
+  ASSERT_TRUE(dat.open(QIODevice::ReadOnly) && source.open(QIODevice::ReadOnly));
+  EXPECT_EQ(dat.readAll(), source.readAll()) << "the preset of the pool is the current one";
+  QWidget* panel = window_->control(ControlId::VisPanel);
+  const auto colours = [&] {
+    const QImage shot = Screen();
+    const QRect onScreen(At(panel->pos()), panel->size());
+    QSet<QRgb> seen;
+    for (int y = onScreen.top(); y <= onScreen.bottom(); y += 2)
+      for (int x = onScreen.left(); x <= onScreen.right(); x += 2) seen.insert(shot.pixel(x, y));
+    return seen.size();
+  };
+  EXPECT_TRUE(QTest::qWaitFor([&] { return colours() > 16; }, 8000)) << "no picture from projectM";
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ BASSVIS_EXPORT int32_t BASSVIS_ExecutePlugin(BASSVIS_EXEC* exec, BASSVIS_PARAM* 
   return Guarded([&] {
     std::string error;
     auto runner = PluginRunner::Start(exec->path, EngineData(), &error);
-    if (!runner) return 0;
+    if (!runner) return 0;  // a start that fails is silent: the player falls back
     Host& host = TheHost();
     const uint32_t handle = host.nextHandle++;
     param->window = runner->window();

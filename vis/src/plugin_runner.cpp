@@ -31,8 +31,9 @@ std::unique_ptr<PluginRunner> PluginRunner::Start(const std::string& path, Chann
     return nullptr;
   };
   std::unique_ptr<PluginRunner> r(new PluginRunner);
-  r->library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!r->library_) return fail("cannot load " + path);
+  // Plug-ins stay loaded once loaded: one may keep state across its starts.
+  r->library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+  if (!r->library_) return fail("cannot load " + path + ": " + dlerror());
   const auto entry = reinterpret_cast<LirraVisEntry>(dlsym(r->library_, LIRRA_VIS_ENTRY));
   const LirraVisPlugin* plugin = entry ? entry() : nullptr;
   if (!plugin || plugin->magic != LIRRA_VIS_MAGIC || plugin->version < 1 || plugin->version > LIRRA_VIS_VERSION ||
