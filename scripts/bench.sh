@@ -11,5 +11,6 @@ build/bench/engine_bench --benchmark_repetitions=5 --benchmark_report_aggregates
 build/bench/engine_system_bench
 build/bench/player_bench "$PWD/build/app"
 build/bench/window_bench "$PWD/build/app"
+build/bench/vis_bench "$PWD/build/app"
 build/bench/playlist_bench "$PWD/build/app"
 build/bench/orvana_bench "$PWD/build/app"

@@ -421,6 +421,12 @@ TEST_F(WindowOnScreen, TheAvsPluginRendersAPresetOfThePoolWithOpenGl) {
     return seen.size();
   };
   EXPECT_TRUE(QTest::qWaitFor([&] { return colours() > 16; }, 8000)) << "no picture from projectM";
+  // A right click restarts it with a preset of the pool again (its renderer is reused).
+  const uint32_t first = ctx.vis.VisParam.plugin;
+  Click(panel->geometry().center(), 3);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return VisPluginRunning(ctx.vis) && ctx.vis.VisParam.plugin != first; }, 10000))
+      << "no restart";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return colours() > 16; }, 8000)) << "no picture after the restart";
 }
 
 }  // namespace

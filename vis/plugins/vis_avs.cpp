@@ -140,7 +140,8 @@ void* Init(const LirraVisSurface* surface, const char* pluginFolder) {
       glXMakeCurrent(avs->display, avs->window, avs->context);
       avs->renderer->projectM_resetGL(w, h);
       avs->renderer->clearPlaylist();
-      avs->renderer->addPresetURL((presets / "current.milk").string(), "current", RatingList{});
+      // One rating per kind (hard cut, soft cut), as projectM keeps them.
+      avs->renderer->addPresetURL((presets / "current.milk").string(), "current", RatingList{3, 3});
     }
     if (avs->renderer->getPlaylistSize() == 0) throw std::runtime_error("no preset");
     avs->renderer->selectPreset(0, true);
