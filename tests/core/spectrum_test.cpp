@@ -104,3 +104,71 @@ TEST_F(PlayerTest, TheSpectrumAsksTheEngineOnlyWhileItCanBeSeen) {
 
 }  // namespace
 }  // namespace lirra
+
+namespace lirra {
+namespace {
+
+// Each style's bar and peak drawing for one loud grouped band (bar 5: bins 7..12) at two
+// thirds of the height, on a 300-pixel panel (24 bars of 12 pixels, 85 rows).
+TEST(Spectrum, EveryStyleDrawsItsBarAndPeakWhereItShould) {
+  struct Case {
+    int style;
+    int barWidthDrawn;  // pixels of the 12-pixel pitch the body covers
+    bool ledGaps;       // every third row dark
+    bool topIsRed;      // the body starts red at its top
+  };
+  const Case cases[] = {{1, 11, true, false}, {2, 11, false, false}, {5, 12, false, true}, {6, 12, false, false}};
+  for (const Case& c : cases) {
+    SpectrumState sp;
+    sp.style = c.style;
+    LayOutSpectrum(sp, {300, 86}, {314, 109});
+    ASSERT_EQ(sp.SpectrumHeight, 85);
+    std::array<float, 512> fft{};
+    fft[12] = 61.0f / 320;  // level 61: v = 61 * 85 / 92 = 56 rows
+    ComposeSpectrumFrame(sp, fft.data(), true);
+    const int x0 = 4 * 12, floor = sp.SpectrumHeight - 1, top = sp.SpectrumHeight - 56 + (c.style == 1 ? 1 : 0);
+    int drawn = 0;
+    for (int x = x0; x < x0 + 12; ++x) drawn += sp.Buffer.at(x, floor) != 0;
+    EXPECT_EQ(drawn, c.barWidthDrawn) << "style " << c.style;
+    EXPECT_EQ(sp.Buffer.at(x0, top - 1), 0u) << "style " << c.style << ": nothing above the bar";
+    EXPECT_NE(sp.Buffer.at(x0, top + 1), 0u) << "style " << c.style;
+    if (c.ledGaps) {
+      for (int y = top; y < sp.SpectrumHeight; ++y)
+        EXPECT_EQ(sp.Buffer.at(x0, y) == 0, (y + 1) % 3 == 0) << "LED row " << y;
+    }
+    if (c.topIsRed) {
+      EXPECT_EQ(sp.Buffer.at(x0, top), sp.GradientColumn[0]);
+    }
+    // The peaks of styles 2 and 6 hold 21 ticks above the falling bar, then are hidden.
+    if (c.style != 2 && c.style != 6) continue;
+    fft.fill(0);
+    int shownTicks = 0;
+    for (int tick = 0; tick < 40; ++tick) {
+      ComposeSpectrumFrame(sp, fft.data(), true);
+      const int barTop = sp.SpectrumHeight - sp.LevelHistory[12] * sp.SpectrumHeight / 92;
+      bool marker = false;
+      for (int y = 0; y < barTop - 1; ++y) marker = marker || sp.Buffer.at(x0, y) != 0;
+      shownTicks += marker;
+    }
+    EXPECT_EQ(shownTicks, 21) << "style " << c.style;
+  }
+}
+
+TEST(Spectrum, RingsAreDrawnInTheirScaledBoxes) {
+  SpectrumState sp;
+  sp.style = kRingStyle;
+  LayOutSpectrum(sp, {256, 127}, {270, 150});  // RingScale 138
+  std::array<float, 512> fft{};
+  fft[0] = 0.2875f;
+  ComposeSpectrumFrame(sp, fft.data(), false);
+  // Bar 1's ring: box (110, 14)-(153, 57) scaled by 1.38 → (151, 19)-(211, 78); its left and
+  // right edges on the middle row are lit, its centre is not.
+  const int mid = (19 + 78) / 2;
+  EXPECT_NE(sp.Buffer.at(151, mid), 0u);
+  EXPECT_NE(sp.Buffer.at(210, mid), 0u);
+  EXPECT_EQ(sp.Buffer.at(181, mid), 0u);
+  EXPECT_EQ(SpectrumFrameOffset(sp, true), QPoint((244 - (211 - 24)) / 2 - 24, (126 - (107 - 19)) / 2 - 19 + 3));
+}
+
+}  // namespace
+}  // namespace lirra

@@ -124,3 +124,26 @@ TEST_F(VisHostTest, APluginThatFailsToStartGivesWayToTheSpectrumSilently) {
 
 }  // namespace
 }  // namespace lirra
+
+namespace lirra {
+namespace {
+
+TEST_F(VisHostTest, AtMostSevenPlugInsAndThePresetPoolRules) {
+  for (int i = 0; i < 8; ++i) MakeFile(u"Plugins/vis_extra%1.so"_s.arg(i));
+  // Without "newpicks": the first sub-folder not starting with a dot, else the folder itself.
+  QDir(appDir_).rename(u"Plugins/AVS/newpicks"_s, u"Plugins/AVS/.hidden"_s);
+  QDir(appDir_).mkpath(u"Plugins/AVS/Zephyr"_s);
+  writeBytes(u"Plugins/AVS/Zephyr/Only.avs"_s, "preset zephyr");
+  writeBytes(u"Plugins/AVS/Base.avs"_s, "preset base");
+  Start({});
+  EXPECT_EQ(player_.state().VisPlugins.size(), 7);
+  PickAvsPreset(player_.context());
+  EXPECT_EQ(readBytes(u"Plugins/vis_avs.dat"_s), "preset zephyr");
+  EXPECT_EQ(player_.context().vis.LastPresetPath, appDir_ + u"Plugins/AVS/Zephyr/Only.avs"_s);
+  QDir(appDir_ + u"Plugins/AVS/Zephyr"_s).removeRecursively();
+  PickAvsPreset(player_.context());
+  EXPECT_EQ(readBytes(u"Plugins/vis_avs.dat"_s), "preset base") << "no usable sub-folder: the folder itself";
+}
+
+}  // namespace
+}  // namespace lirra
