@@ -88,6 +88,16 @@ class WindowOnScreen : public ::testing::Test {
     Xdo({u"mousemove"_s, Num(p.x()), Num(p.y()), u"click"_s, u"--repeat"_s, Num(times), u"--delay"_s, u"80"_s,
          Num(button)});
   }
+  // Pixels of the spectrum's paint box that are not black on the screen.
+  int SpectrumPixelsLit() {
+    QWidget* box = window_->control(ControlId::VisPanel)->findChild<QWidget*>(u"VisBox"_s);
+    const QImage shot = Screen();
+    const QRect onScreen(At(box->mapTo(window_.get(), QPoint(0, 0))), box->size());
+    int lit = 0;
+    for (int y = onScreen.top(); y <= onScreen.bottom(); ++y)
+      for (int x = onScreen.left(); x <= onScreen.right(); ++x) lit += shot.pixelColor(x, y) != Qt::black;
+    return lit;
+  }
   // The drag area shows between the right edge and the central area.
   QPoint DragArea() const { return {window_->width() - 3, window_->height() / 2}; }
 
@@ -305,17 +315,7 @@ TEST_F(WindowOnScreen, ThePlayingTunesSpectrumShowsOnTheScreen) {
   app_.addDemoList();
   Open({});
   ASSERT_TRUE(QTest::qWaitFor([&] { return window_->player().state().Timer1On; }));
-  QWidget* box = window_->control(ControlId::VisPanel)->findChild<QWidget*>(u"VisBox"_s);
-  ASSERT_NE(box, nullptr);
-  const auto litPixels = [&] {
-    const QImage shot = Screen();
-    const QRect onScreen(At(box->mapTo(window_.get(), QPoint(0, 0))), box->size());
-    int lit = 0;
-    for (int y = onScreen.top(); y <= onScreen.bottom(); ++y)
-      for (int x = onScreen.left(); x <= onScreen.right(); ++x) lit += shot.pixelColor(x, y) != Qt::black;
-    return lit;
-  };
-  EXPECT_TRUE(QTest::qWaitFor([&] { return litPixels() > 50; }, 3000)) << "no bars while the tune plays";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return SpectrumPixelsLit() > 50; }, 3000)) << "no bars while the tune plays";
 }
 
 }  // namespace
@@ -338,16 +338,7 @@ TEST_F(WindowOnScreen, AudioTheVideoLibraryPlaysIsVisualisedFromWhatIsHeard) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return s.Timer1On; }, 10000));
   ASSERT_TRUE(s.VideoActive && !s.VideoShown) << "played by the video library, without a picture";
   ASSERT_EQ(s.TrackKind, kKindMidiCapture) << "recorded back";
-  QWidget* box = window_->control(ControlId::VisPanel)->findChild<QWidget*>(u"VisBox"_s);
-  const auto litPixels = [&] {
-    const QImage shot = Screen();
-    const QRect onScreen(At(box->mapTo(window_.get(), QPoint(0, 0))), box->size());
-    int lit = 0;
-    for (int y = onScreen.top(); y <= onScreen.bottom(); ++y)
-      for (int x = onScreen.left(); x <= onScreen.right(); ++x) lit += shot.pixelColor(x, y) != Qt::black;
-    return lit;
-  };
-  EXPECT_TRUE(QTest::qWaitFor([&] { return litPixels() > 30; }, 5000)) << "the tone's bar never showed";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return SpectrumPixelsLit() > 30; }, 5000)) << "the tone's bar never showed";
 }
 
 }  // namespace
