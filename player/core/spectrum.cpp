@@ -36,15 +36,17 @@ void FillRect(SkinImage& img, int x0, int y0, int x1, int y1, Rgb c) {  // right
 
 void HLine(SkinImage& img, int y, int x0, int x1, Rgb c) { FillRect(img, x0, y, x1, y + 1, c); }
 
-// Blits the picture onto itself moved by (dx, dy); what it uncovers keeps its old pixels.
-void Shift(SkinImage& img, int dx, int dy) {
-  SkinImage moved = img;
-  for (int y = 0; y < img.height; ++y)
-    for (int x = 0; x < img.width; ++x) {
-      const int sx = x - dx, sy = y - dy;
-      if (sx >= 0 && sy >= 0 && sx < img.width && sy < img.height) moved.set(x, y, img.at(sx, sy));
-    }
-  img = std::move(moved);
+// Blits the picture onto itself moved down one row or left one column (style 4's
+// history); what it uncovers keeps its old pixels.
+void ShiftDownOneRow(SkinImage& img) {
+  if (img.height < 2) return;
+  std::copy_backward(img.pixels.begin(), img.pixels.end() - img.width, img.pixels.end());
+}
+void ShiftLeftOneColumn(SkinImage& img) {
+  for (int y = 0; y < img.height; ++y) {
+    const auto row = img.pixels.begin() + static_cast<std::ptrdiff_t>(y) * img.width;
+    std::copy(row + 1, row + img.width, row);
+  }
 }
 
 // An unfilled ellipse in the box (right and bottom excluded) with a pen `pen` pixels wide.
@@ -205,7 +207,7 @@ void ComposeSpectrumFrame(SpectrumState& sp, const float* fft, bool waterfall) {
   if (!style4)
     std::fill(sp.Buffer.pixels.begin(), sp.Buffer.pixels.end(), 0);
   else
-    Shift(sp.Buffer, waterfall ? 0 : -1, waterfall ? 1 : 0);
+    waterfall ? ShiftDownOneRow(sp.Buffer) : ShiftLeftOneColumn(sp.Buffer);
   const int h = sp.SpectrumHeight;
   for (int l = 1; l <= sp.BarCount; ++l) {
     int k = l - 1;

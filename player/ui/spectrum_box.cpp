@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace lirra {
 
 SpectrumBox::SpectrumBox(QWidget* parent) : QWidget(parent) {
@@ -17,8 +19,10 @@ void SpectrumBox::showFrame(const SkinImage& frame, QPoint at) {
   for (int y = 0; y < frame.height; ++y) {
     auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
     const Rgb* from = frame.pixels.data() + static_cast<size_t>(y) * frame.width;
-    for (int x = 0; x < frame.width; ++x)
-      row[x] = from[x] == 0 && seeThroughBlack_ ? 0 : (0xFF000000u | from[x]);
+    if (seeThroughBlack_)
+      std::transform(from, from + frame.width, row, [](Rgb c) { return c == 0 ? 0u : 0xFF000000u | c; });
+    else
+      std::transform(from, from + frame.width, row, [](Rgb c) { return 0xFF000000u | c; });
   }
   at_ = at;
   repaint();
