@@ -324,6 +324,43 @@ TEST_F(WindowOnScreen, ThePlayingTunesSpectrumShowsOnTheScreen) {
 namespace lirra {
 namespace {
 
+// A standard MIDI file of one track: a chord held for `seconds`, ten times over.
+QByteArray MidiChords(int seconds) {
+  QByteArray track;
+  const auto event = [&](std::initializer_list<int> bytes) {
+    for (int b : bytes) track.append(static_cast<char>(b));
+  };
+  for (int i = 0; i < 10; ++i) {
+    for (int note : {60, 64, 67}) event({0x00, 0x90, note, 100});  // on, at once
+    const int ticks = seconds * 96 / 10;                            // 96 ticks a beat, 120 beats a minute
+    event({0x80 | (ticks >> 7 & 0x7F), ticks & 0x7F, 0x80, 60, 0});
+    for (int note : {64, 67}) event({0x00, 0x80, note, 0});
+  }
+  event({0x00, 0xFF, 0x2F, 0x00});  // end of track
+  const auto be32 = [](int v) {
+    const char bytes[] = {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+                          static_cast<char>(v)};
+    return QByteArray(bytes, 4);
+  };
+  return "MThd" + be32(6) + QByteArray("\0\0\0\1\0\x60", 6) + "MTrk" + be32(static_cast<int>(track.size())) + track;
+}
+
+// A MIDI file plays through the video library's synthesizer; the spectrum shows what is
+// heard, recorded back from the output's monitor.
+TEST_F(WindowOnScreen, AMidiFileIsVisualisedFromWhatIsHeard) {
+  ASSERT_FALSE(qEnvironmentVariableIsEmpty("PULSE_SERVER")) << "the test command starts PulseAudio";
+  const QString midi = app_.path() + u"chords.mid"_s;
+  QFile file(midi);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(MidiChords(20)) > 0);
+  file.close();
+  Open({}, {midi});
+  const PlayerState& s = window_->player().state();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return s.Timer1On; }, 10000)) << "the MIDI file did not play";
+  ASSERT_TRUE(s.VideoActive && !s.VideoShown);
+  ASSERT_EQ(s.TrackKind, kKindMidiCapture);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return SpectrumPixelsLit() > 30; }, 8000)) << "the chords never showed";
+}
+
 // Sound the video library plays (here an AVI holding only a tone) never passes through the
 // engine: the spectrum shows it recorded back from the output's monitor.
 TEST_F(WindowOnScreen, AudioTheVideoLibraryPlaysIsVisualisedFromWhatIsHeard) {
