@@ -81,7 +81,7 @@ TEST(MainWindowOffscreen, ChineseCaptionsUseTheSongTypefaceAndQtsDialogsSpeakChi
   EXPECT_EQ(window.control(ControlId::lbPower)->toolTip(), u"关闭"_s);
   const QFont font = window.control(ControlId::lbTitle)->font();
   EXPECT_EQ(font.families().value(0), u"SimSun"_s);
-  // As large as the design's 12 pixels allow while the letters fit the caption strip.
+  // As large as the captions' 12 pixels allow while the letters fit the caption strip.
   EXPECT_GE(font.pixelSize(), 9);
   EXPECT_LE(QFontMetrics(font).tightBoundingRect(u"Lirra\u4E2D"_s).height(), 11);
   // The buttons of message boxes and the file dialog's texts come from Qt's translations.
