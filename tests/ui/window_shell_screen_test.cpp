@@ -449,6 +449,9 @@ TEST_F(WindowOnScreen, TheAvsPluginRendersAPresetOfThePoolWithOpenGl) {
     return seen.size();
   };
   EXPECT_TRUE(QTest::qWaitFor([&] { return colours() > 16; }, 8000)) << "no picture from projectM";
+  const auto panelShot = [&] { return Screen().copy(QRect(At(panel->pos()), panel->size())); };
+  const QImage before = panelShot();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return panelShot() != before; }, 3000)) << "the picture stands still";
   // A right click restarts it with a preset of the pool again (its renderer is reused).
   const uint32_t first = ctx.vis.VisParam.plugin;
   Click(panel->geometry().center(), 3);
