@@ -16,13 +16,14 @@ const char* const kVisHostEntryPoints[14] = {BASSVIS_FUNCTIONS(LIRRA_BASSVIS_NAM
 const char* const kVideoLibraryEntryPoints[9] = {ORVANA_PLAYER_FUNCTIONS(LIRRA_ORVANA_NAME)};
 #undef LIRRA_ORVANA_NAME
 
+// Each binding's fields are named after its functions; they are resolved in list order.
+#define LIRRA_RESOLVE(name) name = library_.function<decltype(name)>(i++);
+
 bool TagReaderBinding::bind(const std::string& path) {
   if (library_.bound()) return true;
   if (!library_.bind(path, kTagReaderEntryPoints)) return false;
   size_t i = 0;
-#define LIRRA_TAGS_RESOLVE(name) name = library_.function<decltype(name)>(i++);
-  TAGS_FUNCTIONS(LIRRA_TAGS_RESOLVE)
-#undef LIRRA_TAGS_RESOLVE
+  TAGS_FUNCTIONS(LIRRA_RESOLVE)
   return true;
 }
 
@@ -30,9 +31,7 @@ bool VisHostBinding::bind(const std::string& path) {
   if (library_.bound()) return true;
   if (!library_.bind(path, kVisHostEntryPoints)) return false;
   size_t i = 0;
-#define LIRRA_BASSVIS_RESOLVE(name) name = library_.function<decltype(name)>(i++);
-  BASSVIS_FUNCTIONS(LIRRA_BASSVIS_RESOLVE)
-#undef LIRRA_BASSVIS_RESOLVE
+  BASSVIS_FUNCTIONS(LIRRA_RESOLVE)
   return true;
 }
 
@@ -40,10 +39,10 @@ bool VideoLibraryBinding::bind(const std::string& path) {
   if (library_.bound()) return true;
   if (!library_.bind(path, kVideoLibraryEntryPoints)) return false;
   size_t i = 0;
-#define LIRRA_ORVANA_RESOLVE(name) name = library_.function<decltype(name)>(i++);
-  ORVANA_PLAYER_FUNCTIONS(LIRRA_ORVANA_RESOLVE)
-#undef LIRRA_ORVANA_RESOLVE
+  ORVANA_PLAYER_FUNCTIONS(LIRRA_RESOLVE)
   return true;
 }
+
+#undef LIRRA_RESOLVE
 
 }  // namespace lirra

@@ -20,10 +20,6 @@ constexpr ControlId kBottomStrip[] = {ControlId::sbAdd,   ControlId::sbAddFld, C
                                       ControlId::lbAddG6};
 constexpr int kTitleStripHeight = 12;  // the strip above the visual area that takes clicks
 
-QRect VisPanelRect(const PlayerState& s) {
-  return At(LayoutFor({s.ClientWidth, s.ClientHeight}), ControlId::VisPanel);
-}
-
 void SetBottomStripVisible(PlayerContext& ctx, bool visible) {
   for (ControlId id : kBottomStrip) ctx.shell.panels.SetVisible(id, visible);
 }
@@ -38,13 +34,13 @@ void ShowTrackCaption(PlayerContext& ctx) {
                                                                            : ctx.texts().titleIdle);
 }
 
-void ResumeIfPaused(PlayerContext& ctx) {
-  if (ctx.state.PausedTag) PauseCommand(ctx);
-}
-
 QString UpperFileName(const QString& path) { return path.mid(path.lastIndexOf(u'/') + 1).toUpper(); }
 
 }  // namespace
+
+QRect VisualAreaBounds(const PlayerState& s) {
+  return At(LayoutFor({s.ClientWidth, s.ClientHeight}), ControlId::VisPanel);
+}
 
 void ShowTrackList(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
@@ -137,13 +133,13 @@ void VisPanelMouseUp(PlayerContext& ctx, ControlId sender, PointerButton button,
   // A click on a loaded lyric line belongs to the lyrics display (not written yet).
   if (button == PointerButton::Left) {
     if (sender == ControlId::VisPanel) return;
-    const QRect panel = VisPanelRect(s);
+    const QRect panel = VisualAreaBounds(s);
     if (pos.x() < 0 || pos.x() >= panel.width() || pos.y() < -kTitleStripHeight || pos.y() >= 0) return;
   } else if (button != PointerButton::Right) {
     return;
   }
   if (s.PausedTag) {
-    PauseCommand(ctx);
+    ResumeIfPaused(ctx);
     return;
   }
   if (VisPluginStarting(ctx)) return;
@@ -195,7 +191,7 @@ void SwitchVideoFullScreen(PlayerContext& ctx) {
   if (!s.VideoFullScreen) {
     s.VideoFullScreen = true;
     s.FullScreenSaved = old;
-    const QRect panel = VisPanelRect(s);
+    const QRect panel = VisualAreaBounds(s);
     const QSize screen = frame.ScreenSize();
     const int left = -panel.left() - 1, top = -panel.top() - 1;
     PlaceWindow(ctx, QRect(left, top, screen.width() - left + 7, screen.height() - top + 7));

@@ -10,8 +10,12 @@
 namespace lirra {
 
 struct PlayerContext;
+struct PlayerState;
 
 enum class PointerButton { Left, Right, Middle };
+
+// The visual area's panel at the window's current client size.
+QRect VisualAreaBounds(const PlayerState& s);
 
 void ShowTrackList(PlayerContext& ctx);
 void ShowVisualArea(PlayerContext& ctx);

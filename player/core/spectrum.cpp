@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "central_states.h"
 #include "player_context.h"
 
 namespace lirra {
@@ -19,7 +20,8 @@ constexpr int kFullLevel = 92;  // a bin level that fills the bar (FFT magnitude
 constexpr std::array<int, 25> kBandEdges = {1,  2,  3,  6,  12, 18, 24, 30, 36,  42,  48,  54, 60,
                                             66, 72, 78, 84, 90, 96, 102, 108, 120, 132, 156, 180};
 
-// The rings of style 4: bar, and the bounding box on the 195-pixel design width.
+// The rings of style 4: bar, and the bounding box on a window 195 pixels wide (scaled to
+// the window by RingScale).
 struct Ring {
   int bar, left, top, right, bottom;
 };
@@ -239,8 +241,7 @@ QPoint SpectrumFrameOffset(const SpectrumState& sp, bool ringMode) {
 
 void SetupSpectrum(PlayerContext& ctx) {
   const PlayerState& s = ctx.state;
-  const QSize client(s.ClientWidth, s.ClientHeight);
-  LayOutSpectrum(ctx.spectrum, At(LayoutFor(client), ControlId::VisPanel).size(), client);
+  LayOutSpectrum(ctx.spectrum, VisualAreaBounds(s).size(), {s.ClientWidth, s.ClientHeight});
   if (ctx.spectrum.style == kRingStyle) ResetSpectrum(ctx);
   ctx.shell.visual.SetVisBox(ctx.spectrum.VisBox);
 }

@@ -26,8 +26,8 @@ struct SpectrumState {
   int BarCount = 0;
   int BarWidth = 0;
   int SpectrumHeight = 0;
-  int RingScale = 0;  // percent of the 195-pixel design width
-  QRect VisBox;       // the paint box inside the visual area
+  int RingScale = 0;  // percent: the rings are laid out for a window 195 pixels wide
+  QRect VisBox;       // where the frames show inside the visual area
   std::array<std::uint16_t, kSpectrumBins> LevelHistory{};
   std::array<float, kSpectrumBins> PeakLevel{};  // entry 0 doubles as the waterfall's clear request
   std::array<std::int32_t, kSpectrumBins> PeakAge{};
@@ -41,7 +41,7 @@ void LayOutSpectrum(SpectrumState& sp, QSize visPanel, QSize client);
 // One frame from 512 FFT magnitudes; the levels fall by at most 2 units a tick. `waterfall`
 // chooses style 4's mode (rings otherwise).
 void ComposeSpectrumFrame(SpectrumState& sp, const float* fft, bool waterfall);
-// Where the frame is shown inside the paint box (the rings' bounding box is centred).
+// Where the frame is shown inside VisBox (the rings' bounding box is centred).
 QPoint SpectrumFrameOffset(const SpectrumState& sp, bool ringMode);
 
 // At the first show and every size change: the spectrum's size and pictures.

@@ -138,7 +138,7 @@ void SeekCommand(PlayerContext& ctx, int x, int y, int width, int height, bool l
     bass.ChannelSetPosition(s.CurrentChannel,
                             bass.ChannelSeconds2Bytes(s.CurrentChannel, t + s.TrackStartSeconds),
                             BASS_POS_BYTE);
-  if (s.PausedTag) PauseCommand(ctx);
+  ResumeIfPaused(ctx);
   s.GaugePosition = t;
   ctx.shell.captions.SetProgress(s.GaugeRange, t);
 }

@@ -15,6 +15,10 @@ void PlayOrNext(PlayerContext& ctx, PlaySource source);
 void StopCommand(PlayerContext& ctx);
 // P: pause or resume while a track plays.
 void PauseCommand(PlayerContext& ctx);
+// Resumes a paused track (many commands do before acting).
+inline void ResumeIfPaused(PlayerContext& ctx) {
+  if (ctx.state.PausedTag) PauseCommand(ctx);
+}
 // Left button released on the progress strip at x of a strip `width` wide.
 void SeekCommand(PlayerContext& ctx, int x, int y, int width, int height, bool leftButton);
 void StartOrStop(PlayerContext& ctx);

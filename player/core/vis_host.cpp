@@ -27,10 +27,6 @@ QString SelectedPlugin(const PlayerContext& ctx) {
   return i >= 0 && i < ctx.state.VisPlugins.size() ? ctx.state.VisPlugins[i] : QString();
 }
 
-QSize VisPanelSize(const PlayerState& s) {
-  return At(LayoutFor({s.ClientWidth, s.ClientHeight}), ControlId::VisPanel).size();
-}
-
 void FollowChannel(PlayerContext& ctx) {
   VisHostState& v = ctx.vis;
   v.RunningRecord = false;
@@ -117,7 +113,7 @@ void StartVisPlugin(PlayerContext& ctx) {
     Host(ctx).SetPlayState(&v.VisParam, kPlaying, -1, 0);
     v.PluginWindow = v.VisParam.window;
     if (v.PluginWindow) {
-      const QSize panel = VisPanelSize(s);
+      const QSize panel = VisualAreaBounds(s).size();
       Host(ctx).SetVisPort(&v.VisParam, v.PluginWindow, ctx.shell.frame.VisualWindowId(), 0, 0, panel.width(),
                            panel.height());
     }
@@ -165,7 +161,7 @@ void AnnounceTitle(PlayerContext& ctx) {
 
 void ResizeVisPlugin(PlayerContext& ctx) {
   if (!VisPluginRunning(ctx.vis) || !Host(ctx).bound()) return;
-  const QSize panel = VisPanelSize(ctx.state);
+  const QSize panel = VisualAreaBounds(ctx.state).size();
   const BASSVIS_RESIZE resize{ctx.shell.frame.VisualWindowId(), 0, 0, 1};
   Host(ctx).Resize(&resize, 0, 0, panel.width(), panel.height());
 }

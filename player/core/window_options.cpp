@@ -12,7 +12,7 @@ void pmTranspClick(PlayerContext& ctx) {
   const bool pluginShown = !s.ListShown && s.VisIndex >= 2 && !s.AvsSelected;
   if (!s.IsWinNT || s.VideoShown || pluginShown) return;
   s.SeeThrough = !s.SeeThrough;
-  if (s.PausedTag) PauseCommand(ctx);
+  ResumeIfPaused(ctx);
   if (s.AvsSelected || s.ListShown) ctx.shell.frame.SetAlphaBlend(s.SeeThrough);
   if (!s.ListShown && s.VisIndex == 1) {
     // Only the spectrum's bars, rings and frame stay; its black background is see-through.
@@ -42,7 +42,7 @@ void ApplicationMinimised(PlayerContext& ctx) {
 
 void ApplicationRestored(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
-  if (s.PausedTag) PauseCommand(ctx);
+  ResumeIfPaused(ctx);
   if (s.StayOnTop && !s.ListShown) ctx.shell.frame.SetTopmost(true);
   // The plug-in stopped at the minimise starts again (recording what is heard again first).
   if (!s.ListShown && s.VisIndex >= 2 && !VisPluginRunning(ctx.vis) && !s.VideoShown) {

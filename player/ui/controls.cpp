@@ -1,7 +1,6 @@
 #include "controls.h"
 
 #include <QLabel>
-#include <QToolButton>
 
 #include "cursors.h"
 #include "gauge.h"
@@ -12,7 +11,6 @@ namespace lirra {
 
 namespace {
 
-const QColor kWindowColor(1, 1, 1);
 const QColor kPanelColor(Qt::black);
 
 void Fill(QWidget* w, const QColor& color) {
@@ -74,8 +72,6 @@ QWidget* MakeControl(const ControlSpec& entry, QWidget* parent) {
 }
 
 }  // namespace
-
-void FillWindowColour(QWidget* w) { Fill(w, kWindowColor); }
 
 Controls BuildControls(QWidget* window) {
   Controls controls{};

@@ -12,9 +12,6 @@ namespace lirra {
 
 using Controls = std::array<QWidget*, kControlCount>;
 
-// Pure black is the see-through key colour, so visible black is drawn as RGB(1, 1, 1).
-void FillWindowColour(QWidget* w);
-
 // Every control of the table as a child of `window`.
 Controls BuildControls(QWidget* window);
 

@@ -1,5 +1,5 @@
-// VisBox: the paint box of the visual area. It shows the frames the spectrum composes,
-// each whole and at once; clicks pass through to the visual area beneath.
+// The widget the spectrum shows in (named VisBox), inside the visual area: each frame the
+// spectrum composes is shown whole and at once; clicks pass through to the visual area.
 #pragma once
 
 #include <QImage>

@@ -33,13 +33,16 @@ class PlayerTest : public testing::TempDirTest {
     player_.FormShow();
     started_ = true;
   }
-  FakeBassScript& Engine() {
-    void* handle = dlopen((appDir_ + u"libbass.so"_s).toUtf8().constData(), RTLD_NOW | RTLD_NOLOAD);
+  // The script of a fake library the player has loaded from the app folder.
+  template <typename Script>
+  Script& FakeScript(const QString& library, const char* entry) {
+    void* handle = dlopen((appDir_ + library).toUtf8().constData(), RTLD_NOW | RTLD_NOLOAD);
     EXPECT_NE(handle, nullptr);
-    auto script = reinterpret_cast<FakeBassScriptFn>(dlsym(handle, "FakeBass_Script"));
+    auto script = reinterpret_cast<Script* (*)()>(dlsym(handle, entry));
     dlclose(handle);
     return *script();
   }
+  FakeBassScript& Engine() { return FakeScript<FakeBassScript>(u"libbass.so"_s, "FakeBass_Script"); }
   QString MakeFile(const QString& name) {
     writeBytes(name, "audio");
     return appDir_ + name;

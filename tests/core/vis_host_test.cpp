@@ -29,13 +29,7 @@ class VisHostTest : public PlayerTest {
     if (started_) Host() = FakeVisScript{};  // the fake is one library for the whole process
     PlayerTest::TearDown();
   }
-  FakeVisScript& Host() {
-    void* handle = dlopen((appDir_ + u"libbass_vis.so"_s).toUtf8().constData(), RTLD_NOW | RTLD_NOLOAD);
-    EXPECT_NE(handle, nullptr);
-    auto script = reinterpret_cast<FakeVisScriptFn>(dlsym(handle, "FakeVis_Script"));
-    dlclose(handle);
-    return *script();
-  }
+  FakeVisScript& Host() { return FakeScript<FakeVisScript>(u"libbass_vis.so"_s, "FakeVis_Script"); }
   Calls TakeCalls() { return std::exchange(Host().calls, {}); }
   QString Plugin(const char* name) { return appDir_ + u"Plugins/"_s + QString::fromLatin1(name); }
   std::string Execute(const char* name) { return "Execute " + Plugin(name).toStdString(); }

@@ -16,5 +16,3 @@ struct FakeVisScript {
   // "IsFree".
   std::vector<std::string> calls;
 };
-
-using FakeVisScriptFn = FakeVisScript* (*)();
