@@ -102,8 +102,13 @@ int main(int argc, char** argv) {
   const std::string mp3 = dir + "/five-minutes.mp3";
   std::system(("ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=1722.66:duration=300 "
                "-ac 2 -c:a libmp3lame -b:a 192k '" + mp3 + "'").c_str());
-  const std::string list = dir + "/five-minutes.m3u";
-  std::ofstream(list) << "#EXTM3U\r\n#EXTINF:300,Five Minutes\r\n" << mp3 << "\r\n";
+  // The list plays something whose spectrum moves like music's: pink noise swelling twice a
+  // second, so every bar changes every frame (a steady tone would leave the frames alike).
+  const std::string moving = dir + "/moving.mp3";
+  std::system(("ffmpeg -nostdin -loglevel error -y -f lavfi -i anoisesrc=color=pink:amplitude=0.5:duration=300:sample_rate=44100 "
+               "-af tremolo=f=2:d=0.9 -ac 2 -c:a libmp3lame -b:a 192k '" + moving + "'").c_str());
+  const std::string list = dir + "/moving.m3u";
+  std::ofstream(list) << "#EXTM3U\r\n#EXTINF:300,Moving\r\n" << moving << "\r\n";
   setenv("XDG_RUNTIME_DIR", (dir + "/runtime").c_str(), 1);
 
   xcb_connection_t* x = xcb_connect(nullptr, nullptr);

@@ -14,7 +14,7 @@ BUILD_PKGS=(
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libopenmpt-dev libmpg123-dev libvorbis-dev libsoxr-dev libpulse-dev libtag1-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
-  libprojectm-dev libcurl4-openssl-dev libcdio-paranoia-dev libxcb1-dev
+  libprojectm-dev libcurl4-openssl-dev libcdio-paranoia-dev libxcb1-dev libxcb-shm0-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgl-dev libx11-dev
 )
 RUN_PKGS=(

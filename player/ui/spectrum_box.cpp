@@ -1,10 +1,66 @@
 #include "spectrum_box.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 
+#include <xcb/xcb.h>
+
 #include <algorithm>
+#include <memory>
+
+#include "x11_frame_output.h"
 
 namespace lirra {
+
+// A native child window the frames are put into straight from the spectrum's buffer.
+// Thirty frames a second through the toolkit's back buffer cost more than composing them
+// (a conversion, a repaint pass, a flush and a completion round trip per frame). It serves
+// only where it shows the same pixels: X11, one device pixel per pixel, opaque black.
+class DirectSurface : public QWidget {
+ public:
+  explicit DirectSurface(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_NativeWindow);
+    setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+  QPaintEngine* paintEngine() const override { return nullptr; }
+
+  void present(const SkinImage& frame, QPoint at) {
+    if (!output_) {
+      // Qt's window must exist on the server before another connection draws into it.
+      const auto window = static_cast<uint32_t>(winId());
+      if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) xcb_flush(x11->connection());
+      output_ = std::make_unique<X11FrameOutput>(window);
+    }
+    // Black around the frame when it moved or shrank, or the window was exposed.
+    const QRect shown(at, QSize(frame.width, frame.height));
+    if (shown != shownAt_ || exposed_) {
+      const QRect all = rect();
+      output_->fill(0, 0, all.width(), shown.top(), 0);
+      output_->fill(0, shown.bottom() + 1, all.width(), all.bottom() - shown.bottom(), 0);
+      output_->fill(0, shown.top(), shown.left(), shown.height(), 0);
+      output_->fill(shown.right() + 1, shown.top(), all.right() - shown.right(), shown.height(), 0);
+      if (exposed_) output_->invalidate();
+      shownAt_ = shown;
+      exposed_ = false;
+    }
+    output_->show(frame.pixels.data(), frame.width, frame.height, at.x(), at.y());
+    output_->flush();
+  }
+
+  bool exposed_ = true;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    exposed_ = true;
+    parentWidget()->update();  // the box shows its last frame again
+  }
+
+ private:
+  std::unique_ptr<X11FrameOutput> output_;
+  QRect shownAt_;
+};
 
 SpectrumBox::SpectrumBox(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("VisBox"));
@@ -12,24 +68,49 @@ SpectrumBox::SpectrumBox(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+SpectrumBox::~SpectrumBox() = default;
+
+bool SpectrumBox::directDrawingFits() const {
+  return !seeThroughBlack_ && devicePixelRatioF() == 1.0 && QGuiApplication::platformName() == u"xcb";
+}
+
 void SpectrumBox::showFrame(const SkinImage& frame, QPoint at) {
-  const QImage::Format format = seeThroughBlack_ ? QImage::Format_ARGB32 : QImage::Format_RGB32;
-  if (image_.size() != QSize(frame.width, frame.height) || image_.format() != format)
-    image_ = QImage(frame.width, frame.height, format);
-  for (int y = 0; y < frame.height; ++y) {
-    auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
-    const Rgb* from = frame.pixels.data() + static_cast<size_t>(y) * frame.width;
-    if (seeThroughBlack_)
-      std::transform(from, from + frame.width, row, [](Rgb c) { return c == 0 ? 0u : 0xFF000000u | c; });
-    else
-      std::transform(from, from + frame.width, row, [](Rgb c) { return 0xFF000000u | c; });
-  }
+  last_ = frame;
   at_ = at;
-  repaint();
+  present();
 }
 
 void SpectrumBox::clear() {
-  image_.fill(seeThroughBlack_ ? Qt::transparent : Qt::black);
+  std::fill(last_.pixels.begin(), last_.pixels.end(), 0);
+  present();
+}
+
+void SpectrumBox::present() {
+  if (!isVisible()) return;
+  if (directDrawingFits() != (surface_ != nullptr)) {
+    delete surface_;
+    surface_ = nullptr;
+    if (directDrawingFits()) {
+      surface_ = new DirectSurface(this);
+      surface_->setGeometry(rect());
+      surface_->show();
+    }
+  }
+  if (surface_) {
+    surface_->present(last_, at_);
+    return;
+  }
+  const QImage::Format format = seeThroughBlack_ ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+  if (image_.size() != QSize(last_.width, last_.height) || image_.format() != format)
+    image_ = QImage(last_.width, last_.height, format);
+  for (int y = 0; y < last_.height; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
+    const Rgb* from = last_.pixels.data() + static_cast<size_t>(y) * last_.width;
+    if (seeThroughBlack_)
+      std::transform(from, from + last_.width, row, [](Rgb c) { return c == 0 ? 0u : 0xFF000000u | c; });
+    else
+      std::transform(from, from + last_.width, row, [](Rgb c) { return 0xFF000000u | c; });
+  }
   repaint();
 }
 
@@ -38,7 +119,18 @@ void SpectrumBox::setSeeThroughBlack(bool on) {
   setAttribute(Qt::WA_OpaquePaintEvent, !on);
 }
 
+void SpectrumBox::resizeEvent(QResizeEvent*) {
+  if (surface_) {
+    surface_->setGeometry(rect());
+    surface_->exposed_ = true;
+  }
+}
+
 void SpectrumBox::paintEvent(QPaintEvent*) {
+  if (surface_) {
+    surface_->present(last_, at_);
+    return;
+  }
   QPainter painter(this);
   if (seeThroughBlack_) {
     painter.setCompositionMode(QPainter::CompositionMode_Source);

@@ -9,24 +9,34 @@
 
 namespace lirra {
 
+class DirectSurface;
+
 class SpectrumBox : public QWidget {
   Q_OBJECT
  public:
   explicit SpectrumBox(QWidget* parent);
+  ~SpectrumBox() override;
 
   void showFrame(const SkinImage& frame, QPoint at);
   void clear();
   // Black shows what lies behind the window (the colour key, with a compositor).
   void setSeeThroughBlack(bool on);
-  const QImage& frame() const { return image_; }
+  // Whether frames go straight to the X server (see DirectSurface).
+  bool drawsDirectly() const { return surface_ != nullptr; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
-  QImage image_;
+  void present();
+  bool directDrawingFits() const;
+
+  SkinImage last_;  // the frame shown last, as the spectrum composed it
+  QImage image_;    // the same, for the toolkit's painting
   QPoint at_;
   bool seeThroughBlack_ = false;
+  DirectSurface* surface_ = nullptr;
 };
 
 }  // namespace lirra

@@ -15,6 +15,7 @@
 #include "main_window.h"
 #include "scratch_app.h"
 #include "skin_image.h"
+#include "spectrum_box.h"
 #include "track_kind.h"
 
 namespace lirra {
@@ -310,12 +311,14 @@ TEST_F(WindowOnScreen, OnAScreenOfTwiceThePixelsSkinsStayCrisp) {
 namespace lirra {
 namespace {
 
-// The demo tune plays: its spectrum moves on the screen thirty times a second.
+// The demo tune plays: its spectrum moves on the screen thirty times a second, put
+// straight into the X window.
 TEST_F(WindowOnScreen, ThePlayingTunesSpectrumShowsOnTheScreen) {
   app_.addDemoList();
   Open({});
   ASSERT_TRUE(QTest::qWaitFor([&] { return window_->player().state().Timer1On; }));
   EXPECT_TRUE(QTest::qWaitFor([&] { return SpectrumPixelsLit() > 50; }, 3000)) << "no bars while the tune plays";
+  EXPECT_TRUE(window_->control(ControlId::VisPanel)->findChild<SpectrumBox*>(u"VisBox"_s)->drawsDirectly());
 }
 
 }  // namespace
