@@ -119,8 +119,12 @@ void lbMoveDblClick(PlayerContext& ctx) {
   }
 }
 
-void VisPanelMouseMove(PlayerContext& ctx, bool applicationActive) {
+void VisPanelMouseMove(PlayerContext& ctx, ControlId sender, bool applicationActive) {
   ctx.state.ActiveAtPointer = applicationActive;
+  if (sender == ControlId::lbTitle)
+    lbTitleMouseEnter(ctx);
+  else if (ctx.state.PointerInside)
+    lbTitleMouseLeave(ctx);
 }
 
 void VisPanelMouseUp(PlayerContext& ctx, ControlId sender, PointerButton button, QPoint pos) {
@@ -130,7 +134,10 @@ void VisPanelMouseUp(PlayerContext& ctx, ControlId sender, PointerButton button,
     return;
   }
   if (s.VideoShown || s.ListShown) return;
-  // A click on a loaded lyric line belongs to the lyrics display (not written yet).
+  if (sender == ControlId::lbTitle && !ctx.lyrics.table.empty()) {
+    if (s.ActiveAtPointer) LyricTitleClicked(ctx, button);
+    return;
+  }
   if (button == PointerButton::Left) {
     if (sender == ControlId::VisPanel) return;
     const QRect panel = VisualAreaBounds(s);

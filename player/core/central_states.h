@@ -5,6 +5,7 @@
 
 #include <QPoint>
 
+#include "shell.h"
 #include "window_layout.h"
 
 namespace lirra {
@@ -12,7 +13,6 @@ namespace lirra {
 struct PlayerContext;
 struct PlayerState;
 
-enum class PointerButton { Left, Right, Middle };
 
 // The visual area's panel at the window's current client size.
 QRect VisualAreaBounds(const PlayerState& s);
@@ -26,8 +26,9 @@ void lbMoveDblClick(PlayerContext& ctx);
 
 // The pointer over the title strip or the visual area with no button held: the
 // application's active state is sampled, so the click that activates the window does not
-// also step the visualisation.
-void VisPanelMouseMove(PlayerContext& ctx, bool applicationActive);
+// also step the visualisation. Over lbTitle the title takes its hover colour
+// (lbTitleMouseEnter); elsewhere it gets its own colour back (lbTitleMouseLeave).
+void VisPanelMouseMove(PlayerContext& ctx, ControlId sender, bool applicationActive);
 // A click on the title strip or the visual area. `sender` is lbTmp1, lbTitle, lbTmp2,
 // VisPanel, lbProgress, or VisPanel also for its paint box; `pos` is relative to VisPanel.
 void VisPanelMouseUp(PlayerContext& ctx, ControlId sender, PointerButton button, QPoint pos);

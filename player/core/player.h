@@ -47,7 +47,9 @@ class Player {
   }
   void lbMoveRightUp() { ChangeSkin(ctx_); }
   void lbMoveDblClick() { lirra::lbMoveDblClick(ctx_); }
-  void VisPanelMouseMove(bool applicationActive) { lirra::VisPanelMouseMove(ctx_, applicationActive); }
+  void VisPanelMouseMove(ControlId sender, bool applicationActive) {
+    lirra::VisPanelMouseMove(ctx_, sender, applicationActive);
+  }
   void VisPanelMouseUp(ControlId sender, PointerButton button, QPoint pos) {
     lirra::VisPanelMouseUp(ctx_, sender, button, pos);
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QProcess>
 
 #include <functional>
 #include <optional>
@@ -74,6 +75,9 @@ struct PlayerContext {
   ScheduleState schedule;
   std::function<int(int n)> randomBelow;  // uniform in 0..n-1
   std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };  // the local time
+  // Starts a program with an argument vector (never a shell) and does not wait for it.
+  std::function<void(const QString& program, const QStringList& arguments)> startProgram =
+      [](const QString& program, const QStringList& arguments) { QProcess::startDetached(program, arguments); };
   // The container types the video library's installed demuxers add (asked once, when an
   // add dialog first opens); none unless the window provides the question.
   std::function<VideoExtras()> videoExtras;

@@ -107,6 +107,7 @@ struct PlayerState {
   int GaugeRange = 0;
   int GaugePosition = 0;
   bool ActiveAtPointer = true;
+  bool PointerInside = false;  // the pointer is over the title label
 
   // Play order.
   std::vector<int> ShuffleOrder;

@@ -34,6 +34,8 @@ class Captions {
   virtual void FitTitleWidth() = 0;
   // The colours of every control.
   virtual void SetColours(const WindowColours& colours) = 0;
+  // A caption's own text colour; none: the caption colour of the window (lbTime's).
+  virtual void SetTextColour(ControlId control, std::optional<Rgb> colour) = 0;
 };
 
 // Which of the window's controls show: the three panels of the central area, the bottom
@@ -45,6 +47,7 @@ class Panels {
 };
 
 enum class ListFocus { None, TrackList, Library };
+enum class PointerButton { Left, Right, Middle };
 
 // The track list view (MList) and the playlist library (ListView1 on pnList).
 class ListViews {
@@ -120,6 +123,8 @@ class Dialogs {
   virtual ~Dialogs() = default;
   // A message box with one OK button.
   virtual void ShowMessage(const QString& text, const QString& caption) = 0;
+  // A question with Yes and No (the question icon); true for Yes.
+  virtual bool AskYesNo(const QString& text, const QString& caption) = 0;
   // The open-file dialog (several files may be chosen); nothing when cancelled.
   virtual std::optional<QStringList> ChooseFilesToOpen(const QString& filter, const QString& initialDir) = 0;
   // The add-folder dialog; it adds through the player itself.

@@ -185,6 +185,7 @@ bool FormCloseQuery(PlayerContext& ctx) {
     StopPlayback(ctx);
     QuitVisPlugin(ctx);
   }
+  SaveLyrics(ctx);
   if (s.SettingsDirty) {
     QString error;
     if (!SaveSettings(s, &error))

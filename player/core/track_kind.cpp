@@ -53,4 +53,15 @@ Classification ClassifyTrack(const QString& location, const ClassifyContext& c) 
   return result;
 }
 
+CueReference ParseCueReference(const QString& location) {
+  CueReference ref;
+  const qsizetype lastComma = location.lastIndexOf(u',');
+  ref.end = location.mid(lastComma + 1).trimmed().toInt();
+  const QString rest = location.left(lastComma);
+  const qsizetype startComma = rest.lastIndexOf(u',');
+  ref.start = rest.mid(startComma + 1).trimmed().toInt();
+  ref.path = rest.left(startComma).trimmed();
+  return ref;
+}
+
 }  // namespace lirra

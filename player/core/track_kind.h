@@ -35,4 +35,13 @@ extern const char kEngineTypes[];
 extern const char kModuleTypes[];
 bool IsModule(const QString& path);
 
+// A cue track's location, "path,start,end" -> path, start and end (0 where a number is
+// missing).
+struct CueReference {
+  QString path;
+  int start = 0;
+  int end = 0;
+};
+CueReference ParseCueReference(const QString& location);
+
 }  // namespace lirra

@@ -21,24 +21,6 @@ namespace lirra {
 
 namespace {
 
-// "path,start,end" -> path, start and end (0 where a number is missing).
-struct CueReference {
-  QString path;
-  int start = 0;
-  int end = 0;
-};
-
-CueReference ParseCueReference(const QString& location) {
-  CueReference ref;
-  const qsizetype lastComma = location.lastIndexOf(u',');
-  ref.end = location.mid(lastComma + 1).trimmed().toInt();
-  const QString rest = location.left(lastComma);
-  const qsizetype startComma = rest.lastIndexOf(u',');
-  ref.start = rest.mid(startComma + 1).trimmed().toInt();
-  ref.path = rest.left(startComma).trimmed();
-  return ref;
-}
-
 // OpenWithEngine: the entry at PlayingIndex through the sound engine.
 void OpenWithEngine(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
@@ -281,6 +263,7 @@ void DiscardPreStartedChannel(PlayerContext& ctx) {
 
 void StopPlayback(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
+  if (s.MainActivated) SaveLyrics(ctx);  // tapped times, or an offset folded in
   if (s.TrackKind == kKindMidiCapture && ctx.libs.engine.bound()) EndCapture(ctx);
   if (s.VideoActive) {
     ctx.libs.video.MediaState(ORVANA_CLOSE);

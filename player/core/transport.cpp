@@ -4,6 +4,7 @@
 
 #include "list_commands.h"
 #include "list_states.h"
+#include "lyrics.h"
 #include "playlist_library.h"
 #include "paths.h"
 #include "play_order.h"
@@ -32,6 +33,25 @@ void EndOfTrack(PlayerContext& ctx) {
   PlayNext(ctx);
 }
 
+// The once-a-second part of the clock: end detection and the gauge. False when the tick
+// ends here (a stream without end, or the track ended).
+bool ProgressSecond(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (s.LengthUnknown) return false;  // network streams play on without an end
+  const bool engineTrack = !s.VideoActive;
+  if (s.GaugePosition >= s.GaugeRange ||
+      (engineTrack && ctx.libs.engine->ChannelIsActive(s.CurrentChannel) == BASS_ACTIVE_STOPPED)) {
+    EndOfTrack(ctx);
+    return false;
+  }
+  if (!s.LyricsTracking || !engineTrack)
+    s.GaugePosition = s.VideoActive ? ctx.libs.video.GetSeconds(ORVANA_SECONDS_POSITION) : 0;
+  else
+    s.GaugePosition = RoundEven(EnginePosition(ctx)) - s.TrackStartSeconds;
+  ctx.shell.captions.SetProgress(s.GaugeRange, s.GaugePosition);
+  return true;
+}
+
 // Play with an empty track list plays the library's current list: the row of
 // CurrentListFile, else the row at CurrentListIndex. Selecting it loads it.
 void LoadLibrarysCurrentList(PlayerContext& ctx) {
@@ -49,20 +69,14 @@ void Timer1Tick(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (!s.Timer1On || s.PausedTag) return;
   if (++s.TickDivider > 9) s.TickDivider = 0;
-  // The lyric clock and the lyric display join here with the lyrics.
-  if (s.TickDivider != 0) return;
-  if (s.LengthUnknown) return;  // network streams play on without an end
-  const bool engineTrack = !s.VideoActive;
-  if (s.GaugePosition >= s.GaugeRange ||
-      (engineTrack && ctx.libs.engine->ChannelIsActive(s.CurrentChannel) == BASS_ACTIVE_STOPPED)) {
-    EndOfTrack(ctx);
-    return;
+  int lyricClock = 0;
+  if (s.LyricsTracking) {
+    LyricsSearchStep(ctx);
+    lyricClock = LyricClock(ctx);
+    LyricTapStep(ctx, lyricClock);
   }
-  if (!s.LyricsTracking || !engineTrack)
-    s.GaugePosition = s.VideoActive ? ctx.libs.video.GetSeconds(ORVANA_SECONDS_POSITION) : 0;
-  else
-    s.GaugePosition = RoundEven(EnginePosition(ctx)) - s.TrackStartSeconds;
-  ctx.shell.captions.SetProgress(s.GaugeRange, s.GaugePosition);
+  if (s.TickDivider == 0 && !ProgressSecond(ctx)) return;
+  if (LyricsDisplayed(ctx)) LyricDisplayStep(ctx, s.LyricsTracking ? lyricClock : LyricClock(ctx));
 }
 
 void StartOrStop(PlayerContext& ctx) {
@@ -141,6 +155,7 @@ void SeekCommand(PlayerContext& ctx, int x, int y, int width, int height, bool l
   ResumeIfPaused(ctx);
   s.GaugePosition = t;
   ctx.shell.captions.SetProgress(s.GaugeRange, t);
+  if (s.ShowLyrics && !ctx.lyrics.table.empty()) ctx.lyrics.currentLine = -2;  // find the line again
 }
 
 void ShowLength(PlayerContext& ctx) {

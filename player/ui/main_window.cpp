@@ -186,9 +186,9 @@ void MainWindow::ConnectVisualArea() {
                        ControlId::lbProgress}) {
     ShellLabel* area = label(id);
     area->setMouseTracking(true);
-    connect(area, &ShellLabel::mouseMoved, this, [this](Qt::MouseButtons buttons, QPoint) {
+    connect(area, &ShellLabel::mouseMoved, this, [this, id](Qt::MouseButtons buttons, QPoint) {
       if (buttons & (Qt::LeftButton | Qt::RightButton)) return;
-      player_.VisPanelMouseMove(QGuiApplication::applicationState() == Qt::ApplicationActive);
+      player_.VisPanelMouseMove(id, QGuiApplication::applicationState() == Qt::ApplicationActive);
     });
     connect(area, &ShellLabel::mouseReleased, this, [this, id, area](Qt::MouseButton button, QPoint pos) {
       if (id == ControlId::lbProgress && button == Qt::LeftButton) return;  // the seek strip's own click
@@ -257,6 +257,7 @@ void MainWindow::SetColours(const WindowColours& c) {
     w->setPalette(pal);
   };
   fill(this, QPalette::Window, c.window);
+  captionColour_ = c.captionText;
   for (ControlId id : {ControlId::lbNext, ControlId::lbPower, ControlId::lbTitle, ControlId::lbTime})
     fill(control(id), QPalette::WindowText, c.captionText);
   for (ControlId id : {ControlId::lbAddG1, ControlId::lbAddG2, ControlId::lbAddG3, ControlId::lbAddG4,
@@ -269,11 +270,22 @@ void MainWindow::SetColours(const WindowColours& c) {
   listArea_.setColours(c);
 }
 
+void MainWindow::SetTextColour(ControlId id, std::optional<Rgb> colour) {
+  QPalette pal = control(id)->palette();
+  pal.setColor(QPalette::WindowText, Colour(colour.value_or(captionColour_)));
+  control(id)->setPalette(pal);
+}
+
 void MainWindow::SetVisible(ControlId id, bool visible) { control(id)->setVisible(visible); }
 
 void MainWindow::ShowMessage(const QString& text, const QString& caption) {
   QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, this);
   box.exec();
+}
+
+bool MainWindow::AskYesNo(const QString& text, const QString& caption) {
+  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, this);
+  return box.exec() == QMessageBox::Yes;
 }
 
 std::optional<QStringList> MainWindow::ChooseFilesToOpen(const QString& filter, const QString& initialDir) {

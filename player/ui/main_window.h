@@ -52,6 +52,7 @@ class MainWindow : public QWidget,
   void SetProgress(int range, int position) override;
   void FitTitleWidth() override;
   void SetColours(const WindowColours& colours) override;
+  void SetTextColour(ControlId control, std::optional<Rgb> colour) override;
   // Panels
   void SetVisible(ControlId control, bool visible) override;
   // VisualArea
@@ -61,6 +62,7 @@ class MainWindow : public QWidget,
   SpectrumBox* visBox() const { return visBox_; }
   // Dialogs
   void ShowMessage(const QString& text, const QString& caption) override;
+  bool AskYesNo(const QString& text, const QString& caption) override;
   std::optional<QStringList> ChooseFilesToOpen(const QString& filter, const QString& initialDir) override;
   void ShowAddFolderDialog() override;
   // Timers
@@ -91,6 +93,7 @@ class MainWindow : public QWidget,
   QTimer* timer1_ = nullptr;
   QTimer* timerFFT_ = nullptr;
   SpectrumBox* visBox_ = nullptr;
+  Rgb captionColour_ = WindowColours{}.captionText;  // lbTime's colour, the captions' own
   bool created_ = false;
   bool shown_ = false;
   bool closing_ = false;

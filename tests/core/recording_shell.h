@@ -21,6 +21,7 @@ class RecordingCaptions : public Captions {
   }
   void FitTitleWidth() override { ++titleFits; }
   void SetColours(const WindowColours& c) override { colours = c; }
+  void SetTextColour(ControlId c, std::optional<Rgb> colour) override { textColours[c] = colour; }
 
   std::map<ControlId, QString> captions;
   std::map<ControlId, QString> hints;
@@ -29,6 +30,7 @@ class RecordingCaptions : public Captions {
   int range = -1, position = -1;
   int titleFits = 0;
   WindowColours colours;
+  std::map<ControlId, std::optional<Rgb>> textColours;
 };
 
 class RecordingPanels : public Panels {
@@ -114,6 +116,10 @@ class RecordingDialogs : public Dialogs {
     QString text, caption;
   };
   void ShowMessage(const QString& text, const QString& caption) override { messages.push_back({text, caption}); }
+  bool AskYesNo(const QString& text, const QString& caption) override {
+    questions.push_back({text, caption});
+    return answerYes;
+  }
   std::optional<QStringList> ChooseFilesToOpen(const QString&, const QString& dir) override {
     dialogDirs.push_back(dir);
     return filesToOpen;
@@ -124,6 +130,8 @@ class RecordingDialogs : public Dialogs {
   }
 
   std::vector<Message> messages;
+  std::vector<Message> questions;
+  bool answerYes = true;  // the answer to every question
   std::optional<QStringList> filesToOpen;  // what the open dialog answers
   std::vector<QString> dialogDirs;
   int folderDialogs = 0;

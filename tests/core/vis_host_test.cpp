@@ -106,7 +106,7 @@ TEST_F(VisHostTest, APluginThatFailsToStartGivesWayToTheSpectrumSilently) {
   // Left clicks on the title strip step spectrum → AVS → scope → spectrum.
   for (const char* expected : {"vis_avs.so", "vis_scope.so"}) {
     TakeCalls();
-    player_.VisPanelMouseMove(true);
+    player_.VisPanelMouseMove(ControlId::VisPanel, true);
     player_.VisPanelMouseUp(ControlId::lbTmp1, PointerButton::Left, {20, -6});
     const Calls calls = TakeCalls();
     EXPECT_NE(std::find(calls.begin(), calls.end(), Execute(expected)), calls.end()) << expected;

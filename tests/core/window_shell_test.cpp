@@ -121,7 +121,7 @@ TEST_F(PlayerTest, ClicksOnTheVisualAreaStepTheSpectrumOnlyFromTheTitleStripOrTh
     player_.VisPanelMouseUp(c.sender, c.button, c.pos);
     EXPECT_EQ(ctx.spectrum.style, c.styleAfter) << static_cast<int>(c.sender) << " at " << c.pos.y();
   }
-  player_.VisPanelMouseMove(false);  // the click that activates the window
+  player_.VisPanelMouseMove(ControlId::VisPanel, false);  // the click that activates the window
   player_.VisPanelMouseUp(ControlId::lbTmp1, PointerButton::Left, {50, -6});
   EXPECT_EQ(ctx.spectrum.style, 3);
   player_.pmPauseClick();

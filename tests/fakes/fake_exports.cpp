@@ -7,7 +7,12 @@
 #define FAKE extern "C" __attribute__((visibility("default")))
 
 #if defined(FAKE_TAGS)
-FAKE const char* TAGS_Read(uint32_t, const char*) { return "fake tags"; }
+#include "fake_tags.h"
+static FakeTagsScript tags;
+FAKE FakeTagsScript* FakeTags_Script() { return &tags; }
+FAKE const char* TAGS_Read(uint32_t, const char* format) {
+  return std::string(format) == "%ARTI" ? tags.artist.c_str() : tags.title.c_str();
+}
 #elif defined(FAKE_ORVANA)
 static int32_t initCalls = 0;
 FAKE int32_t Orvana_Init(uintptr_t, void*) { return ++initCalls, -1; }
