@@ -32,4 +32,9 @@ QString DisplayName(const QString& path);
 // Negative lengths read as 0.
 QString FormatLength(qint64 seconds);
 
+// The file name of a track's lyrics in the lyrics folder, "ARTIST - TITLE.lrc", built the
+// same way by the player and the fetcher: "/", "\" and control characters become "_", so
+// the name never leaves the folder, and it is cut to what a file system takes.
+QString LyricFileName(const QString& artist, const QString& title);
+
 }  // namespace lirra

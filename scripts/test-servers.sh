@@ -18,6 +18,9 @@ start_test_servers() {
   mkdir -p "$scratch/runtime" "$scratch/pulse" "$scratch/config"
   chmod 700 "$scratch/runtime"
   export XDG_RUNTIME_DIR="$scratch/runtime"
+  # A lyrics fetcher started by a test never reaches the public service: this address
+  # refuses at once.
+  export LIRRA_LYRICS_URL="http://127.0.0.1:9"
 
   # Xvfb picks a free display number itself and writes it to the pipe.
   local fifo="$scratch/xvfb.display"

@@ -144,20 +144,4 @@ QString ShownLyricText(const QString& text) {
   return shown.simplified();
 }
 
-QString LyricFileName(const QString& artist, const QString& title) {
-  const auto safe = [](QString s) {
-    for (QChar& c : s)
-      if (c == u'/' || c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7F) c = u'_';
-    return s;
-  };
-  QString base = safe(artist) + u" - "_s + safe(title);
-  // File names hold at most 255 bytes: cut the name, never in the middle of a character.
-  constexpr qsizetype kMaxBytes = 255 - 4;
-  while (base.toUtf8().size() > kMaxBytes) {
-    base.chop(1);
-    if (!base.isEmpty() && base.back().isHighSurrogate()) base.chop(1);
-  }
-  return base + u".lrc"_s;
-}
-
 }  // namespace lirra

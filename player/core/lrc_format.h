@@ -37,9 +37,4 @@ QStringList FormatLyrics(const LyricTable& table);
 // A lyric text as shown: word-timing marks ("<mm:ss.xx>") of enhanced LRC removed.
 QString ShownLyricText(const QString& text);
 
-// The file name of a track's lyrics in the lyrics folder, "ARTIST - TITLE.lrc", built the
-// same way by the player and the fetcher: "/", "\" and control characters become "_", so
-// the name never leaves the folder, and it is cut to what a file system takes.
-QString LyricFileName(const QString& artist, const QString& title);
-
 }  // namespace lirra

@@ -80,7 +80,9 @@ Controls BuildControls(QWidget* window) {
   const auto control = [&](ControlId id) { return controls[static_cast<int>(id)]; };
 
   // Labels lie beneath the panels and buttons; the video panel beneath the other panels.
-  for (ControlId id : {ControlId::VdoPanel, ControlId::VisPanel, ControlId::MListPanel,
+  // The title lies over the strip's hover areas, so that the pointer and clicks on the
+  // lyric line reach it.
+  for (ControlId id : {ControlId::lbTitle, ControlId::VdoPanel, ControlId::VisPanel, ControlId::MListPanel,
                        ControlId::sbAdd, ControlId::sbAddFld, ControlId::sbRandom,
                        ControlId::sbNewlist, ControlId::lbAddG1, ControlId::lbAddG2,
                        ControlId::lbAddG3, ControlId::lbAddG4, ControlId::lbAddG5,

@@ -6,6 +6,7 @@
 
 #include "fake_tags.h"
 #include "lrc_format.h"
+#include "paths.h"
 #include "player_fixture.h"
 #include "textfile.h"
 

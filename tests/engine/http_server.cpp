@@ -60,6 +60,15 @@ HttpServer::HttpServer(Mode mode, std::string body, std::string contentType,
       body_(std::move(body)),
       contentType_(std::move(contentType)),
       streamTitle_(std::move(streamTitle)) {
+  start();
+}
+
+HttpServer::HttpServer(std::function<Reply(const std::string& target, const std::string& headers)> handler)
+    : mode_(Mode::Handler), handler_(std::move(handler)) {
+  start();
+}
+
+void HttpServer::start() {
   listenFd_ = socket(AF_INET, SOCK_STREAM, 0);
   const int one = 1;
   setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -106,6 +115,14 @@ void HttpServer::serve(int fd) {
   ++requests_;
   if (mode_ == Mode::Silent) {
     while (!stop_) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return;
+  }
+  if (mode_ == Mode::Handler) {
+    const size_t from = request.find(' ') + 1;
+    const Reply reply = handler_(request.substr(from, request.find(' ', from) - from), request);
+    SendAll(fd, "HTTP/1.1 " + std::to_string(reply.status) + " X\r\nContent-Type: " + reply.contentType +
+                    "\r\nContent-Length: " + std::to_string(reply.body.size()) + "\r\nConnection: close\r\n\r\n" +
+                    reply.body);
     return;
   }
   if (mode_ == Mode::Html) {

@@ -1,9 +1,11 @@
 // A small HTTP server on 127.0.0.1 for the network tests: serves one body with Range
 // support, or as a shoutcast stream with ICY metadata, or HTML, or accepts and never
-// answers. Stops (and joins its threads) when destroyed.
+// answers, or answers each request as a handler says. Stops (and joins its threads) when
+// destroyed.
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -13,9 +15,16 @@ namespace lirra::testing {
 
 class HttpServer {
  public:
-  enum class Mode { File, Shoutcast, Html, Silent };
+  enum class Mode { File, Shoutcast, Html, Silent, Handler };
   HttpServer(Mode mode, std::string body, std::string contentType = "audio/mpeg",
              std::string streamTitle = "");
+  struct Reply {
+    int status = 200;
+    std::string body;
+    std::string contentType = "application/json";
+  };
+  // Each request's target ("/path?query") and headers go to `handler`; its reply is sent.
+  explicit HttpServer(std::function<Reply(const std::string& target, const std::string& headers)> handler);
   ~HttpServer();
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
@@ -28,10 +37,12 @@ class HttpServer {
   void stallAfter(size_t bytes) { stallAfter_ = bytes; }
 
  private:
+  void start();
   void acceptLoop();
   void serve(int fd);
 
   Mode mode_;
+  std::function<Reply(const std::string&, const std::string&)> handler_;
   std::string body_;
   std::string contentType_;
   std::string streamTitle_;

@@ -226,6 +226,32 @@ TEST_F(WindowOnScreen, TheTimeShowsWholeBesideALongTitle) {
   EXPECT_GE(last - first + 1, advance - 3) << "all four characters show";
 }
 
+// The demo tune's lyrics: the line of the moment in the title, and the title lit lime
+// under the pointer while lyrics show.
+TEST_F(WindowOnScreen, TheDemoTunesLyricLineShowsInTheTitleAndLightsUnderThePointer) {
+  app_.addDemoList();
+  Open({});
+  auto* title = static_cast<QLabel*>(window_->control(ControlId::lbTitle));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return title->text() == u"Lirra\u00B7"_s; }, 8000)) << "the last line, at 4.8 s";
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  const QPoint centre = title->mapTo(window_.get(), title->rect().center());
+  Xdo({u"mousemove"_s, Num(At(centre).x() - 2), Num(At(centre).y()), u"mousemove"_s, Num(At(centre).x()),
+       Num(At(centre).y())});
+  const auto limePixels = [&] {  // the text is smoothed: its solid strokes are lime
+    const QImage shot = Screen();
+    const QRect onScreen(At(title->mapTo(window_.get(), QPoint(0, 0))), title->size());
+    int lime = 0;
+    for (int y = onScreen.top(); y <= onScreen.bottom(); ++y)
+      for (int x = onScreen.left(); x <= onScreen.right(); ++x) {
+        const QColor c = shot.pixelColor(x, y);  // lime's ink, above the caption colour's 192
+        lime += c.green() > 224 && c.red() < 64 && c.blue() < 64;
+      }
+    return lime;
+  };
+  EXPECT_TRUE(QTest::qWaitFor([&] { return limePixels() > 10; }, 3000)) << "the title is not lime under the pointer";
+}
+
 }  // namespace
 }  // namespace lirra
 
