@@ -263,6 +263,13 @@ void SaveLyrics(PlayerContext& ctx) {
   LyricsState& l = ctx.lyrics;
   if (l.change.isEmpty() || l.table.times.empty()) return;
   bool write = l.change == u"2"_s;
+  // Folding an offset in is no edit of the user's: it is written silently only to a file of
+  // the player's own folder (the fetcher's); elsewhere the offset is simply applied again
+  // the next time.
+  if (write && !l.file.startsWith(ctx.state.AppDir)) {
+    l.change.clear();
+    return;
+  }
   if (!write) {
     ctx.shell.frame.BringToFront();
     write = ctx.shell.dialogs.AskYesNo(ctx.tr("歌词文件已修改,是否保存?", "The lyrics have been modified, save it now?"),

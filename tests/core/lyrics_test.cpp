@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QTemporaryDir>
 
 #include "fake_tags.h"
 #include "lrc_format.h"
@@ -186,6 +187,21 @@ TEST_F(LyricsTest, ALineShowsAtItsTimeButNotInTheFirstThreeSeconds) {
   EXPECT_FALSE(player_.state().ShowLyrics);
 }
 
+TEST_F(LyricsTest, TheTitleUnderThePointerIsLimeWithLyricsOnOrangeWithThemOff) {
+  PlayWith("[00:05.0]a\r\n");
+  const auto hoverColour = [&] {
+    player_.VisPanelMouseMove(ControlId::lbTitle, true);
+    return shell_.textColours[ControlId::lbTitle];
+  };
+  EXPECT_EQ(hoverColour(), MakeRgb(0, 255, 0));
+  LeftClickTitle();
+  EXPECT_EQ(hoverColour(), MakeRgb(255, 192, 0));
+  player_.VisPanelMouseMove(ControlId::VisPanel, true);
+  EXPECT_EQ(shell_.textColours[ControlId::lbTitle], std::nullopt) << "away from the title: its own colour";
+  player_.VisPanelMouseMove(ControlId::lbTitle, false);
+  EXPECT_EQ(shell_.textColours[ControlId::lbTitle], std::nullopt) << "the application was not active";
+}
+
 TEST_F(LyricsTest, TapsTimeAPlainTextAndTheSaveAsksFirst) {
   PlayWith("first\r\nsecond\r\nthird\r\n");
   PlayTo(30);
@@ -250,11 +266,26 @@ TEST_F(LyricsTest, ARightClickWithTheDisplayOffOnlySwitchesItOn) {
   EXPECT_TRUE(shell_.questions.empty()) << "nothing changed, nothing to ask";
 }
 
-TEST_F(LyricsTest, AFileWithAnOffsetIsRewrittenAtTheStopWithoutAsking) {
-  PlayWith("[ti:Song]\r\n[offset:500]\r\n[00:10.0]a\r\n");
+TEST_F(LyricsTest, AFileWithAnOffsetIsRewrittenAtTheStopWithoutAskingOnlyInThePlayersFolder) {
+  QTemporaryDir elsewhere;  // the user's music folder
+  const QByteArray text = "[ti:Song]\r\n[offset:500]\r\n[00:10.0]a\r\n";
+  QFile outside(elsewhere.filePath(u"away.lrc"_s));
+  ASSERT_TRUE(outside.open(QIODevice::WriteOnly) && outside.write(text) == text.size());
+  outside.close();
+  writeBytes(u"away.mp3"_s, "audio");
+  QFile::rename(appDir_ + u"away.mp3"_s, elsewhere.filePath(u"away.mp3"_s));
+  PlayWith(text);
   player_.lbNextRightUp();
   EXPECT_TRUE(shell_.questions.empty());
   EXPECT_EQ(FileLines(u"song.lrc"_s), (QStringList{u"[ti:Song]"_s, u"[00:09.5]a"_s}));
+
+  player_.context().list.append({u"away"_s, elsewhere.filePath(u"away.mp3"_s), std::nullopt, std::nullopt});
+  player_.context().list.select(1);
+  player_.pmPlayClick();
+  ASSERT_EQ(Lyrics().table.times, std::vector<int>{95});
+  player_.lbNextRightUp();
+  outside.open(QIODevice::ReadOnly);
+  EXPECT_EQ(outside.readAll(), text) << "a file of the user's is not rewritten by playing it";
 }
 
 TEST_F(LyricsTest, ATapWhileTheListShowsStampsOnceNotOnEveryTick) {
