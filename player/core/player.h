@@ -61,6 +61,7 @@ class Player {
 
   // Timers and controls.
   void Timer1Timer() { Timer1Tick(ctx_); }
+  void Timer2Timer() { ScheduleTimer(ctx_); }
   void TimerFFTTimer() { lirra::TimerFFTTimer(ctx_); }
   void lbNextClick() { PlayOrNext(ctx_, PlaySource::NextLabel); }
   void lbNextRightUp() { StopCommand(ctx_); }

@@ -1,9 +1,87 @@
 #include "schedule.h"
 
+#include "list_states.h"
+#include "play_order.h"
+#include "player_context.h"
+#include "playlist_library.h"
+#include "spectrum.h"
+#include "track_opening.h"
+
 namespace lirra {
 
-bool ScheduleDecision(PlayerContext&, ScheduleQuestion question) {
-  return question == ScheduleQuestion::AutoStartAllowed;
+namespace {
+
+constexpr int kLookForErrorBoxMs = 100;
+constexpr int kHourClockMs = 1000;
+constexpr int kLongVideoSeconds = 600;
+
+struct Schedule {
+  int p, n, aa, bb, cc, dd;
+};
+
+Schedule ScheduleOf(const QString& spec) {
+  const QString text = ValidateSchedule(spec) ? spec : QString::fromLatin1(kDefaultSchedule);
+  const auto digit = [&](int i) { return text.at(i).unicode() - u'0'; };
+  const auto pair = [&](int i) { return digit(i) * 10 + digit(i + 1); };
+  return {digit(0), digit(1), pair(2), pair(4), pair(6), pair(8)};
+}
+
+// The hour tick: fires at second 0 of an hour, or at second 1 when the tick before missed
+// second 0.
+bool HourTickFires(PlayerContext& ctx) {
+  const QTime now = ctx.now().time();
+  const int s = now.minute() * 60 + now.second();
+  const bool fired = s == 0 || (s == 1 && !ctx.schedule.hourTickLatch);
+  ctx.schedule.hourTickLatch = fired;
+  return fired;
+}
+
+// Starting at the top of an hour: the selection, or the library's current list.
+void StartScheduledPlay(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (s.Timer1On) return;
+  if (ctx.list.firstSelected() >= 0) s.NextIndex = ctx.list.firstSelected();
+  if (!s.MListVisible || s.NextIndex == s.PlayingIndex) {
+    ScanListFolder(ctx);
+    if (s.CurrentListFile.isEmpty()) return;
+    ChooseNext(ctx);
+  }
+  s.StartMode = kStartList;
+  PlayCurrent(ctx);
+}
+
+// Outside the windows a playing track stops, except a stream, a file played alone, and a
+// video shown that is long (a film) or of unknown length.
+void StopScheduledPlay(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (!s.Timer1On || s.CurrentIsNetwork || s.StartMode == kStartSingleFile) return;
+  if (s.VideoShown && (s.TrackSeconds <= 0 || s.TrackSeconds >= kLongVideoSeconds)) return;
+  ctx.setTimer1(false);
+  StopPlayback(ctx);
+  ctx.schedule.stopReason = StopReason::Schedule;
+  ShowStoppedState(ctx);
+  if (s.EngineReady && s.VisIndex == 1) ClearPeaks(ctx);
+}
+
+}  // namespace
+
+bool ScheduleDecision(PlayerContext& ctx, ScheduleQuestion question) {
+  PlayerState& s = ctx.state;
+  const bool pending = std::exchange(s.PlayNowPending, false);
+  const QTime now = ctx.now().time();
+  const int h = now.hour(), m = now.minute();
+  if (question == ScheduleQuestion::StartThisHour && (pending || h == s.ScheduleStartHour)) return true;
+  const Schedule w = ScheduleOf(s.SmartModeSpec);
+  // The final hour of a window that the other window does not follow at once.
+  const bool lastHour = (w.aa != w.bb && h == w.aa - 1) || (w.cc != w.dd + 24 && h == w.cc - 1);
+  const bool arming = question == ScheduleQuestion::ArmNextHour;
+  if (lastHour && (question == ScheduleQuestion::AutoStartAllowed || arming) && m >= 30) return arming;
+  if ((w.dd <= h && h < w.aa) || (w.bb <= h && h < w.cc)) {
+    if (arming) return !lastHour;
+    return ctx.randomBelow(w.n) < w.p;
+  }
+  if (h == w.cc) s.PlayToday = false;
+  return arming && m >= 30;
 }
 
 std::optional<int> ValidateSchedule(const QString& text) {
@@ -18,6 +96,37 @@ std::optional<int> ValidateSchedule(const QString& text) {
   if (dd < aa) return dd;
   if (bb < cc) return bb;
   return -1;
+}
+
+void SetScheduleTimer(PlayerContext& ctx, bool on, int intervalMs) {
+  ScheduleState& sc = ctx.schedule;
+  if (intervalMs > 0 && intervalMs != sc.intervalMs) {
+    sc.intervalMs = intervalMs;
+    ctx.shell.timers.SetTimerInterval(TimerId::Timer2, intervalMs);
+  }
+  sc.timerOn = on;
+  ctx.shell.timers.SetTimer(TimerId::Timer2, on);
+}
+
+void ScheduleTimer(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (ctx.schedule.intervalMs == kLookForErrorBoxMs) {
+    // Right after the video library opened something: its error box, if it shows one,
+    // goes at once; once the medium plays there is none to come.
+    if (s.VideoActive || ctx.shell.dialogs.CloseVideoLibraryErrorBox())
+      SetScheduleTimer(ctx, true, kHourClockMs);
+    return;
+  }
+  if (!s.AutoStart || !s.DisplayUpdates || !HourTickFires(ctx)) return;
+  const int h = ctx.now().time().hour();
+  if (!s.PlayToday && h == s.ScheduleStartHour) {
+    s.PlayToday = ScheduleDecision(ctx, ScheduleQuestion::PlayDay);
+    if (!s.PlayToday) ctx.shell.captions.SetWindowTitle(ctx.tr("今日停播", "Stop playing today"));
+  }
+  if (s.PlayToday && ScheduleDecision(ctx, ScheduleQuestion::StartThisHour))
+    StartScheduledPlay(ctx);
+  else
+    StopScheduledPlay(ctx);
 }
 
 }  // namespace lirra

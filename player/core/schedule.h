@@ -1,5 +1,7 @@
-// The smart mode's schedule text: "PNAABBCCDD", the chance P in N of playing on a day and
-// two windows of whole hours, [DD, AA) and [BB, CC).
+// The smart mode: unattended play inside two daily windows of whole hours, started at the
+// top of an hour with a chance of P in N and stopped at the top of an hour outside them.
+// The schedule text "PNAABBCCDD" gives the chance and the windows [DD, AA) and [BB, CC).
+// Its clock, Timer2, first closes a stray error box of the video library.
 #pragma once
 
 #include <QString>
@@ -20,14 +22,26 @@ enum class ScheduleQuestion {
   ArmNextHour = 3,       // arm a start for the next hour tick (PlayNowPending)
 };
 
-struct ScheduleState {};
+// Why playback last stopped (Timer2's tag): an ordinary stop, the schedule, or the tray.
+enum class StopReason { Ordinary = 0, Schedule = 1, Tray = 2 };
 
-// The smart mode's decision. Not built yet: every question is answered "no" except
-// whether an automatic start may run, which is allowed.
+struct ScheduleState {
+  bool timerOn = false;       // Timer2
+  int intervalMs = 1000;      // 100 while looking for the video library's error box
+  bool hourTickLatch = false; // the last tick fired
+  StopReason stopReason = StopReason::Ordinary;
+};
+
+// The smart mode's decision (ScheduleDecision). Clears PlayNowPending whatever is asked.
 bool ScheduleDecision(PlayerContext& ctx, ScheduleQuestion question);
 
 // The hour at which the daily decision is taken for a valid schedule (-1: never), or
 // nothing when the text is not a valid schedule.
 std::optional<int> ValidateSchedule(const QString& text);
+
+// Timer2 on or off, with its interval.
+void SetScheduleTimer(PlayerContext& ctx, bool on, int intervalMs = 0);
+// Timer2's tick (ScheduleTimer): the error box, then the hour ticks of the smart mode.
+void ScheduleTimer(PlayerContext& ctx);
 
 }  // namespace lirra

@@ -17,7 +17,11 @@ namespace {
 
 const QString kMain = QStringLiteral("main");
 
-// Written on first use when the AVS plug-in is installed; an existing file is never touched.
+}  // namespace
+
+QString SettingsPath(const PlayerState& s) { return s.AppDir + QStringLiteral("lirra.ini"); }
+QString VisDefaultsPath(const PlayerState& s) { return s.AppDir + QStringLiteral("lirra.dat"); }
+
 void WriteVisDefaults(const PlayerState& s) {
   const QString dat = VisDefaultsPath(s);
   if (QFileInfo::exists(dat) || !FileExists(s.AppDir + u"libbass.so"_s) ||
@@ -31,11 +35,6 @@ void WriteVisDefaults(const PlayerState& s) {
   for (const auto& [key, value] : values) ini.writeInteger(avs, QString::fromLatin1(key), value);
   ini.save();
 }
-
-}  // namespace
-
-QString SettingsPath(const PlayerState& s) { return s.AppDir + QStringLiteral("lirra.ini"); }
-QString VisDefaultsPath(const PlayerState& s) { return s.AppDir + QStringLiteral("lirra.dat"); }
 
 int SnapToWorkArea(PlayerState& s, int a, int size, bool horizontal, const QRect& workArea) {
   const int near = horizontal ? workArea.left() : workArea.top();
@@ -53,7 +52,6 @@ int SnapToWorkArea(PlayerState& s, int a, int size, bool horizontal, const QRect
 }
 
 void LoadSettings(PlayerState& s, const QRect& workArea) {
-  WriteVisDefaults(s);
   const IniFile ini(SettingsPath(s));
   if (!ini.existed()) return;
 

@@ -25,4 +25,8 @@ bool SaveSettings(PlayerState& s, QString* error = nullptr);
 // against that edge (and SettingsDirty is set).
 int SnapToWorkArea(PlayerState& s, int position, int size, bool horizontal, const QRect& workArea);
 
+// The AVS plug-in's defaults (lirra.dat), written on the first run that has the plug-in;
+// an existing file is never touched.
+void WriteVisDefaults(const PlayerState& s);
+
 }  // namespace lirra

@@ -123,6 +123,8 @@ class Dialogs {
   virtual ~Dialogs() = default;
   // A message box with one OK button.
   virtual void ShowMessage(const QString& text, const QString& caption) = 0;
+  // Closes a message box of the video library titled "Error" when one shows; true if so.
+  virtual bool CloseVideoLibraryErrorBox() = 0;
   // A question with Yes and No (the question icon); true for Yes.
   virtual bool AskYesNo(const QString& text, const QString& caption) = 0;
   // The open-file dialog (several files may be chosen); nothing when cancelled.
@@ -143,6 +145,7 @@ class Timers {
   virtual ~Timers() = default;
   // A timer of the main window on or off; while on it calls the player's handler.
   virtual void SetTimer(TimerId timer, bool on) = 0;
+  virtual void SetTimerInterval(TimerId timer, int milliseconds) = 0;
   // Runs `work` (a blocking open) off the UI thread and returns when it is done, while
   // the window keeps handling events and the timers keep running.
   virtual void RunWhileResponsive(const std::function<void()>& work) = 0;

@@ -91,8 +91,9 @@ bool FormCreate(PlayerContext& ctx, const StartupEnvironment& env) {
   ctx.earlyStart = env.earlyStart;
   if (s.StartArgument.toUpper() == QLatin1String("/AUTO")) {
     s.StartMode = kStartNormal;
-    if (!ScheduleDecision(ctx, ScheduleQuestion::AutoStartAllowed)) return false;
+    if (!ScheduleDecision(ctx, ScheduleQuestion::AutoStartAllowed)) return false;  // nothing written
   }
+  WriteVisDefaults(s);
   s.UseChinese = IsSimplifiedChinese(env.locale);
   if (s.IsWinNT && ctx.screenSaver.available) s.ScreenSaverWasActive = ctx.screenSaver.available();
   ctx.shell.captions.SetWindowTitle(QStringLiteral("Lirra"));
@@ -169,6 +170,7 @@ void FormActivate(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (s.StartMode != kStartSingleFile) s.StartMode = kStartActivated;
   s.MainActivated = true;
+  if (!ctx.schedule.timerOn) SetScheduleTimer(ctx, true);
   if (ctx.vis.NewPresetPending) {  // the start clears it
     StartVisPlugin(ctx);
     AnnounceTitle(ctx);
@@ -180,6 +182,7 @@ bool FormCloseQuery(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (s.OpeningTrack) return false;  // a network entry is being opened: refused silently
   if (!s.EngineReady) return true;   // nothing was started
+  SetScheduleTimer(ctx, false);
   if (s.Timer1On) {
     ctx.setTimer1(false);
     StopPlayback(ctx);

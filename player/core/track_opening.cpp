@@ -94,6 +94,7 @@ void OpenWithEngine(PlayerContext& ctx) {
 void OpenWithVideoLibrary(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   VideoLibraryBinding& video = ctx.libs.video;
+  SetScheduleTimer(ctx, true, 100);  // a library error box is closed at once
   const QByteArray name = ctx.list.at(s.PlayingIndex).Location.toUtf8();
   s.VideoActive = video.MediaLoad(ORVANA_FALSE, ctx.shell.frame.VideoWindowId(), name.constData(), ORVANA_FALSE,
                                   nullptr) == ORVANA_S_OK;
@@ -156,6 +157,8 @@ void ReportOpenFailure(PlayerContext& ctx) {
                            : ctx.tr("格式不明或者路径有误,不能播放!",
                                     "Invalid or unsupported stream file.");
   if (s.CurrentIsNetwork) ctx.shell.captions.SetWindowTitle(QStringLiteral("Lirra"));  // no longer connecting
+  const bool scheduleClock = ctx.schedule.timerOn;
+  SetScheduleTimer(ctx, false);  // the message box must not be closed as the library's
   ctx.shell.frame.BringToFront();
   ctx.shell.dialogs.ShowMessage(text, ctx.list.at(s.PlayingIndex).Title);
   s.OpenFailed = false;
@@ -170,6 +173,7 @@ void ReportOpenFailure(PlayerContext& ctx) {
   if (!s.LibraryPanelShown && !ctx.list.isSelected(s.PlayingIndex)) ctx.list.select(s.PlayingIndex);
   ctx.shell.views.FocusList(ListFocus::TrackList);
   DeleteSelectedTracks(ctx);
+  if (scheduleClock || s.MainActivated) SetScheduleTimer(ctx, true);
 }
 
 }  // namespace
@@ -263,7 +267,7 @@ void DiscardPreStartedChannel(PlayerContext& ctx) {
 
 void StopPlayback(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
-  if (s.MainActivated) SaveLyrics(ctx);  // tapped times, or an offset folded in
+  if (ctx.schedule.timerOn) SaveLyrics(ctx);  // tapped times, or an offset folded in
   if (s.TrackKind == kKindMidiCapture && ctx.libs.engine.bound()) EndCapture(ctx);
   if (s.VideoActive) {
     ctx.libs.video.MediaState(ORVANA_CLOSE);

@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLibraryInfo>
+#include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
@@ -81,6 +83,9 @@ MainWindow::MainWindow(const StartupEnvironment& env, QWidget* parent)
   timer1_ = new QTimer(this);
   timer1_->setInterval(100);
   connect(timer1_, &QTimer::timeout, this, [this] { player_.Timer1Timer(); });
+  timer2_ = new QTimer(this);
+  timer2_->setInterval(1000);
+  connect(timer2_, &QTimer::timeout, this, [this] { player_.Timer2Timer(); });
   timerFFT_ = new QTimer(this);
   timerFFT_->setInterval(33);
   connect(timerFFT_, &QTimer::timeout, this, [this] { player_.TimerFFTTimer(); });
@@ -283,6 +288,17 @@ void MainWindow::ShowMessage(const QString& text, const QString& caption) {
   box.exec();
 }
 
+bool MainWindow::CloseVideoLibraryErrorBox() {
+  for (QWidget* box : QApplication::topLevelWidgets()) {
+    if (box != this && box->isVisible() && box->windowTitle() == QLatin1String("Error") &&
+        qobject_cast<QDialog*>(box)) {
+      box->close();
+      return true;
+    }
+  }
+  return false;
+}
+
 bool MainWindow::AskYesNo(const QString& text, const QString& caption) {
   QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, this);
   return box.exec() == QMessageBox::Yes;
@@ -303,14 +319,18 @@ void MainWindow::ShowAddFolderDialog() {
   dialog.exec();
 }
 
-void MainWindow::SetTimer(TimerId timer, bool on) {
-  QTimer* t = timer == TimerId::Timer1 ? timer1_ : timer == TimerId::TimerFFT ? timerFFT_ : nullptr;
-  if (!t) return;  // the schedule's clock comes with the schedule
-  if (on)
-    t->start();
-  else
-    t->stop();
+QTimer* MainWindow::timer(TimerId id) const {
+  return id == TimerId::Timer1 ? timer1_ : id == TimerId::Timer2 ? timer2_ : timerFFT_;
 }
+
+void MainWindow::SetTimer(TimerId id, bool on) {
+  if (on)
+    timer(id)->start();
+  else
+    timer(id)->stop();
+}
+
+void MainWindow::SetTimerInterval(TimerId id, int milliseconds) { timer(id)->setInterval(milliseconds); }
 
 void MainWindow::SetVisBox(const QRect& box) { visBox_->setGeometry(box); }
 void MainWindow::ShowSpectrumFrame(const SkinImage& frame, QPoint at) { visBox_->showFrame(frame, at); }

@@ -63,10 +63,12 @@ class MainWindow : public QWidget,
   // Dialogs
   void ShowMessage(const QString& text, const QString& caption) override;
   bool AskYesNo(const QString& text, const QString& caption) override;
+  bool CloseVideoLibraryErrorBox() override;
   std::optional<QStringList> ChooseFilesToOpen(const QString& filter, const QString& initialDir) override;
   void ShowAddFolderDialog() override;
   // Timers
   void SetTimer(TimerId timer, bool on) override;
+  void SetTimerInterval(TimerId timer, int milliseconds) override;
   void RunWhileResponsive(const std::function<void()>& work) override;
   void ProcessPendingEvents() override;
 
@@ -90,7 +92,9 @@ class MainWindow : public QWidget,
   MainWindowFrame frame_{*this, central_};
   ListArea listArea_;
   Player player_;
+  QTimer* timer(TimerId id) const;
   QTimer* timer1_ = nullptr;
+  QTimer* timer2_ = nullptr;
   QTimer* timerFFT_ = nullptr;
   SpectrumBox* visBox_ = nullptr;
   Rgb captionColour_ = WindowColours{}.captionText;  // lbTime's colour, the captions' own

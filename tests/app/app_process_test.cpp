@@ -183,6 +183,32 @@ TEST_F(PrivateApp, AFileThatCannotBePlayedIsReportedAndTheWindowCloses) {
   EXPECT_EQ(lirra.exitCode(), 0) << lirra.readAllStandardError().toStdString();
 }
 
+// A smart-mode start outside the play hours (this schedule has none) ends at once: no
+// window, and nothing written to the app folder.
+TEST_F(PrivateApp, AnAutoStartOutsideThePlayHoursEndsWithoutAWindowOrAWrite) {
+  const QByteArray ini = "[main]\r\nsmart_mode=1100000000\r\n";
+  QFile settings(app_ + u"lirra.ini"_s);
+  ASSERT_TRUE(settings.open(QIODevice::WriteOnly) && settings.write(ini) == ini.size());
+  settings.close();
+  const auto listing = [this] {
+    QStringList all;
+    QDirIterator it(app_, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) all << it.next() + u' ' + QString::number(it.fileInfo().lastModified().toMSecsSinceEpoch());
+    all.sort();
+    return all;
+  };
+  const QStringList before = listing();
+  QProcess lirra;
+  start(lirra, {u"/AUTO"_s});
+  ASSERT_TRUE(lirra.waitForFinished(5000)) << "the smart-mode start kept running";
+  EXPECT_EQ(lirra.exitCode(), 0);
+  QStringList changed = listing();
+  for (const QString& unchanged : before) changed.removeOne(unchanged);
+  EXPECT_TRUE(changed.isEmpty()) << changed.join(u'\n').toStdString();
+  ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+  EXPECT_EQ(settings.readAll(), ini);
+}
+
 TEST_F(PrivateApp, ASecondPlayerEndsAtOnceWhileTheFirstRuns) {
   QProcess first;
   start(first, {app_ + u"Demo.m3u"_s});

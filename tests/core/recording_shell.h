@@ -116,6 +116,7 @@ class RecordingDialogs : public Dialogs {
     QString text, caption;
   };
   void ShowMessage(const QString& text, const QString& caption) override { messages.push_back({text, caption}); }
+  bool CloseVideoLibraryErrorBox() override { return std::exchange(errorBoxShown, false); }
   bool AskYesNo(const QString& text, const QString& caption) override {
     questions.push_back({text, caption});
     return answerYes;
@@ -132,6 +133,7 @@ class RecordingDialogs : public Dialogs {
   std::vector<Message> messages;
   std::vector<Message> questions;
   bool answerYes = true;  // the answer to every question
+  bool errorBoxShown = false;  // the video library shows its "Error" box
   std::optional<QStringList> filesToOpen;  // what the open dialog answers
   std::vector<QString> dialogDirs;
   int folderDialogs = 0;
@@ -143,6 +145,10 @@ class RecordingTimers : public Timers {
   void SetTimer(TimerId timer, bool on) override {
     if (timer == TimerId::Timer1) timer1 = on;
     if (timer == TimerId::TimerFFT) timerFFT = on;
+    if (timer == TimerId::Timer2) timer2 = on;
+  }
+  void SetTimerInterval(TimerId timer, int ms) override {
+    if (timer == TimerId::Timer2) timer2Interval = ms;
   }
   void RunWhileResponsive(const std::function<void()>& work) override {
     ++responsiveRuns;
@@ -153,6 +159,8 @@ class RecordingTimers : public Timers {
 
   bool timer1 = false;
   bool timerFFT = false;
+  bool timer2 = false;
+  int timer2Interval = 1000;
   int responsiveRuns = 0;
   int eventRounds = 0;
   std::function<void()> whileResponsive;

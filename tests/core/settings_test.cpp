@@ -132,17 +132,17 @@ TEST_F(Settings, SavingWritesTheKeptValuesAndLeavesOtherKeys) {
 TEST_F(Settings, AvsDefaultsAreWrittenOnlyWhenThePluginIsInstalled) {
   writeBytes("libbass.so", "x");
   writeBytes("libbass_vis.so", "x");
-  LoadSettings(state_, kWorkArea);
+  WriteVisDefaults(state_);
   EXPECT_FALSE(entries().contains(u"lirra.dat"_s));
   QDir(dir_.path()).mkpath(u"Plugins"_s);
   writeBytes("Plugins/vis_avs.so", "x");
-  LoadSettings(state_, kWorkArea);
+  WriteVisDefaults(state_);
   ASSERT_TRUE(entries().contains(u"lirra.dat"_s));
   EXPECT_EQ(readBytes("lirra.dat"),
             QByteArray("[AVS]\r\ncfg_fs_w=640\r\ncfg_fs_h=480\r\ncfg_fs_bpp=32\r\ncfg_fs_fps=10\r\n"
                        "cfg_fs_rnd=1\r\ncfg_fs_rnd_time=60\r\ncfg_fs_dblclk=0\r\ncfg_fs_d=0\r\n"));
   writeBytes("lirra.dat", "[AVS]\r\ncfg_fs_w=800\r\n");
-  LoadSettings(state_, kWorkArea);
+  WriteVisDefaults(state_);
   EXPECT_EQ(readBytes("lirra.dat"), QByteArray("[AVS]\r\ncfg_fs_w=800\r\n")) << "never touched again";
 }
 

@@ -1,0 +1,146 @@
+// The smart mode over a hand-set clock: its decisions at any hour, the hour tick, the daily
+// draw, starting and stopping at the top of an hour, and the video library's error box.
+#include <gtest/gtest.h>
+
+#include "player_fixture.h"
+#include "schedule.h"
+
+namespace lirra {
+namespace {
+
+TEST(Schedule, OnlyTenDigitsInOrderAreASchedule) {
+  const struct {
+    const char* text;
+    std::optional<int> startHour;
+  } cases[] = {
+      {"1213152208", 8},  {"1124242400", 0},            {"1100000000", -1}, {"121315220", std::nullopt},
+      {"0213152208", std::nullopt}, {"2113152208", std::nullopt}, {"1213152508", std::nullopt},
+      {"12131522O8", std::nullopt}, {"1213152208 and more", 8},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ValidateSchedule(QString::fromLatin1(c.text)), c.startHour) << c.text;
+}
+
+class ScheduleTest : public PlayerTest {
+ protected:
+  void SetUp() override {
+    PlayerTest::SetUp();
+    ctx().now = [this] { return QDateTime(QDate(2026, 12, 8), clock_); };
+    ctx().randomBelow = [this](int n) {
+      ++draws_;
+      return std::min(draw_, n - 1);
+    };
+  }
+  PlayerContext& ctx() { return player_.context(); }
+  void At(int h, int m, int s = 0) { clock_ = QTime(h, m, s); }
+
+  QTime clock_{12, 0};
+  int draw_ = 0;  // what the random draw gives (0: always within the chance)
+  int draws_ = 0;
+};
+
+TEST_F(ScheduleTest, DecisionsAtAnyHour) {
+  using Q = ScheduleQuestion;
+  struct Case {
+    const char* what;
+    const char* spec;
+    QTime at;
+    Q question;
+    int draw;
+    bool pending;
+    bool answer;
+    bool playTodayAfter;
+  };
+  const Case cases[] = {
+      {"/AUTO at 12:40: the last half hour of window 1", "", {12, 40}, Q::AutoStartAllowed, 0, false, false, true},
+      {"/AUTO at 12:20 with a lucky draw", "", {12, 20}, Q::AutoStartAllowed, 0, false, true, true},
+      {"/AUTO at 12:20 with an unlucky draw", "", {12, 20}, Q::AutoStartAllowed, 1, false, false, true},
+      {"armed at 12:40 for window 2", "", {12, 40}, Q::ArmNextHour, 0, false, true, true},
+      {"armed inside a window", "", {10, 10}, Q::ArmNextHour, 1, false, true, true},
+      {"armed in window 2's last hour before :30", "", {21, 10}, Q::ArmNextHour, 0, false, false, true},
+      {"the start hour starts surely", "", {8, 0}, Q::StartThisHour, 1, false, true, true},
+      {"an armed start starts surely", "", {3, 0}, Q::StartThisHour, 1, true, true, true},
+      {"22:00 ends the day", "", {22, 0}, Q::StartThisHour, 0, false, false, false},
+      {"outside, before the end hour", "", {23, 0}, Q::StartThisHour, 0, false, false, true},
+      {"00-24: late at night is inside, no last hour", "1124242400", {23, 45}, Q::AutoStartAllowed, 0, false, true, true},
+  };
+  for (const Case& c : cases) {
+    PlayerState& s = player_.state();
+    s.SmartModeSpec = QString::fromLatin1(c.spec);
+    s.ScheduleStartHour = ValidateSchedule(s.SmartModeSpec).value_or(8);
+    s.PlayToday = true;
+    s.PlayNowPending = c.pending;
+    clock_ = c.at;
+    draw_ = c.draw;
+    EXPECT_EQ(ScheduleDecision(ctx(), c.question), c.answer) << c.what;
+    EXPECT_EQ(s.PlayToday, c.playTodayAfter) << c.what;
+    EXPECT_FALSE(s.PlayNowPending) << c.what;
+  }
+}
+
+TEST_F(ScheduleTest, TheHourTickFiresOnceAtSecondZeroOrOne) {
+  Start({u"/auto"_s});
+  PlayerState& s = player_.state();
+  s.PlayToday = false;
+  draw_ = 1;  // today is no play day: the draw shows in the title
+  draws_ = 0;
+  const struct {
+    QTime at;
+    int drawsAfter;
+  } ticks[] = {
+      {{7, 59, 59}, 0}, {{8, 0, 0}, 1}, {{8, 0, 1}, 1},  // the daily draw once at 08:00:00
+      {{8, 59, 59}, 1}, {{9, 0, 1}, 1},                   // second 0 missed, 1 fires (9 is no start hour)
+  };
+  for (const auto& t : ticks) {
+    clock_ = t.at;
+    player_.Timer2Timer();
+    EXPECT_EQ(draws_, t.drawsAfter) << t.at.toString().toStdString();
+  }
+  EXPECT_EQ(shell_.windowTitle, u"Stop playing today"_s);
+  EXPECT_TRUE(ctx().schedule.hourTickLatch) << "09:00:01 fired";
+}
+
+TEST_F(ScheduleTest, OutsideTheWindowsAClipStopsButAFilmPlaysOn) {
+  AddEntries(1);
+  Start({u"/auto"_s});
+  PlayerState& s = player_.state();
+  struct Case {
+    bool videoShown;
+    int seconds;
+    bool stops;
+  };
+  for (const Case& c : {Case{true, 7200, false}, Case{true, 0, false}, Case{true, 300, true}, Case{false, 7200, true}}) {
+    ctx().setTimer1(true);
+    s.VideoShown = c.videoShown;
+    s.TrackSeconds = c.seconds;
+    clock_ = QTime(22, 0, 0);
+    ctx().schedule.hourTickLatch = false;
+    player_.Timer2Timer();
+    EXPECT_EQ(!s.Timer1On, c.stops) << c.videoShown << " " << c.seconds;
+    if (c.stops) {
+      EXPECT_EQ(ctx().schedule.stopReason, StopReason::Schedule);
+    }
+  }
+}
+
+TEST_F(ScheduleTest, AnArmedHourStartsTheListAndTheVideoLibrarysErrorBoxIsClosed) {
+  Start({MakeList(u"mine.m3u"_s)});
+  player_.state().AutoStart = true;
+  player_.lbNextRightUp();
+  ASSERT_FALSE(player_.state().Timer1On);
+  player_.state().PlayNowPending = true;
+  clock_ = QTime(3, 0, 0);
+  player_.Timer2Timer();
+  EXPECT_TRUE(player_.state().Timer1On) << "an armed start plays at the top of any hour";
+  EXPECT_EQ(player_.state().StartMode, kStartList);
+
+  SetScheduleTimer(ctx(), true, 100);  // as after the video library opened something
+  player_.Timer2Timer();
+  EXPECT_EQ(shell_.timer2Interval, 100) << "no box yet: keep looking";
+  shell_.errorBoxShown = true;
+  player_.Timer2Timer();
+  EXPECT_FALSE(shell_.errorBoxShown) << "the box was closed";
+  EXPECT_EQ(shell_.timer2Interval, 1000);
+}
+
+}  // namespace
+}  // namespace lirra
