@@ -15,3 +15,4 @@ build/bench/vis_bench "$PWD/build/app"
 build/bench/playlist_bench "$PWD/build/app"
 build/bench/orvana_bench "$PWD/build/app"
 build/bench/lyrics_bench "$PWD/build/app"
+build/bench/schedule_bench
