@@ -1,6 +1,7 @@
 #include "list_states.h"
 
 #include "central_states.h"
+#include "player_context.h"
 #include "track_opening.h"
 
 namespace lirra {
@@ -48,7 +49,9 @@ void ShowStoppedState(PlayerContext& ctx) {
   ctx.shell.captions.SetHint(ControlId::lbNext, ctx.texts().nextHintIdle);
   ctx.shell.captions.SetCaption(ControlId::lbTitle, ctx.texts().titleIdle);
   ctx.shell.captions.FitTitleWidth();
-  ctx.shell.captions.SetWindowTitle(QStringLiteral("Lirra"));
+  // After a stop by the schedule the title says the smart mode paused; the reason is used up.
+  const bool bySchedule = std::exchange(ctx.schedule.stopReason, StopReason::Ordinary) == StopReason::Schedule;
+  ctx.shell.captions.SetWindowTitle(bySchedule ? ctx.tr("暂停@智能模式", "Pause@Smart Mode") : QStringLiteral("Lirra"));
 }
 
 void StopAndShowStopped(PlayerContext& ctx) {

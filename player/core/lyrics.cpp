@@ -25,7 +25,7 @@ const QString kWaitingShort = QStringLiteral("\u00B7");
 QString FetcherPath(const PlayerState& s) { return s.AppDir + u"Plugins/GetLRC"_s; }
 QString LyricsFolder(const PlayerState& s) { return s.AppDir + u"Plugins/Lyrics/"_s; }
 
-// The folder of a local location, with its "/"; a cue track's location is "path,start,end".
+// The folder of a local path, with its "/".
 QString FolderOf(const QString& location) { return location.left(location.lastIndexOf(u'/') + 1); }
 
 QString WithoutExtension(const QString& path) {

@@ -86,6 +86,8 @@ TEST_F(PlayerTest, TheFirstArgumentDecidesTheStart) {
                         Case{{MakeList(u"Mix.M3U"_s)}, 3, false}, Case{{song}, 2, false}}) {
     RecordingShell shell;
     Player p(shell);
+    p.context().now = [] { return QDateTime(QDate(2026, 12, 8), QTime(10, 0)); };  // inside the play hours
+    p.context().randomBelow = [](int) { return 0; };                                // and a lucky draw
     ASSERT_TRUE(p.FormCreate({appDir_, c.args, QLocale::c()}));
     p.FormShow();
     EXPECT_EQ(p.state().StartMode, c.mode) << c.args.value(0).toStdString();

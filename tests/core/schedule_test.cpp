@@ -117,7 +117,8 @@ TEST_F(ScheduleTest, OutsideTheWindowsAClipStopsButAFilmPlaysOn) {
     player_.Timer2Timer();
     EXPECT_EQ(!s.Timer1On, c.stops) << c.videoShown << " " << c.seconds;
     if (c.stops) {
-      EXPECT_EQ(ctx().schedule.stopReason, StopReason::Schedule);
+      EXPECT_EQ(shell_.windowTitle, u"Pause@Smart Mode"_s);
+      EXPECT_EQ(ctx().schedule.stopReason, StopReason::Ordinary) << "the reason is used up";
     }
   }
 }
