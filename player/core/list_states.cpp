@@ -11,6 +11,7 @@ void ShowEmptyListState(PlayerContext& ctx) {
   s.MListVisible = false;
   ctx.shell.views.SetTrackListVisible(false);
   ctx.shell.captions.SetCaption(ControlId::lbTitle, ctx.tr("底边开启音乐", "Open Music Files From The Bottom"));
+  SetTrayTip(ctx, QStringLiteral("Lirra"));
   if (s.LibraryPanelShown) {
     s.LibraryPanelShown = false;
     ctx.shell.views.SetLibraryPanelVisible(false);
@@ -23,6 +24,7 @@ void ShowIdleTitle(PlayerContext& ctx) {
   ctx.shell.views.SetTrackListVisible(true);
   ctx.shell.views.FocusList(ListFocus::TrackList);
   ctx.shell.captions.SetCaption(ControlId::lbTitle, ctx.texts().titleIdle);
+  SetTrayTip(ctx, IdleTrayTip(ctx));
 }
 
 void ShowStoppedState(PlayerContext& ctx) {
@@ -49,9 +51,16 @@ void ShowStoppedState(PlayerContext& ctx) {
   ctx.shell.captions.SetHint(ControlId::lbNext, ctx.texts().nextHintIdle);
   ctx.shell.captions.SetCaption(ControlId::lbTitle, ctx.texts().titleIdle);
   ctx.shell.captions.FitTitleWidth();
-  // After a stop by the schedule the title says the smart mode paused; the reason is used up.
-  const bool bySchedule = std::exchange(ctx.schedule.stopReason, StopReason::Ordinary) == StopReason::Schedule;
-  ctx.shell.captions.SetWindowTitle(bySchedule ? ctx.tr("暂停@智能模式", "Pause@Smart Mode") : QStringLiteral("Lirra"));
+  // A stop by the schedule or from the tray hides the window to the tray; after the
+  // schedule's the title says the smart mode paused. The reason is used up.
+  const StopReason reason = std::exchange(ctx.schedule.stopReason, StopReason::Ordinary);
+  if (reason != StopReason::Ordinary) {
+    StopPluginUnlessFullScreen(ctx);
+    ctx.shell.frame.Minimise();
+  }
+  ctx.shell.captions.SetWindowTitle(reason == StopReason::Schedule ? ctx.tr("暂停@智能模式", "Pause@Smart Mode")
+                                                                   : QStringLiteral("Lirra"));
+  SetTrayTip(ctx, IdleTrayTip(ctx));
 }
 
 void StopAndShowStopped(PlayerContext& ctx) {

@@ -62,6 +62,11 @@ class Player {
   // Timers and controls.
   void Timer1Timer() { Timer1Tick(ctx_); }
   void Timer2Timer() { ScheduleTimer(ctx_); }
+  // The tray icon's mouse messages.
+  void TrayMouseMove() { lirra::TrayMouseMove(ctx_); }
+  void TrayLeftDown() { lirra::TrayLeftDown(ctx_); }
+  void TrayLeftUp() { lirra::TrayLeftUp(ctx_); }
+  void TrayRightUp() { lirra::TrayRightUp(ctx_); }
   void TimerFFTTimer() { lirra::TimerFFTTimer(ctx_); }
   void lbNextClick() { PlayOrNext(ctx_, PlaySource::NextLabel); }
   void lbNextRightUp() { StopCommand(ctx_); }

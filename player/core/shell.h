@@ -81,6 +81,13 @@ class VisualArea {
   virtual void ClearVisBox() = 0;
 };
 
+// The window in front on the desktop: the player's own, or another one's title (empty where
+// it cannot be read).
+struct ForegroundWindow {
+  bool isMainWindow = false;
+  QString title;
+};
+
 // The borderless window itself.
 class WindowFrame {
  public:
@@ -115,6 +122,10 @@ class WindowFrame {
   // While on, pure black shows what lies behind the window (needs a compositor).
   virtual void SetColourKey(bool on) = 0;
   virtual void SetCursorHidden(bool hidden) = 0;
+  virtual ForegroundWindow Foreground() = 0;
+  // The tray icon (the program's own picture) and its tip.
+  virtual void ShowTrayIcon(bool shown) = 0;
+  virtual void SetTrayTip(const QString& tip) = 0;
 };
 
 // Modal dialogs.

@@ -157,6 +157,7 @@ void AnnounceTitle(PlayerContext& ctx) {
   else if (s.LengthUnknown)
     text.prepend(u"?time "_s);
   ctx.shell.captions.SetWindowTitle(text);
+  SetTrayTip(ctx, PlayingTrayTip(ctx, text));
 }
 
 void ResizeVisPlugin(PlayerContext& ctx) {

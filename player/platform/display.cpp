@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 namespace lirra {
@@ -73,6 +74,47 @@ WindowSize NativeX11WindowSizeOf(void* xcbConnection, uint32_t window) {
     free(g);
   }
   return size;
+}
+
+namespace {
+
+xcb_atom_t Atom(xcb_connection_t* x, const char* name) {
+  xcb_atom_t atom = XCB_ATOM_NONE;
+  if (xcb_intern_atom_reply_t* r =
+          xcb_intern_atom_reply(x, xcb_intern_atom(x, 1, static_cast<uint16_t>(strlen(name)), name), nullptr)) {
+    atom = r->atom;
+    free(r);
+  }
+  return atom;
+}
+
+// A window property as bytes (empty when missing).
+std::string Property(xcb_connection_t* x, xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
+  std::string value;
+  if (property == XCB_ATOM_NONE) return value;
+  if (xcb_get_property_reply_t* r =
+          xcb_get_property_reply(x, xcb_get_property(x, 0, window, property, type, 0, 1024), nullptr)) {
+    value.assign(static_cast<const char*>(xcb_get_property_value(r)),
+                 static_cast<size_t>(xcb_get_property_value_length(r)));
+    free(r);
+  }
+  return value;
+}
+
+}  // namespace
+
+ActiveWindow ActiveX11Window(void* xcbConnection) {
+  auto* x = static_cast<xcb_connection_t*>(xcbConnection);
+  ActiveWindow active;
+  if (!x) return active;
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+  const std::string id = Property(x, root, Atom(x, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
+  if (id.size() < sizeof(uint32_t)) return active;
+  memcpy(&active.window, id.data(), sizeof(uint32_t));
+  if (!active.window) return active;
+  active.title = Property(x, active.window, Atom(x, "_NET_WM_NAME"), Atom(x, "UTF8_STRING"));
+  if (active.title.empty()) active.title = Property(x, active.window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING);
+  return active;
 }
 
 }  // namespace lirra

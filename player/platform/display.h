@@ -38,4 +38,13 @@ struct WindowSize {
 };
 WindowSize NativeX11WindowSizeOf(void* xcbConnection, uint32_t window);
 
+// The window the window manager says is active (_NET_ACTIVE_WINDOW of the first screen's
+// root) and its title (_NET_WM_NAME, else WM_NAME); window 0 and no title where nothing
+// can be read.
+struct ActiveWindow {
+  uint32_t window = 0;
+  std::string title;  // UTF-8
+};
+ActiveWindow ActiveX11Window(void* xcbConnection);
+
 }  // namespace lirra

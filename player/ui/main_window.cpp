@@ -92,6 +92,14 @@ MainWindow::MainWindow(const StartupEnvironment& env, QWidget* parent)
   ConnectControls();
   ConnectFrameLoops();
   ConnectVisualArea();
+  // The tray reports clicks, not the pointer: a left click is a move, a press and a release.
+  frame_.onTrayClicks(
+      [this] {
+        player_.TrayMouseMove();
+        player_.TrayLeftDown();
+        player_.TrayLeftUp();
+      },
+      [this] { player_.TrayRightUp(); });
   PlayerContext& ctx = player_.context();
   ctx.videoExtras = [] {
     VideoExtras extras;

@@ -1,6 +1,11 @@
 #include "window_frame.h"
 
 #include <QGuiApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+#include <QPolygonF>
+#include <QSystemTrayIcon>
 #include <QRegion>
 #include <QScreen>
 #include <QWidget>
@@ -100,6 +105,59 @@ void MainWindowFrame::SetColourKey(bool on) {
   visual->setPalette(pal);
   central_->visBox()->setSeeThroughBlack(seeThrough);
   window_.update();
+}
+
+ForegroundWindow MainWindowFrame::Foreground() {
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (!x11) return {};
+  const ActiveWindow active = ActiveX11Window(x11->connection());
+  return {active.window != 0 && active.window == static_cast<uint32_t>(window_.winId()),
+          QString::fromStdString(active.title)};
+}
+
+namespace {
+// The program's own tray picture: a note in the captions' green on a dark round tile.
+QIcon TrayPicture() {
+  QPixmap picture(32, 32);
+  picture.fill(Qt::transparent);
+  QPainter p(&picture);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setBrush(QColor(24, 28, 32));
+  p.setPen(Qt::NoPen);
+  p.drawRoundedRect(1, 1, 30, 30, 7, 7);
+  p.setBrush(QColor(0, 192, 64));
+  p.drawEllipse(QRectF(7, 19, 9, 7));
+  p.drawEllipse(QRectF(17, 16, 9, 7));
+  p.drawRect(QRectF(14, 6, 2, 16));
+  p.drawRect(QRectF(24, 4, 2, 15));
+  p.drawPolygon(QPolygonF({QPointF(14, 6), QPointF(26, 3), QPointF(26, 7), QPointF(14, 10)}));
+  return QIcon(picture);
+}
+}  // namespace
+
+void MainWindowFrame::ShowTrayIcon(bool shown) {
+  if (!shown) {
+    delete tray_;
+    tray_ = nullptr;
+    return;
+  }
+  if (tray_) return;
+  tray_ = new QSystemTrayIcon(TrayPicture(), &window_);
+  tray_->setToolTip(QStringLiteral("Lirra"));
+  QObject::connect(tray_, &QSystemTrayIcon::activated, &window_, [this](QSystemTrayIcon::ActivationReason why) {
+    if (why == QSystemTrayIcon::Trigger && trayLeft_) trayLeft_();
+    if (why == QSystemTrayIcon::Context && trayRight_) trayRight_();
+  });
+  tray_->show();
+}
+
+void MainWindowFrame::SetTrayTip(const QString& tip) {
+  if (tray_) tray_->setToolTip(tip);
+}
+
+void MainWindowFrame::onTrayClicks(std::function<void()> left, std::function<void()> right) {
+  trayLeft_ = std::move(left);
+  trayRight_ = std::move(right);
 }
 
 void MainWindowFrame::SetCursorHidden(bool hidden) {

@@ -7,12 +7,15 @@
 #include <QPoint>
 #include <QRect>
 
+#include <functional>
 #include <memory>
 
 #include "central_area.h"
 #include "shell.h"
 
 class QWidget;
+
+class QSystemTrayIcon;
 
 namespace lirra {
 
@@ -38,6 +41,11 @@ class MainWindowFrame : public WindowFrame {
   void SetSkinPicture(const SkinImage* picture) override;
   void SetColourKey(bool on) override;
   void SetCursorHidden(bool hidden) override;
+  ForegroundWindow Foreground() override;
+  void ShowTrayIcon(bool shown) override;
+  void SetTrayTip(const QString& tip) override;
+  // The tray icon's clicks go to `left` (a left click) and `right`.
+  void onTrayClicks(std::function<void()> left, std::function<void()> right);
 
   // The skin picture as the window paints it (null without a skin).
   const QImage& skinPicture() const { return skinPicture_; }
@@ -59,6 +67,8 @@ class MainWindowFrame : public WindowFrame {
   QWidget& window_;
   std::unique_ptr<CentralArea>& central_;  // once the controls exist
   QImage skinPicture_;
+  QSystemTrayIcon* tray_ = nullptr;
+  std::function<void()> trayLeft_, trayRight_;
   bool colourKey_ = false;
   Loop loop_ = Loop::None;
   Grip grip_ = Grip::BottomRight;

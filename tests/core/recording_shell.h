@@ -80,7 +80,10 @@ class RecordingListViews : public ListViews {
 class RecordingFrame : public WindowFrame {
  public:
   void CloseMainWindow() override { ++closeRequests; }
-  void BringToFront() override {}
+  void BringToFront() override {
+    minimised = false;
+    ++broughtToFront;
+  }
   void SetAlphaBlend(bool on) override { alphaBlend = on; }
   void SetTopmost(bool on) override { topmost = on; }
   uintptr_t WindowId() override { return 0x1234; }
@@ -93,6 +96,9 @@ class RecordingFrame : public WindowFrame {
   void Place(const QRect& b) override { bounds = b; }
   void Minimise() override { minimised = true; }
   bool IsMinimised() override { return minimised; }
+  ForegroundWindow Foreground() override { return foreground; }
+  void ShowTrayIcon(bool shown) override { trayIcon = shown; }
+  void SetTrayTip(const QString& tip) override { trayTip = tip; }
   void SetShape(const WindowShape& s) override { shape = s; }
   void SetSkinPicture(const SkinImage* p) override { skinPicture = p; }
   void SetColourKey(bool on) override { colourKey = on; }
@@ -103,6 +109,10 @@ class RecordingFrame : public WindowFrame {
   bool topmost = false;
   QRect bounds{100, 100, 270, 150};
   bool minimised = false;
+  ForegroundWindow foreground{true, {}};  // the player in front
+  bool trayIcon = false;
+  int broughtToFront = 0;
+  QString trayTip;
   WindowShape shape;
   const SkinImage* skinPicture = nullptr;
   bool colourKey = false;

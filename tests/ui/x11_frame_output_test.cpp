@@ -4,9 +4,13 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
 #include <memory>
 #include <vector>
 
+#include "display.h"
 #include "x11_frame_output.h"
 
 namespace lirra {
@@ -96,6 +100,40 @@ TEST_P(FrameOutputOnScreen, TheWindowShowsTheLastFrameWhole) {
 }
 
 INSTANTIATE_TEST_SUITE_P(SharedAndInRequests, FrameOutputOnScreen, testing::Bool());
+
+// The window in front, as the tray's check reads it: the id the window manager announces on
+// the root and that window's title (UTF-8 name first, the old name otherwise).
+TEST(ActiveWindow, IsReadFromTheRootAndTheWindowsName) {
+  xcb_connection_t* x = xcb_connect(nullptr, nullptr);
+  ASSERT_EQ(xcb_connection_has_error(x), 0);
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
+  const auto atom = [x](const char* name) {
+    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, strlen(name), name), nullptr);
+    const xcb_atom_t a = r->atom;
+    free(r);
+    return a;
+  };
+  const xcb_atom_t active = atom("_NET_ACTIVE_WINDOW");
+  const auto makeWindow = [&](xcb_atom_t property, xcb_atom_t type, const std::string& title) {
+    const xcb_window_t w = xcb_generate_id(x);
+    xcb_create_window(x, XCB_COPY_FROM_PARENT, w, screen->root, 0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen->root_visual, 0, nullptr);
+    xcb_change_property(x, XCB_PROP_MODE_REPLACE, w, property, type, 8, title.size(), title.data());
+    return w;
+  };
+  const xcb_window_t utf8 = makeWindow(atom("_NET_WM_NAME"), atom("UTF8_STRING"), "Avs \xE6\xAD\x8C");
+  const xcb_window_t old = makeWindow(XCB_ATOM_WM_NAME, XCB_ATOM_STRING, "Terminal");
+  for (const auto& [window, title] : {std::pair{utf8, std::string("Avs \xE6\xAD\x8C")}, std::pair{old, std::string("Terminal")}}) {
+    xcb_change_property(x, XCB_PROP_MODE_REPLACE, screen->root, active, XCB_ATOM_WINDOW, 32, 1, &window);
+    free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr));
+    const ActiveWindow front = ActiveX11Window(x);
+    EXPECT_EQ(front.window, window);
+    EXPECT_EQ(front.title, title);
+  }
+  xcb_delete_property(x, screen->root, active);
+  EXPECT_EQ(ActiveX11Window(x).window, 0u) << "no window manager says: nothing";
+  xcb_disconnect(x);
+}
 
 }  // namespace
 }  // namespace lirra
