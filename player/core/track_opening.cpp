@@ -157,7 +157,6 @@ void ReportOpenFailure(PlayerContext& ctx) {
                            : ctx.tr("格式不明或者路径有误,不能播放!",
                                     "Invalid or unsupported stream file.");
   if (s.CurrentIsNetwork) ctx.shell.captions.SetWindowTitle(QStringLiteral("Lirra"));  // no longer connecting
-  const bool scheduleClock = ctx.schedule.timerOn;
   SetScheduleTimer(ctx, false);  // the message box must not be closed as the library's
   ctx.shell.frame.BringToFront();
   ctx.shell.dialogs.ShowMessage(text, ctx.list.at(s.PlayingIndex).Title);
@@ -173,7 +172,7 @@ void ReportOpenFailure(PlayerContext& ctx) {
   if (!s.LibraryPanelShown && !ctx.list.isSelected(s.PlayingIndex)) ctx.list.select(s.PlayingIndex);
   ctx.shell.views.FocusList(ListFocus::TrackList);
   DeleteSelectedTracks(ctx);
-  if (scheduleClock || s.MainActivated) SetScheduleTimer(ctx, true);
+  SetScheduleTimer(ctx, true);
 }
 
 }  // namespace
