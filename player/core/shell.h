@@ -126,6 +126,8 @@ class WindowFrame {
   // The tray icon (the program's own picture) and its tip.
   virtual void ShowTrayIcon(bool shown) = 0;
   virtual void SetTrayTip(const QString& tip) = 0;
+  // The window's button in the desktop's taskbar hidden (while minimised) or shown.
+  virtual void SetTaskbarButtonHidden(bool hidden) = 0;
 };
 
 // Modal dialogs.

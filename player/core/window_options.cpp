@@ -36,12 +36,14 @@ void lbPowerMouseUp(PlayerContext& ctx) {
 }
 
 void ApplicationMinimised(PlayerContext& ctx) {
+  ctx.shell.frame.SetTaskbarButtonHidden(true);  // the tray icon is the way back
   if (ctx.state.TimerFFTOn) ClearPeaks(ctx);
   StopPluginUnlessFullScreen(ctx);
 }
 
 void ApplicationRestored(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
+  ctx.shell.frame.SetTaskbarButtonHidden(false);
   ResumeIfPaused(ctx);
   if (s.StayOnTop && !s.ListShown) ctx.shell.frame.SetTopmost(true);
   // The plug-in stopped at the minimise starts again (recording what is heard again first).

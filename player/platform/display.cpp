@@ -78,10 +78,11 @@ WindowSize NativeX11WindowSizeOf(void* xcbConnection, uint32_t window) {
 
 namespace {
 
-xcb_atom_t Atom(xcb_connection_t* x, const char* name) {
+// An atom by name; none when it does not exist yet, unless `create`.
+xcb_atom_t Atom(xcb_connection_t* x, const char* name, bool create = false) {
   xcb_atom_t atom = XCB_ATOM_NONE;
-  if (xcb_intern_atom_reply_t* r =
-          xcb_intern_atom_reply(x, xcb_intern_atom(x, 1, static_cast<uint16_t>(strlen(name)), name), nullptr)) {
+  if (xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
+          x, xcb_intern_atom(x, create ? 0 : 1, static_cast<uint16_t>(strlen(name)), name), nullptr)) {
     atom = r->atom;
     free(r);
   }
@@ -115,6 +116,23 @@ ActiveWindow ActiveX11Window(void* xcbConnection) {
   active.title = Property(x, active.window, Atom(x, "_NET_WM_NAME"), Atom(x, "UTF8_STRING"));
   if (active.title.empty()) active.title = Property(x, active.window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING);
   return active;
+}
+
+void SetX11SkipTaskbar(void* xcbConnection, uint32_t window, bool skip) {
+  auto* x = static_cast<xcb_connection_t*>(xcbConnection);
+  if (!x || !window) return;
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+  xcb_client_message_event_t message{};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = window;
+  message.type = Atom(x, "_NET_WM_STATE", true);
+  message.data.data32[0] = skip ? 1 : 0;  // _NET_WM_STATE_ADD / _REMOVE
+  message.data.data32[1] = Atom(x, "_NET_WM_STATE_SKIP_TASKBAR", true);
+  message.data.data32[3] = 1;  // from an application
+  xcb_send_event(x, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                 reinterpret_cast<const char*>(&message));
+  xcb_flush(x);
 }
 
 }  // namespace lirra

@@ -47,4 +47,8 @@ struct ActiveWindow {
 };
 ActiveWindow ActiveX11Window(void* xcbConnection);
 
+// Asks the window manager to leave the window out of the taskbar, or to show it there again
+// (_NET_WM_STATE_SKIP_TASKBAR, as EWMH asks of a mapped window).
+void SetX11SkipTaskbar(void* xcbConnection, uint32_t window, bool skip);
+
 }  // namespace lirra

@@ -155,6 +155,11 @@ void MainWindowFrame::SetTrayTip(const QString& tip) {
   if (tray_) tray_->setToolTip(tip);
 }
 
+void MainWindowFrame::SetTaskbarButtonHidden(bool hidden) {
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (x11) SetX11SkipTaskbar(x11->connection(), static_cast<uint32_t>(window_.winId()), hidden);
+}
+
 void MainWindowFrame::onTrayClicks(std::function<void()> left, std::function<void()> right) {
   trayLeft_ = std::move(left);
   trayRight_ = std::move(right);

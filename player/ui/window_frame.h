@@ -44,6 +44,7 @@ class MainWindowFrame : public WindowFrame {
   ForegroundWindow Foreground() override;
   void ShowTrayIcon(bool shown) override;
   void SetTrayTip(const QString& tip) override;
+  void SetTaskbarButtonHidden(bool hidden) override;
   // The tray icon's clicks go to `left` (a left click) and `right`.
   void onTrayClicks(std::function<void()> left, std::function<void()> right);
 

@@ -99,6 +99,7 @@ class RecordingFrame : public WindowFrame {
   ForegroundWindow Foreground() override { return foreground; }
   void ShowTrayIcon(bool shown) override { trayIcon = shown; }
   void SetTrayTip(const QString& tip) override { trayTip = tip; }
+  void SetTaskbarButtonHidden(bool hidden) override { taskbarButtonHidden = hidden; }
   void SetShape(const WindowShape& s) override { shape = s; }
   void SetSkinPicture(const SkinImage* p) override { skinPicture = p; }
   void SetColourKey(bool on) override { colourKey = on; }
@@ -112,6 +113,7 @@ class RecordingFrame : public WindowFrame {
   ForegroundWindow foreground{true, {}};  // the player in front
   bool trayIcon = false;
   int broughtToFront = 0;
+  bool taskbarButtonHidden = false;
   QString trayTip;
   WindowShape shape;
   const SkinImage* skinPicture = nullptr;

@@ -53,6 +53,11 @@ TEST_F(PlayerTest, ARightClickOnTheTrayStopsAndHidesThenPlaysAgain) {
   player_.TrayRightUp();
   EXPECT_TRUE(player_.state().Timer1On) << "with the list visible a right click plays";
 
+  player_.ApplicationMinimised();
+  EXPECT_TRUE(shell_.taskbarButtonHidden) << "minimised, the tray icon is the way back";
+  player_.ApplicationRestored();
+  EXPECT_FALSE(shell_.taskbarButtonHidden);
+
   SetTrayTip(player_.context(), QString(80, u'x'));
   EXPECT_EQ(shell_.trayTip.size(), 63) << "the tip holds 63 characters";
   player_.FormClose();

@@ -135,5 +135,39 @@ TEST(ActiveWindow, IsReadFromTheRootAndTheWindowsName) {
   xcb_disconnect(x);
 }
 
+// Leaving the taskbar is a request to the window manager: this test stands in for one.
+TEST(TaskbarButton, IsHiddenAndShownByAskingTheWindowManager) {
+  xcb_connection_t* x = xcb_connect(nullptr, nullptr);
+  ASSERT_EQ(xcb_connection_has_error(x), 0);
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
+  const uint32_t redirect = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
+  ASSERT_EQ(xcb_request_check(x, xcb_change_window_attributes_checked(x, screen->root, XCB_CW_EVENT_MASK, &redirect)),
+            nullptr)
+      << "another window manager runs";
+  xcb_connection_t* player = xcb_connect(nullptr, nullptr);
+  const xcb_window_t window = 0x1234;  // the message names the window; it need not exist here
+  for (bool hide : {true, false}) {
+    SetX11SkipTaskbar(player, window, hide);
+    xcb_generic_event_t* event = xcb_wait_for_event(x);
+    ASSERT_NE(event, nullptr);
+    ASSERT_EQ(event->response_type & 0x7F, XCB_CLIENT_MESSAGE);
+    const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
+    xcb_get_atom_name_reply_t* type = xcb_get_atom_name_reply(x, xcb_get_atom_name(x, message->type), nullptr);
+    xcb_get_atom_name_reply_t* state =
+        xcb_get_atom_name_reply(x, xcb_get_atom_name(x, message->data.data32[1]), nullptr);
+    ASSERT_TRUE(type && state) << "the message names no atoms";
+    EXPECT_EQ(std::string(xcb_get_atom_name_name(type), xcb_get_atom_name_name_length(type)), "_NET_WM_STATE");
+    EXPECT_EQ(std::string(xcb_get_atom_name_name(state), xcb_get_atom_name_name_length(state)),
+              "_NET_WM_STATE_SKIP_TASKBAR");
+    EXPECT_EQ(message->window, window);
+    EXPECT_EQ(message->data.data32[0], hide ? 1u : 0u) << "add, then remove";
+    free(type);
+    free(state);
+    free(event);
+  }
+  xcb_disconnect(player);
+  xcb_disconnect(x);
+}
+
 }  // namespace
 }  // namespace lirra
