@@ -79,7 +79,7 @@ void ShowVisualArea(PlayerContext& ctx) {
     SetBottomStripVisible(ctx, false);
   }
   s.ListShown = false;
-  if (s.StayOnTop && !ctx.shell.frame.IsMinimised()) ctx.shell.frame.SetTopmost(true);
+  if (s.StayOnTop && ForegroundIsFree(ctx)) ctx.shell.frame.SetTopmost(true);
   ctx.shell.captions.SetHint(ControlId::lbMove, ctx.texts().moveHintVisual);
   if (s.LibraryPanelShown) {
     ctx.shell.captions.SetHint(ControlId::sbNewlist, ctx.texts().manageListHint);

@@ -2,6 +2,7 @@
 // visualisation's window, and its tip.
 #include <gtest/gtest.h>
 
+#include "central_states.h"
 #include "player_fixture.h"
 #include "tray.h"
 
@@ -63,6 +64,20 @@ TEST_F(PlayerTest, ARightClickOnTheTrayStopsAndHidesThenPlaysAgain) {
   player_.FormClose();
   EXPECT_FALSE(shell_.trayIcon);
   started_ = false;
+}
+
+// Always on top goes back on with the visual area only while the player counts as in front.
+TEST_F(PlayerTest, TheVisualAreaPutsTheWindowOnTopOnlyWhenNothingElseIsInFront) {
+  AddEntries(1);
+  Start({});
+  player_.state().StayOnTop = true;
+  for (const auto& [front, topmost] : {std::pair{ForegroundWindow{false, u"Terminal"_s}, false},
+                                       std::pair{ForegroundWindow{false, u"MilkDrop"_s}, true}}) {
+    shell_.topmost = false;
+    shell_.foreground = front;
+    ShowVisualArea(player_.context());
+    EXPECT_EQ(shell_.topmost, topmost) << front.title.toStdString();
+  }
 }
 
 }  // namespace
