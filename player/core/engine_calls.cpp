@@ -28,4 +28,8 @@ void FreeEngineChannel(const EngineFunctions& bass, uint32_t channel, const QStr
     bass.StreamFree(channel);
 }
 
+double ChannelPositionSeconds(const EngineFunctions& bass, uint32_t channel) {
+  return bass.ChannelBytes2Seconds(channel, bass.ChannelGetPosition(channel, BASS_POS_BYTE));
+}
+
 }  // namespace lirra

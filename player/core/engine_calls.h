@@ -26,6 +26,8 @@ bool StartEngineOutput(const EngineFunctions& bass, uintptr_t window);
 uint32_t OpenEngineFile(const EngineFunctions& bass, const QString& path, DWORD flags = kNoFlags);
 // An http(s) address as a stream.
 uint32_t OpenEngineAddress(const EngineFunctions& bass, const QString& url);
+// Where a channel is in its stream, in seconds.
+double ChannelPositionSeconds(const EngineFunctions& bass, uint32_t channel);
 // Frees what OpenEngineFile opened for `path`.
 void FreeEngineChannel(const EngineFunctions& bass, uint32_t channel, const QString& path);
 

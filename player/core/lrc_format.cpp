@@ -1,7 +1,8 @@
 #include "lrc_format.h"
 
 #include <algorithm>
-#include <numeric>
+
+#include "inifile.h"
 
 using namespace Qt::StringLiterals;
 
@@ -26,13 +27,6 @@ int Digits(QStringView s) {
     v = v * 10 + (c.unicode() - u'0');
   }
   return v;
-}
-
-// A signed whole number; anything else counts as 0.
-int SignedNumberOr0(QStringView s) {
-  bool ok = false;
-  const int v = s.trimmed().toInt(&ok);
-  return ok ? v : 0;
 }
 
 struct Entry {
@@ -67,7 +61,8 @@ LyricTable ParseLyrics(const QStringList& lines,
       continue;
     }
     if (line.mid(1, 6).toUpper() == u"OFFSET"_s) {
-      offset = SignedNumberOr0(QStringView(line).mid(8, std::max<qsizetype>(0, line.size() - 9))) / 100;
+      // A signed whole number of milliseconds; anything else counts as 0.
+      offset = IniFile::parseInteger(line.mid(8, std::max<qsizetype>(0, line.size() - 9))).value_or(0) / 100;
       table.hadOffset = true;
     } else {
       table.header.append(line);

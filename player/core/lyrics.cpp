@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "engine_calls.h"
 #include "paths.h"
 #include "player_context.h"
 #include "textfile.h"
@@ -144,8 +145,7 @@ void LoadLyrics(PlayerContext& ctx) {
 int LyricClock(PlayerContext& ctx) {
   const PlayerState& s = ctx.state;
   if (s.VideoActive) return static_cast<int>(ctx.libs.video.GetSeconds(ORVANA_SECONDS_POSITION)) * 10;
-  const EngineFunctions& bass = *ctx.libs.engine;
-  const double p = bass.ChannelBytes2Seconds(s.CurrentChannel, bass.ChannelGetPosition(s.CurrentChannel, BASS_POS_BYTE));
+  const double p = ChannelPositionSeconds(*ctx.libs.engine, s.CurrentChannel);
   return static_cast<int>(std::nearbyint(p * 10)) - s.TrackStartSeconds * 10;
 }
 

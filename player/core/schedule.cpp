@@ -19,11 +19,16 @@ struct Schedule {
   int p, n, aa, bb, cc, dd;
 };
 
-Schedule ScheduleOf(const QString& spec) {
-  const QString text = ValidateSchedule(spec) ? spec : QString::fromLatin1(kDefaultSchedule);
-  const auto digit = [&](int i) { return text.at(i).unicode() - u'0'; };
+// The ten digits "PNAABBCCDD" read, or nothing when they are not a valid schedule.
+std::optional<Schedule> ParseSchedule(const QString& text) {
+  if (text.size() < 10) return std::nullopt;
+  for (int i = 0; i < 10; ++i)
+    if (!text.at(i).isDigit() || text.at(i).unicode() > '9') return std::nullopt;
+  const auto digit = [&](int i) { return text.at(i).unicode() - '0'; };
   const auto pair = [&](int i) { return digit(i) * 10 + digit(i + 1); };
-  return {digit(0), digit(1), pair(2), pair(4), pair(6), pair(8)};
+  const Schedule w{digit(0), digit(1), pair(2), pair(4), pair(6), pair(8)};
+  if (w.p == 0 || w.n < w.p || w.aa < w.dd || w.bb < w.aa || w.cc < w.bb || w.cc > 24) return std::nullopt;
+  return w;
 }
 
 // The hour tick: fires at second 0 of an hour, or at second 1 when the tick before missed
@@ -71,7 +76,7 @@ bool ScheduleDecision(PlayerContext& ctx, ScheduleQuestion question) {
   const QTime now = ctx.now().time();
   const int h = now.hour(), m = now.minute();
   if (question == ScheduleQuestion::StartThisHour && (pending || h == s.ScheduleStartHour)) return true;
-  const Schedule w = ScheduleOf(s.SmartModeSpec);
+  const Schedule w = ParseSchedule(s.SmartModeSpec).value_or(*ParseSchedule(QString::fromLatin1(kDefaultSchedule)));
   // The final hour of a window that the other window does not follow at once.
   const bool lastHour = (w.aa != w.bb && h == w.aa - 1) || (w.cc != w.dd + 24 && h == w.cc - 1);
   const bool arming = question == ScheduleQuestion::ArmNextHour;
@@ -85,16 +90,10 @@ bool ScheduleDecision(PlayerContext& ctx, ScheduleQuestion question) {
 }
 
 std::optional<int> ValidateSchedule(const QString& text) {
-  if (text.size() < 10) return std::nullopt;
-  for (int i = 0; i < 10; ++i)
-    if (!text.at(i).isDigit() || text.at(i).unicode() > '9') return std::nullopt;
-  const auto digit = [&](int i) { return text.at(i).unicode() - '0'; };
-  const auto pair = [&](int i) { return digit(i) * 10 + digit(i + 1); };
-  const int p = digit(0), n = digit(1);
-  const int aa = pair(2), bb = pair(4), cc = pair(6), dd = pair(8);
-  if (p == 0 || n < p || aa < dd || bb < aa || cc < bb || cc > 24) return std::nullopt;
-  if (dd < aa) return dd;
-  if (bb < cc) return bb;
+  const std::optional<Schedule> w = ParseSchedule(text);
+  if (!w) return std::nullopt;
+  if (w->dd < w->aa) return w->dd;
+  if (w->bb < w->cc) return w->bb;
   return -1;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine_calls.h"
 #include "list_commands.h"
 #include "list_states.h"
 #include "lyrics.h"
@@ -16,12 +17,6 @@ namespace {
 
 // Round half to even, as the clock's arithmetic is defined.
 int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
-
-double EnginePosition(PlayerContext& ctx) {
-  const EngineFunctions& bass = *ctx.libs.engine;
-  const uint32_t h = ctx.state.CurrentChannel;
-  return bass.ChannelBytes2Seconds(h, bass.ChannelGetPosition(h, BASS_POS_BYTE));
-}
 
 void EndOfTrack(PlayerContext& ctx) {
   if (ctx.state.StartMode == kStartSingleFile) {  // a file played alone: the window goes with it
@@ -47,7 +42,7 @@ bool ProgressSecond(PlayerContext& ctx) {
   if (!s.LyricsTracking || !engineTrack)
     s.GaugePosition = s.VideoActive ? ctx.libs.video.GetSeconds(ORVANA_SECONDS_POSITION) : 0;
   else
-    s.GaugePosition = RoundEven(EnginePosition(ctx)) - s.TrackStartSeconds;
+    s.GaugePosition = RoundEven(ChannelPositionSeconds(*ctx.libs.engine, s.CurrentChannel)) - s.TrackStartSeconds;
   ctx.shell.captions.SetProgress(s.GaugeRange, s.GaugePosition);
   return true;
 }
@@ -69,14 +64,13 @@ void Timer1Tick(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (!s.Timer1On || s.PausedTag) return;
   if (++s.TickDivider > 9) s.TickDivider = 0;
-  int lyricClock = 0;
-  if (s.LyricsTracking) {
-    LyricsSearchStep(ctx);
-    lyricClock = LyricClock(ctx);
-    LyricTapStep(ctx, lyricClock);
-  }
+  if (s.LyricsTracking) LyricsSearchStep(ctx);
+  // The lyric clock asks the engine where it is: only on ticks that use it.
+  const bool display = LyricsDisplayed(ctx);
+  const int lyricClock = display || (s.LyricsTracking && ctx.lyrics.tapPending) ? LyricClock(ctx) : 0;
+  if (s.LyricsTracking) LyricTapStep(ctx, lyricClock);
   if (s.TickDivider == 0 && !ProgressSecond(ctx)) return;
-  if (LyricsDisplayed(ctx)) LyricDisplayStep(ctx, s.LyricsTracking ? lyricClock : LyricClock(ctx));
+  if (display) LyricDisplayStep(ctx, lyricClock);
 }
 
 void StartOrStop(PlayerContext& ctx) {

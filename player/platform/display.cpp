@@ -46,36 +46,6 @@ bool HasDisplay(std::string* why, DisplayHold* hold) {
   return ok;
 }
 
-bool CompositorRunning(void* xcbConnection, int screen) {
-  auto* x = static_cast<xcb_connection_t*>(xcbConnection);
-  if (!x) return false;
-  const std::string name = "_NET_WM_CM_S" + std::to_string(screen);
-  xcb_intern_atom_reply_t* atom =
-      xcb_intern_atom_reply(x, xcb_intern_atom(x, 1, static_cast<uint16_t>(name.size()), name.c_str()), nullptr);
-  if (!atom) return false;
-  bool running = false;
-  if (atom->atom != XCB_ATOM_NONE) {
-    if (xcb_get_selection_owner_reply_t* owner =
-            xcb_get_selection_owner_reply(x, xcb_get_selection_owner(x, atom->atom), nullptr)) {
-      running = owner->owner != XCB_WINDOW_NONE;
-      free(owner);
-    }
-  }
-  free(atom);
-  return running;
-}
-
-WindowSize NativeX11WindowSizeOf(void* xcbConnection, uint32_t window) {
-  auto* x = static_cast<xcb_connection_t*>(xcbConnection);
-  WindowSize size;
-  if (!x) return size;
-  if (xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(x, xcb_get_geometry(x, window), nullptr)) {
-    size = {g->width, g->height};
-    free(g);
-  }
-  return size;
-}
-
 namespace {
 
 // An atom by name; none when it does not exist yet, unless `create`.
@@ -103,6 +73,32 @@ std::string Property(xcb_connection_t* x, xcb_window_t window, xcb_atom_t proper
 }
 
 }  // namespace
+
+bool CompositorRunning(void* xcbConnection, int screen) {
+  auto* x = static_cast<xcb_connection_t*>(xcbConnection);
+  if (!x) return false;
+  const xcb_atom_t selection = Atom(x, ("_NET_WM_CM_S" + std::to_string(screen)).c_str());
+  if (selection == XCB_ATOM_NONE) return false;
+  bool running = false;
+  if (xcb_get_selection_owner_reply_t* owner =
+          xcb_get_selection_owner_reply(x, xcb_get_selection_owner(x, selection), nullptr)) {
+    running = owner->owner != XCB_WINDOW_NONE;
+    free(owner);
+  }
+  return running;
+}
+
+WindowSize NativeX11WindowSizeOf(void* xcbConnection, uint32_t window) {
+  auto* x = static_cast<xcb_connection_t*>(xcbConnection);
+  WindowSize size;
+  if (!x) return size;
+  if (xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(x, xcb_get_geometry(x, window), nullptr)) {
+    size = {g->width, g->height};
+    free(g);
+  }
+  return size;
+}
+
 
 ActiveWindow ActiveX11Window(void* xcbConnection) {
   auto* x = static_cast<xcb_connection_t*>(xcbConnection);

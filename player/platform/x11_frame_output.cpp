@@ -70,22 +70,22 @@ void X11FrameOutput::detachSegment() {
   shmdt(shmAddress_);
   shmAddress_ = nullptr;
   shmBytes_ = 0;
-  putPending_ = false;
+  putsPending_ = 0;
 }
 
 void X11FrameOutput::waitForServerToRead() {
   while (xcb_generic_event_t* event = xcb_poll_for_event(X(connection_))) {
-    if ((event->response_type & 0x7F) == completionEvent_) putPending_ = false;
+    if ((event->response_type & 0x7F) == completionEvent_ && putsPending_ > 0) --putsPending_;
     free(event);
   }
   // A server far behind: wait rather than change the picture under it.
-  while (putPending_) {
+  while (putsPending_ > 0) {
     xcb_generic_event_t* event = xcb_wait_for_event(X(connection_));
     if (!event) {  // the connection broke
-      putPending_ = false;
+      putsPending_ = 0;
       return;
     }
-    if ((event->response_type & 0x7F) == completionEvent_) putPending_ = false;
+    if ((event->response_type & 0x7F) == completionEvent_ && putsPending_ > 0) --putsPending_;
     free(event);
   }
 }
@@ -119,13 +119,17 @@ void X11FrameOutput::show(const uint32_t* pixels, int width, int height, int x, 
   if (last >= first) send(first, last - first + 1);
 }
 
+void X11FrameOutput::resend() {
+  if (connection_ && shown_ && height_ > 0) send(0, height_);
+}
+
 void X11FrameOutput::send(int firstRow, int rows) {
   const auto w = static_cast<uint16_t>(width_);
   if (shmAddress_) {
     xcb_shm_put_image(X(connection_), window_, gc_, w, static_cast<uint16_t>(height_), 0,
                       static_cast<uint16_t>(firstRow), w, static_cast<uint16_t>(rows), static_cast<int16_t>(x_),
                       static_cast<int16_t>(y_ + firstRow), depth_, XCB_IMAGE_FORMAT_Z_PIXMAP, 1, segment_, 0);
-    putPending_ = true;
+    ++putsPending_;
     return;
   }
   const uint32_t rowBytes = static_cast<uint32_t>(width_) * 4u;

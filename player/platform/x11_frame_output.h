@@ -25,8 +25,10 @@ class X11FrameOutput {
   // window. Only the rows that differ from the frame shown before travel: most of a
   // spectrum is the same from one frame to the next.
   void show(const uint32_t* pixels, int width, int height, int x, int y);
-  // The window lost its picture (exposed): the next frame goes out whole.
+  // The window lost its picture: the next frame goes out whole.
   void invalidate() { whole_ = true; }
+  // The frame shown last, whole, again (after an expose).
+  void resend();
   void fill(int x, int y, int width, int height, uint32_t rgb);
   void flush();
   // Waits until the server has drawn all that was sent (a reader on another connection
@@ -49,7 +51,7 @@ class X11FrameOutput {
   uint32_t segment_ = 0;
   void* shmAddress_ = nullptr;
   size_t shmBytes_ = 0;
-  bool putPending_ = false;      // the server has not finished reading the segment
+  int putsPending_ = 0;         // puts from the segment the server has not finished
   std::vector<uint32_t> copy_;  // what is shown, when there is no shared segment
   uint32_t* shown_ = nullptr;   // the segment or copy_
   int width_ = 0, height_ = 0, x_ = 0, y_ = 0;

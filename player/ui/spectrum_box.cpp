@@ -33,33 +33,43 @@ class DirectSurface : public QWidget {
       if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) xcb_flush(x11->connection());
       output_ = std::make_unique<X11FrameOutput>(window);
     }
-    // Black around the frame when it moved or shrank, or the window was exposed.
+    // Black around the frame when it moved or shrank.
     const QRect shown(at, QSize(frame.width, frame.height));
-    if (shown != shownAt_ || exposed_) {
+    if (shown != shownAt_) {
       const QRect all = rect();
       output_->fill(0, 0, all.width(), shown.top(), 0);
       output_->fill(0, shown.bottom() + 1, all.width(), all.bottom() - shown.bottom(), 0);
       output_->fill(0, shown.top(), shown.left(), shown.height(), 0);
       output_->fill(shown.right() + 1, shown.top(), all.right() - shown.right(), shown.height(), 0);
-      if (exposed_) output_->invalidate();
       shownAt_ = shown;
-      exposed_ = false;
     }
     output_->show(frame.pixels.data(), frame.width, frame.height, at.x(), at.y());
     output_->flush();
+    blank_ = false;
   }
 
-  bool exposed_ = true;
+  // All black; the next frame goes out whole.
+  void clear() {
+    if (!output_) return;
+    output_->fill(0, 0, width(), height(), 0);
+    output_->invalidate();
+    output_->flush();
+    blank_ = true;
+  }
 
  protected:
+  // Exposed: black, and the last frame again from the output's own copy.
   void paintEvent(QPaintEvent*) override {
-    exposed_ = true;
-    parentWidget()->update();  // the box shows its last frame again
+    if (!output_) return;
+    output_->fill(0, 0, width(), height(), 0);
+    if (!blank_) output_->resend();
+    output_->flush();
   }
 
  private:
   std::unique_ptr<X11FrameOutput> output_;
   QRect shownAt_;
+  bool blank_ = true;
 };
 
 SpectrumBox::SpectrumBox(QWidget* parent) : QWidget(parent) {
@@ -70,48 +80,48 @@ SpectrumBox::SpectrumBox(QWidget* parent) : QWidget(parent) {
 
 SpectrumBox::~SpectrumBox() = default;
 
-bool SpectrumBox::directDrawingFits() const {
-  return !seeThroughBlack_ && devicePixelRatioF() == 1.0 && QGuiApplication::platformName() == u"xcb";
-}
-
 void SpectrumBox::showFrame(const SkinImage& frame, QPoint at) {
-  last_ = frame;
   at_ = at;
-  present();
+  if (!isVisible()) return;
+  if (useDirectSurface()) {
+    surface_->present(frame, at);
+    return;
+  }
+  const QImage::Format format = seeThroughBlack_ ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+  if (image_.size() != QSize(frame.width, frame.height) || image_.format() != format)
+    image_ = QImage(frame.width, frame.height, format);
+  for (int y = 0; y < frame.height; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
+    const Rgb* from = frame.pixels.data() + static_cast<size_t>(y) * frame.width;
+    if (seeThroughBlack_)
+      std::transform(from, from + frame.width, row, [](Rgb c) { return c == 0 ? 0u : 0xFF000000u | c; });
+    else
+      std::transform(from, from + frame.width, row, [](Rgb c) { return 0xFF000000u | c; });
+  }
+  repaint();
 }
 
 void SpectrumBox::clear() {
-  std::fill(last_.pixels.begin(), last_.pixels.end(), 0);
-  present();
+  image_.fill(seeThroughBlack_ ? Qt::transparent : Qt::black);
+  if (!isVisible()) return;
+  if (useDirectSurface())
+    surface_->clear();
+  else
+    repaint();
 }
 
-void SpectrumBox::present() {
-  if (!isVisible()) return;
-  if (directDrawingFits() != (surface_ != nullptr)) {
+bool SpectrumBox::useDirectSurface() {
+  const bool fits = !seeThroughBlack_ && devicePixelRatioF() == 1.0 && QGuiApplication::platformName() == u"xcb";
+  if (fits != (surface_ != nullptr)) {
     delete surface_;
     surface_ = nullptr;
-    if (directDrawingFits()) {
+    if (fits) {
       surface_ = new DirectSurface(this);
       surface_->setGeometry(rect());
       surface_->show();
     }
   }
-  if (surface_) {
-    surface_->present(last_, at_);
-    return;
-  }
-  const QImage::Format format = seeThroughBlack_ ? QImage::Format_ARGB32 : QImage::Format_RGB32;
-  if (image_.size() != QSize(last_.width, last_.height) || image_.format() != format)
-    image_ = QImage(last_.width, last_.height, format);
-  for (int y = 0; y < last_.height; ++y) {
-    auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
-    const Rgb* from = last_.pixels.data() + static_cast<size_t>(y) * last_.width;
-    if (seeThroughBlack_)
-      std::transform(from, from + last_.width, row, [](Rgb c) { return c == 0 ? 0u : 0xFF000000u | c; });
-    else
-      std::transform(from, from + last_.width, row, [](Rgb c) { return 0xFF000000u | c; });
-  }
-  repaint();
+  return fits;
 }
 
 void SpectrumBox::setSeeThroughBlack(bool on) {
@@ -120,17 +130,11 @@ void SpectrumBox::setSeeThroughBlack(bool on) {
 }
 
 void SpectrumBox::resizeEvent(QResizeEvent*) {
-  if (surface_) {
-    surface_->setGeometry(rect());
-    surface_->exposed_ = true;
-  }
+  if (surface_) surface_->setGeometry(rect());  // the surface is exposed and redraws itself
 }
 
 void SpectrumBox::paintEvent(QPaintEvent*) {
-  if (surface_) {
-    surface_->present(last_, at_);
-    return;
-  }
+  if (surface_) return;  // the surface draws itself
   QPainter painter(this);
   if (seeThroughBlack_) {
     painter.setCompositionMode(QPainter::CompositionMode_Source);

@@ -29,11 +29,10 @@ class SpectrumBox : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void present();
-  bool directDrawingFits() const;
+  // Whether frames go to the direct surface (made or dropped as the conditions change).
+  bool useDirectSurface();
 
-  SkinImage last_;  // the frame shown last, as the spectrum composed it
-  QImage image_;    // the same, for the toolkit's painting
+  QImage image_;  // the last frame, for the toolkit's painting
   QPoint at_;
   bool seeThroughBlack_ = false;
   DirectSurface* surface_ = nullptr;

@@ -42,7 +42,7 @@ TEST_F(ScheduleTest, DecisionsAtAnyHour) {
   using Q = ScheduleQuestion;
   struct Case {
     const char* what;
-    const char* spec;
+    const char* schedule;
     QTime at;
     Q question;
     int draw;
@@ -65,7 +65,7 @@ TEST_F(ScheduleTest, DecisionsAtAnyHour) {
   };
   for (const Case& c : cases) {
     PlayerState& s = player_.state();
-    s.SmartModeSpec = QString::fromLatin1(c.spec);
+    s.SmartModeSpec = QString::fromLatin1(c.schedule);
     s.ScheduleStartHour = ValidateSchedule(s.SmartModeSpec).value_or(8);
     s.PlayToday = true;
     s.PlayNowPending = c.pending;
