@@ -67,6 +67,12 @@ class Player {
   void TrayLeftDown() { lirra::TrayLeftDown(ctx_); }
   void TrayLeftUp() { lirra::TrayLeftUp(ctx_); }
   void TrayRightUp() { lirra::TrayRightUp(ctx_); }
+  // The desktop's media controls.
+  MediaStatus MediaControlsStatus() { return ReadMediaStatus(ctx_); }
+  qint64 MediaControlsPosition() { return MediaPositionUs(ctx_); }
+  void MediaControlsCommand(MediaCommand command) { RunMediaCommand(ctx_, command); }
+  bool MediaControlsSeek(const QString& trackId, qint64 us) { return SeekMediaTo(ctx_, trackId, us); }
+  void MediaControlsShuffle(bool on) { SetMediaShuffle(ctx_, on); }
   void TimerFFTTimer() { lirra::TimerFFTTimer(ctx_); }
   void lbNextClick() { PlayOrNext(ctx_, PlaySource::NextLabel); }
   void lbNextRightUp() { StopCommand(ctx_); }

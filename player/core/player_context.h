@@ -13,6 +13,7 @@
 #include "early_start.h"
 #include "engine_binding.h"
 #include "lyrics.h"
+#include "media_controls.h"
 #include "open_filter.h"
 #include "optional_bindings.h"
 #include "player_state.h"
@@ -73,6 +74,7 @@ struct PlayerContext {
   SkinState skin;
   TrayState tray;
   ScheduleState schedule;
+  MediaControlsState media;
   std::function<int(int n)> randomBelow;  // uniform in 0..n-1
   std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };  // the local time
   // Starts a program with an argument vector (never a shell) and does not wait for it.

@@ -1,5 +1,6 @@
 #include "transport.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine_calls.h"
@@ -134,12 +135,17 @@ void PauseCommand(PlayerContext& ctx) {
 }
 
 void SeekCommand(PlayerContext& ctx, int x, int y, int width, int height, bool leftButton) {
+  const PlayerState& s = ctx.state;
+  if (!s.ActiveAtPointer || !leftButton || x < 0 || x >= width || y < 0 || y >= height) return;
+  SeekTo(ctx, RoundEven(static_cast<double>(x) * s.GaugeRange / width));
+}
+
+bool SeekTo(PlayerContext& ctx, int t) {
   PlayerState& s = ctx.state;
-  if (s.LengthUnknown || !s.ActiveAtPointer || !s.Timer1On || !leftButton) return;
-  if (x < 0 || x >= width || y < 0 || y >= height) return;
+  if (s.LengthUnknown || !s.Timer1On) return false;
   const EngineFunctions& bass = *ctx.libs.engine;
-  if (!s.VideoActive && bass.ChannelIsActive(s.CurrentChannel) == BASS_ACTIVE_STOPPED) return;
-  const int t = RoundEven(static_cast<double>(x) * s.GaugeRange / width);
+  if (!s.VideoActive && bass.ChannelIsActive(s.CurrentChannel) == BASS_ACTIVE_STOPPED) return false;
+  t = std::clamp(t, 0, std::max(s.GaugeRange, 0));
   if (s.VideoActive)
     ctx.libs.video.SetPosition(t);
   else
@@ -150,6 +156,7 @@ void SeekCommand(PlayerContext& ctx, int x, int y, int width, int height, bool l
   s.GaugePosition = t;
   ctx.shell.captions.SetProgress(s.GaugeRange, t);
   if (s.ShowLyrics && !ctx.lyrics.table.empty()) ctx.lyrics.currentLine = -2;  // find the line again
+  return true;
 }
 
 void ShowLength(PlayerContext& ctx) {

@@ -21,6 +21,9 @@ inline void ResumeIfPaused(PlayerContext& ctx) {
 }
 // Left button released on the progress strip at x of a strip `width` wide.
 void SeekCommand(PlayerContext& ctx, int x, int y, int width, int height, bool leftButton);
+// Moves the playing track to second `t` of its gauge (kept inside it) and resumes a pause;
+// false while nothing seekable plays.
+bool SeekTo(PlayerContext& ctx, int t);
 void StartOrStop(PlayerContext& ctx);
 void PlayNext(PlayerContext& ctx);
 // The length beside the title.

@@ -22,6 +22,7 @@
 #include "display.h"
 #include "gauge.h"
 #include "gstreamer_registry.h"
+#include "mpris_service.h"
 #include "open_filter.h"
 #include "screen_saver.h"
 #include "shell_label.h"
@@ -118,6 +119,23 @@ MainWindow::MainWindow(const StartupEnvironment& env, QWidget* parent)
   const PlayerState& s = player_.state();
   resize(s.ClientWidth, s.ClientHeight);
   if (!s.CentreOnShow) move(s.Left, s.Top);
+}
+
+void MainWindow::StartMediaControls() {
+  if (closing_) return;
+  MprisService::Port port;
+  port.status = [this] { return player_.MediaControlsStatus(); };
+  port.positionUs = [this] { return player_.MediaControlsPosition(); };
+  port.command = [this](MediaCommand command) { player_.MediaControlsCommand(command); };
+  port.seek = [this](const QString& trackId, qint64 us) { return player_.MediaControlsSeek(trackId, us); };
+  port.shuffle = [this](bool on) { player_.MediaControlsShuffle(on); };
+  port.raise = [this] { frame_.BringToFront(); };
+  port.quit = [this] { player_.lbPowerClick(); };
+  mediaControls_ = new MprisService(std::move(port), this);
+  if (!mediaControls_->registerOnBus()) {
+    delete mediaControls_;
+    mediaControls_ = nullptr;
+  }
 }
 
 ShellLabel* MainWindow::label(ControlId id) const { return static_cast<ShellLabel*>(control(id)); }
@@ -373,7 +391,11 @@ void MainWindow::showEvent(QShowEvent* event) {
         move(s->geometry().topLeft() + CentredPosition(s->geometry().size(), size()));
     }
     // The real start-up runs once the window is on screen.
-    QMetaObject::invokeMethod(this, [this] { player_.FormShow(); }, Qt::QueuedConnection);
+    // The desktop's media controls come after it: the bus never delays the first sound.
+    QMetaObject::invokeMethod(this, [this] {
+      player_.FormShow();
+      StartMediaControls();
+    }, Qt::QueuedConnection);
   }
   QWidget::showEvent(event);
 }

@@ -22,6 +22,7 @@ namespace lirra {
 
 class ShellLabel;
 class SpectrumBox;
+class MprisService;
 
 class MainWindow : public QWidget,
                    public Captions,
@@ -86,6 +87,8 @@ class MainWindow : public QWidget,
   void ConnectFrameLoops();
   void ConnectVisualArea();
   void ApplyLayout();
+  // Puts the player on the session bus for media keys and the desktop's controls.
+  void StartMediaControls();
 
   Controls controls_{};
   std::unique_ptr<CentralArea> central_;
@@ -97,6 +100,7 @@ class MainWindow : public QWidget,
   QTimer* timer2_ = nullptr;
   QTimer* timerFFT_ = nullptr;
   SpectrumBox* visBox_ = nullptr;
+  MprisService* mediaControls_ = nullptr;  // none without a session bus
   Rgb captionColour_ = WindowColours{}.captionText;  // lbTime's colour, the captions' own
   bool created_ = false;
   bool shown_ = false;

@@ -1,6 +1,11 @@
 // The real lirra program, started from the app folder as the run command starts it.
 #include <gtest/gtest.h>
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDBusObjectPath>
+#include <QDBusReply>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
@@ -8,6 +13,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 
 #include <algorithm>
@@ -111,17 +117,45 @@ void WriteSine(const QString& path, double hz, double seconds) {
   f.write(head + data);
 }
 
+// The sink, heard through the engine's own recording of its monitor.
+class SinkListener {
+ public:
+  SinkListener() {
+    if (BASS_RecordInit(0) && BASS_RecordSetInput(0, BASS_INPUT_ON, -1.0f))
+      monitor_ = BASS_RecordStart(44100, 1, 0, nullptr, nullptr);
+  }
+  ~SinkListener() { BASS_RecordFree(); }
+  bool listening() const { return monitor_ != 0; }
+  // The strongest spectrum bin of what the sink plays now (-1 for silence).
+  int loudestBin() const {
+    float bins[512];
+    if (BASS_ChannelGetData(monitor_, bins, BASS_DATA_FFT1024) == 0xFFFFFFFFu) return -1;
+    const float* top = std::max_element(bins, bins + 512);
+    return *top > 0.1f ? static_cast<int>(top - bins) : -1;
+  }
+  // Milliseconds until the sink plays `bin` (-1: silence), or -1 when it does not within
+  // `withinMs`.
+  qint64 msUntil(int bin, int withinMs) const {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < withinMs) {
+      if (loudestBin() == bin) return timer.elapsed();
+      QThread::msleep(5);
+    }
+    return -1;
+  }
+
+ private:
+  HRECORD monitor_ = 0;
+};
+
 TEST_F(PrivateApp, AFileOnTheCommandLinePlaysToTheSinkAndTheWindowClosesAtItsEnd) {
   ASSERT_FALSE(qEnvironmentVariableIsEmpty("PULSE_SERVER")) << "the test command starts PulseAudio";
   const QString tone = dir_.filePath(u"tone.wav"_s);
   WriteSine(tone, 40 * 44100.0 / 1024, 3.0);  // the centre of spectrum bin 40
 
-  // Listen to the sink through the engine's own recording of its monitor.
-  ASSERT_TRUE(BASS_RecordInit(0));
-  ASSERT_TRUE(BASS_RecordSetInput(0, BASS_INPUT_ON, -1.0f));
-  const HRECORD monitor = BASS_RecordStart(44100, 1, 0, nullptr, nullptr);
-  ASSERT_NE(monitor, 0u);
-
+  SinkListener sink;
+  ASSERT_TRUE(sink.listening());
   QProcess lirra;
   start(lirra, {tone});
   const QString window = WaitForWindow(lirra, u"^tone$"_s);
@@ -129,17 +163,7 @@ TEST_F(PrivateApp, AFileOnTheCommandLinePlaysToTheSinkAndTheWindowClosesAtItsEnd
   QFile maps(u"/proc/%1/maps"_s.arg(lirra.processId()));
   ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
   EXPECT_FALSE(maps.readAll().contains("libavcodec")) << "a WAV file plays without FFmpeg";
-  bool heard = false;
-  QElapsedTimer timer;
-  timer.start();
-  while (!heard && timer.elapsed() < 4000) {
-    float bins[512];
-    if (BASS_ChannelGetData(monitor, bins, BASS_DATA_FFT1024) != 0xFFFFFFFFu)
-      heard = std::max_element(bins, bins + 512) - bins == 40 && bins[40] > 0.1f;
-    QThread::msleep(20);
-  }
-  EXPECT_TRUE(heard) << "the tone never reached the sink";
-  BASS_RecordFree();
+  EXPECT_GE(sink.msUntil(40, 4000), 0) << "the tone never reached the sink";
   ASSERT_TRUE(lirra.waitForFinished(8000)) << "the window did not close at the end of the track";
   EXPECT_EQ(lirra.exitCode(), 0) << lirra.readAllStandardError().toStdString();
   // The one thing a first run keeps is the skin it picked.
@@ -270,6 +294,107 @@ TEST_F(PrivateApp, OpensOnTheDemoPlaylistAndEndsCleanlyWhenClosed) {
   EXPECT_EQ(lirra.exitCode(), 0) << lirra.readAllStandardError().toStdString();
 }
 
+// Collects the player's PropertiesChanged signals.
+class PropertiesChangedRecorder : public QObject {
+  Q_OBJECT
+ public slots:
+  void changed(const QString& interface, const QVariantMap& properties, const QStringList&) {
+    if (interface == u"org.mpris.MediaPlayer2.Player"_s) received << properties;
+  }
+
+ public:
+  QList<QVariantMap> received;
+};
+
+// A desktop's media controls on a private session bus: the player answers as
+// org.mpris.MediaPlayer2.lirra and its methods drive what the sink plays.
+TEST_F(PrivateApp, TheDesktopsMediaControlsDriveWhatTheSinkPlays) {
+  int argc = 0;
+  QCoreApplication app(argc, nullptr);  // the bus connection's signals arrive through it
+  QProcess daemon;
+  daemon.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address"_s});
+  ASSERT_TRUE(daemon.waitForStarted(5000));
+  while (!daemon.canReadLine()) ASSERT_TRUE(daemon.waitForReadyRead(5000));
+  const QString address = QString::fromUtf8(daemon.readLine().trimmed());
+  // Three tones, each at the centre of its own spectrum bin, in a list of the app folder.
+  const int bins[] = {40, 80, 120};
+  QByteArray list = "#EXTM3U\r\n";
+  for (int i = 0; i < 3; ++i) {
+    const QString name = QString(QChar(u'a' + i));
+    WriteSine(app_ + name + u".wav"_s, bins[i] * 44100.0 / 1024, 30.0);
+    list += name.toUtf8() + ".wav\r\n";
+  }
+  QFile m3u(app_ + u"tones.m3u"_s);
+  ASSERT_TRUE(m3u.open(QIODevice::WriteOnly) && m3u.write(list) == list.size());
+  m3u.close();
+  SinkListener sink;
+  ASSERT_TRUE(sink.listening());
+
+  QProcessEnvironment e = env();
+  e.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, address);
+  QProcess lirra;
+  lirra.setProcessEnvironment(e);
+  lirra.start(app_ + u"lirra"_s, {app_ + u"tones.m3u"_s});
+  ASSERT_TRUE(lirra.waitForStarted(10000));
+  QDBusConnection bus = QDBusConnection::connectToBus(address, u"controls"_s);
+  const QString service = u"org.mpris.MediaPlayer2.lirra"_s;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bus.interface()->isServiceRegistered(service).value(); }, 10000))
+      << "the player never took its name on the bus";
+  QDBusInterface player(service, u"/org/mpris/MediaPlayer2"_s, u"org.mpris.MediaPlayer2.Player"_s, bus);
+  PropertiesChangedRecorder recorder;
+  ASSERT_TRUE(bus.connect(service, u"/org/mpris/MediaPlayer2"_s, u"org.freedesktop.DBus.Properties"_s,
+                          u"PropertiesChanged"_s, &recorder,
+                          SLOT(changed(QString, QVariantMap, QStringList))));
+  const auto title = [&] { return player.property("Metadata").toMap().value(u"xesam:title"_s).toString(); };
+
+  // A list starts at an entry of its own choosing; the sink tells which.
+  int first = -1;
+  QElapsedTimer started;
+  started.start();
+  while (first < 0 && started.elapsed() < 5000) {
+    const int* hit = std::find(std::begin(bins), std::end(bins), sink.loudestBin());
+    if (hit != std::end(bins)) first = static_cast<int>(hit - bins);
+    QThread::msleep(5);
+  }
+  ASSERT_TRUE(first >= 0 && first < 3) << "none of the list's tones played";
+  const QString letter = QString(QChar(u'a' + first));
+  EXPECT_EQ(player.property("PlaybackStatus").toString(), u"Playing"_s);
+  EXPECT_EQ(title(), letter);
+  EXPECT_TRUE(player.property("Metadata").toMap().value(u"xesam:url"_s).toString().endsWith(u"/"_s + letter + u".wav"_s));
+  EXPECT_EQ(player.property("Metadata").toMap().value(u"mpris:length"_s).toLongLong(), 30'000'000);
+
+  player.call(u"PlayPause"_s);
+  EXPECT_GE(sink.msUntil(-1, 2000), 0) << "PlayPause did not pause the sound";
+  EXPECT_EQ(player.property("PlaybackStatus").toString(), u"Paused"_s);
+  player.call(u"PlayPause"_s);
+  EXPECT_GE(sink.msUntil(bins[first], 2000), 0) << "PlayPause did not resume it";
+
+  player.call(u"SetPosition"_s, QVariant::fromValue(QDBusObjectPath(u"/org/lirra/track/%1"_s.arg(first))),
+              qlonglong{20'000'000});
+  EXPECT_NEAR(player.property("Position").toLongLong() / 1e6, 20.0, 1.5) << "a seek to 0:20";
+
+  recorder.received.clear();
+  player.call(u"Next"_s);
+  const int next = (first + 1) % 3;
+  EXPECT_GE(sink.msUntil(bins[next], 3000), 0) << "Next did not play the list's next entry";
+  EXPECT_EQ(title(), QString(QChar(u'a' + next)));
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    return std::any_of(recorder.received.begin(), recorder.received.end(), [](const QVariantMap& m) {
+      return m.contains(u"Metadata"_s);
+    });
+  }, 3000)) << "no signal told the desktop of the new track";
+
+  player.call(u"Stop"_s);
+  EXPECT_GE(sink.msUntil(-1, 2000), 0) << "Stop left the sound on";
+  EXPECT_EQ(player.property("PlaybackStatus").toString(), u"Stopped"_s);
+  QDBusInterface(service, u"/org/mpris/MediaPlayer2"_s, u"org.mpris.MediaPlayer2"_s, bus).call(u"Quit"_s);
+  ASSERT_TRUE(lirra.waitForFinished(10000)) << "Quit did not end the player";
+  EXPECT_EQ(lirra.exitCode(), 0) << lirra.readAllStandardError().toStdString();
+  QDBusConnection::disconnectFromBus(u"controls"_s);
+  daemon.kill();
+  daemon.waitForFinished();
+}
+
 TEST_F(PrivateApp, SaysPlainlyWhenThereIsNoDisplay) {
   QProcessEnvironment env = this->env();
   env.remove(u"DISPLAY"_s);
@@ -292,3 +417,5 @@ TEST_F(PrivateApp, SaysPlainlyWhenThereIsNoDisplay) {
 
 }  // namespace
 }  // namespace lirra
+
+#include "app_process_test.moc"

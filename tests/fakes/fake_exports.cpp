@@ -11,7 +11,8 @@
 static FakeTagsScript tags;
 FAKE FakeTagsScript* FakeTags_Script() { return &tags; }
 FAKE const char* TAGS_Read(uint32_t, const char* format) {
-  return std::string(format) == "%ARTI" ? tags.artist.c_str() : tags.title.c_str();
+  const std::string field = format;
+  return field == "%ARTI" ? tags.artist.c_str() : field == "%ALBM" ? tags.album.c_str() : tags.title.c_str();
 }
 #elif defined(FAKE_ORVANA)
 static int32_t initCalls = 0;

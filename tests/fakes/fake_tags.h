@@ -6,4 +6,5 @@
 struct FakeTagsScript {
   std::string title = "fake tags";   // "%TITL"
   std::string artist = "fake tags";  // "%ARTI"
+  std::string album;                 // "%ALBM"
 };
