@@ -27,6 +27,7 @@
 
 #include "bench_support.h"
 #include "bass.h"
+#include "sink_monitor.h"
 
 extern char** environ;
 
@@ -34,6 +35,7 @@ namespace {
 
 using lirra::bench::Median;
 using lirra::bench::ResidentKb;
+using lirra::bench::ToneHeard;
 
 using Clock = std::chrono::steady_clock;
 
@@ -86,11 +88,6 @@ void ShowTrackList(pid_t pid) {
   const std::string id = "$(xdotool search --onlyvisible --pid " + std::to_string(pid) + " | head -n 1)";
   std::system(("eval $(xdotool getwindowgeometry --shell " + id + ") && xdotool mousemove $((X + WIDTH - 3)) "
                "$((Y + HEIGHT / 2)) click --repeat 2 --delay 80 1").c_str());
-}
-
-bool ToneHeard(HRECORD monitor) {
-  float bins[512];
-  return BASS_ChannelGetData(monitor, bins, BASS_DATA_FFT1024) != 0xFFFFFFFFu && bins[40] > 0.05f;
 }
 
 }  // namespace
@@ -150,11 +147,11 @@ int main(int argc, char** argv) {
     waitpid(pid, nullptr, 0);
   }
 
-  if (!BASS_RecordInit(0) || !BASS_RecordSetInput(0, BASS_INPUT_ON, -1.0f)) {
+  const HRECORD monitor = lirra::bench::StartSinkMonitor();
+  if (!monitor) {
     std::fprintf(stderr, "player_bench: cannot record the sink's monitor (error %d)\n", BASS_ErrorGetCode());
     return 1;
   }
-  const HRECORD monitor = BASS_RecordStart(44100, 1, 0, nullptr, nullptr);
 
   const char* serverPid = std::getenv("LIRRA_PULSE_PID");
   const pid_t server = serverPid ? static_cast<pid_t>(std::atoi(serverPid)) : 0;
