@@ -23,7 +23,7 @@ RUN_PKGS=(
   gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-base-apps gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-x gstreamer1.0-gl timgm6mb-soundfont
   projectm-data dvdauthor
-  fonts-noto-cjk qt6-translations-l10n dbus-daemon
+  fonts-noto-cjk qt6-translations-l10n dbus-daemon desktop-file-utils appstream
 )
 
 export DEBIAN_FRONTEND=noninteractive

@@ -28,7 +28,7 @@ void AdoptNewLibraryRow(PlayerContext& ctx) {
     PlaylistEntry& row = ctx.library.at(i);
     if (row.File) continue;
     s.CurrentListIndex = i;
-    s.CurrentListFile = s.AppDir + row.Name + u".m3u"_s;
+    s.CurrentListFile = s.DataDir + row.Name + u".m3u"_s;
     row.File = s.CurrentListFile;
     s.PlayingIndex = -1;
     return;
@@ -41,9 +41,9 @@ void NameLibraryRowAfterList(PlayerContext& ctx) {
   if (s.CurrentListFile.isEmpty()) return;
   PlaylistLibrary& lib = ctx.library;
   if (s.CurrentListIndex == -1) {
-    // A list from outside the app folder is no row of the library; and a row that has a
+    // A list from outside the list folder is no row of the library; and a row that has a
     // file of its own keeps its name, so that its Delete removes its own file.
-    if (!IsInAppDir(s, s.CurrentListFile)) return;
+    if (!IsInListFolder(s, s.CurrentListFile)) return;
     s.CurrentListIndex = lib.findFile(s.CurrentListFile);
     if (s.CurrentListIndex < 0 && (lib.empty() || lib.at(0).File)) {
       s.CurrentListIndex = lib.insert({DisplayName(s.CurrentListFile), s.CurrentListFile}, ctx.collator());
@@ -58,12 +58,12 @@ void NameLibraryRowAfterList(PlayerContext& ctx) {
 
 // A copy of an imported list gets the list's own name, or a free name ending in "2.m3u"
 // ("32.m3u", …) when that is taken: an import never overwrites a list of the library.
-QString ImportedListName(const QString& appDir, const QString& source) {
-  const QString plain = appDir + FileNameOf(source);
+QString ImportedListName(const QString& listFolder, const QString& source) {
+  const QString plain = listFolder + FileNameOf(source);
   if (!QFileInfo::exists(plain)) return plain;
-  QString name = appDir + DisplayName(source) + u"2.m3u"_s;
+  QString name = listFolder + DisplayName(source) + u"2.m3u"_s;
   for (int n = 3; QFileInfo::exists(name); ++n)
-    name = appDir + DisplayName(source) + QString::number(n) + u".m3u"_s;
+    name = listFolder + DisplayName(source) + QString::number(n) + u".m3u"_s;
   return name;
 }
 
@@ -75,7 +75,7 @@ void ImportListFile(PlayerContext& ctx, const QString& file) {
     if (!s.LibraryPanelShown) sbNewlistClick(ctx);
     ctx.shell.views.FocusList(ListFocus::Library);
   }
-  if (IsInAppDir(s, file)) {
+  if (IsInListFolder(s, file)) {
     if (!s.MListVisible) return;
     const int row = ctx.library.findName(DisplayName(file));
     if (row >= 0) SelectLibraryRow(ctx, row);
@@ -92,7 +92,7 @@ void ImportListFile(PlayerContext& ctx, const QString& file) {
     }
     return;
   }
-  s.CurrentListFile = ImportedListName(s.AppDir, file);
+  s.CurrentListFile = ImportedListName(s.DataDir, file);
   s.ListModified = true;
   SaveCurrentList(ctx);
   const int row = ctx.library.insert({DisplayName(s.CurrentListFile), s.CurrentListFile}, ctx.collator());
@@ -290,7 +290,7 @@ void DeleteSelectedTracks(PlayerContext& ctx) {
     ctx.shell.views.FocusList(ListFocus::Library);
   }
   // Only the player's own lists are deleted; a list opened from elsewhere stays.
-  if (!s.CurrentListFile.isEmpty() && IsInAppDir(s, s.CurrentListFile)) QFile::remove(s.CurrentListFile);
+  if (!s.CurrentListFile.isEmpty() && IsInListFolder(s, s.CurrentListFile)) QFile::remove(s.CurrentListFile);
   s.CurrentListFile.clear();
   s.ListModified = false;
   ctx.shell.views.LibraryChanged(lib);

@@ -24,7 +24,7 @@ const QString kWaitingLong = QStringLiteral("\u00B7\u00B7\u00B7");
 const QString kWaitingShort = QStringLiteral("\u00B7");
 
 QString FetcherPath(const PlayerState& s) { return s.AppDir + u"Plugins/GetLRC"_s; }
-QString LyricsFolder(const PlayerState& s) { return s.AppDir + u"Plugins/Lyrics/"_s; }
+QString LyricsFolder(const PlayerState& s) { return s.DataDir + u"Plugins/Lyrics/"_s; }
 
 // The folder of a local path, with its "/".
 QString FolderOf(const QString& location) { return location.left(location.lastIndexOf(u'/') + 1); }
@@ -266,7 +266,7 @@ void SaveLyrics(PlayerContext& ctx) {
   // Folding an offset in is no edit of the user's: it is written silently only to a file of
   // the player's own folder (the fetcher's); elsewhere the offset is simply applied again
   // the next time.
-  if (write && !l.file.startsWith(ctx.state.AppDir)) {
+  if (write && !l.file.startsWith(ctx.state.DataDir)) {
     l.change.clear();
     return;
   }

@@ -21,6 +21,10 @@ enum StartModes : int {
 
 struct PlayerState {
   QString AppDir;          // folder of the executable, with a trailing "/"
+  // What the player writes, each with a trailing "/": AppDir for a portable copy, the XDG
+  // folders for an installed one (user_folders.h).
+  QString ConfigDir;       // lirra.ini, lirra.dat
+  QString DataDir;         // the lists, Plugins/Lyrics/, Plugins/vis_avs.dat
   bool UseChinese = false; // interface language
   bool IsWinNT = true;
   bool ScreenSaverWasActive = false;  // the desktop offers a screen saver to keep off

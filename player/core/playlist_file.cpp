@@ -55,7 +55,7 @@ void ReportUnusableList(PlayerContext& ctx, bool readable) {
   ctx.shell.frame.BringToFront();
   // Only a list of our own folder is deleted; one that could not even be read is left
   // alone (the next start may read it).
-  if (readable && IsInAppDir(s, file)) {
+  if (readable && IsInListFolder(s, file)) {
     ctx.shell.dialogs.ShowMessage(ctx.tr("该文件已失效,即将删除之!", "The file is invalid,will be deleted."), file);
     s.ListModified = false;
     // The list that failed goes, found by its file: not whatever row the focused view
@@ -76,22 +76,22 @@ void ReportUnusableList(PlayerContext& ctx, bool readable) {
 
 }  // namespace
 
-bool IsInAppDir(const PlayerState& s, const QString& file) {
+bool IsInListFolder(const PlayerState& s, const QString& file) {
   const QFileInfo info(file);
-  return SameText(info.absolutePath() + u'/', s.AppDir);
+  return SameText(info.absolutePath() + u'/', s.DataDir);
 }
 
 void RememberCurrentList(PlayerState& s) {
-  if (s.CurrentListFile.isEmpty() || !IsInAppDir(s, s.CurrentListFile) ||
+  if (s.CurrentListFile.isEmpty() || !IsInListFolder(s, s.CurrentListFile) ||
       SameText(s.CurrentListFile, s.RememberedListFile))
     return;
   s.RememberedListFile = s.CurrentListFile;
   s.SettingsDirty = true;
 }
 
-QString NewListName(const QString& appDir) {
+QString NewListName(const QString& listFolder) {
   for (int n = 1;; ++n) {
-    const QString name = appDir + QStringLiteral("newlist") + QString::number(n) + QStringLiteral(".m3u");
+    const QString name = listFolder + QStringLiteral("newlist") + QString::number(n) + QStringLiteral(".m3u");
     if (!QFileInfo::exists(name)) return name;
   }
 }
@@ -149,13 +149,13 @@ void SaveCurrentList(PlayerContext& ctx) {
   if (!s.MListVisible || s.StartMode == kStartSingleFile) return;
   // An unchanged list that is already on disk has nothing new to write.
   if (!s.ListModified && !s.CurrentListFile.isEmpty() && FileExists(s.CurrentListFile)) return;
-  // A list from outside the app folder is the user's own file: only the user's edits of
+  // A list from outside the list folder is the user's own file: only the user's edits of
   // it (add, delete, a new title) write it, never what playing or reading it learned.
-  if (!s.ListEdited && !s.CurrentListFile.isEmpty() && !IsInAppDir(s, s.CurrentListFile)) {
+  if (!s.ListEdited && !s.CurrentListFile.isEmpty() && !IsInListFolder(s, s.CurrentListFile)) {
     s.ListModified = false;
     return;
   }
-  if (s.CurrentListFile.isEmpty()) s.CurrentListFile = NewListName(s.AppDir);
+  if (s.CurrentListFile.isEmpty()) s.CurrentListFile = NewListName(s.DataDir);
   QString error;
   if (!WriteTextLines(s.CurrentListFile, M3uLines(ctx.list), &error)) {
     // The previous file stays whole and the list is still to be written; the user hears

@@ -11,11 +11,12 @@ void LoadCurrentList(PlayerContext& ctx);
 // Writes the track list to CurrentListFile (naming a new list first when it has no
 // file). Does nothing while the track list view is hidden or a single file plays alone.
 void SaveCurrentList(PlayerContext& ctx);
-// AppDir + "newlist<n>.m3u" for the first n whose file does not exist.
-QString NewListName(const QString& appDir);
-// The file lies directly in the app folder (compared case-insensitively).
-bool IsInAppDir(const PlayerState& s, const QString& file);
-// The settings remember the current list of the app folder: a different one marks
+// listFolder + "newlist<n>.m3u" for the first n whose file does not exist.
+QString NewListName(const QString& listFolder);
+// The file lies directly in the player's own list folder, DataDir (compared
+// case-insensitively).
+bool IsInListFolder(const PlayerState& s, const QString& file);
+// The settings remember the current list of the list folder: a different one marks
 // them changed, so the next start opens the list the user was on.
 void RememberCurrentList(PlayerState& s);
 // Sorts the track list by title once; PlayingIndex follows its entry.

@@ -19,9 +19,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString ListFileFor(const PlayerState& s, const QString& name) { return s.AppDir + name + u".m3u"_s; }
+QString ListFileFor(const PlayerState& s, const QString& name) { return s.DataDir + name + u".m3u"_s; }
 
-// A list name that would name a file outside the app folder is refused like an empty one.
+// A list name that would name a file outside the list folder is refused like an empty one.
 bool IsUsableListName(const QString& name) {
   return !name.isEmpty() && !name.contains(u'/') && name != u"."_s && name != u".."_s;
 }
@@ -46,10 +46,10 @@ void ScanListFolder(PlayerContext& ctx) {
   QStringList names;
   for (;;) {
     names.clear();
-    for (const QString& name : QDir(s.AppDir).entryList({u"*.m3u"_s}, QDir::Files, QDir::Name))
+    for (const QString& name : QDir(s.DataDir).entryList({u"*.m3u"_s}, QDir::Files, QDir::Name))
       if (!unusable.contains(name)) names.push_back(name);
     if (names.isEmpty()) return;
-    const QString candidate = s.AppDir + names.at(ctx.randomBelow(static_cast<int>(names.size())));
+    const QString candidate = s.DataDir + names.at(ctx.randomBelow(static_cast<int>(names.size())));
     if (!s.CurrentListFile.isEmpty() && (!s.AutoStart || SameText(candidate, s.CurrentListFile))) break;
     if (!s.CurrentListFile.isEmpty() && s.ListModified) SaveCurrentList(ctx);
     s.CurrentListFile = candidate;
@@ -60,7 +60,7 @@ void ScanListFolder(PlayerContext& ctx) {
 
   PlaylistLibrary& lib = ctx.library;
   lib.clear();
-  for (const QString& name : names) lib.insert({DisplayName(name), s.AppDir + name}, ctx.collator());
+  for (const QString& name : names) lib.insert({DisplayName(name), s.DataDir + name}, ctx.collator());
   int current = -1;
   for (int i = 0; i < lib.size(); ++i)
     if (lib.at(i).File == s.CurrentListFile) current = i;
@@ -126,7 +126,7 @@ void sbNewlistClick(PlayerContext& ctx) {
   ctx.shell.views.FocusList(ListFocus::Library);
   if (s.OpeningTrack) return;  // a new list would empty the track list under the open
   if (s.ListModified) SaveCurrentList(ctx);
-  const QString name = DisplayName(NewListName(s.AppDir));
+  const QString name = DisplayName(NewListName(s.DataDir));
   if (lib.findName(name) >= 0) return;  // a new list not written yet is already there
   const int row = lib.insert({name, std::nullopt}, ctx.collator());
   if (row <= s.CurrentListIndex) ++s.CurrentListIndex;
@@ -182,7 +182,7 @@ void DeleteLibraryRow(PlayerContext& ctx) {
   PlaylistLibrary& lib = ctx.library;
   int k = lib.selected;
   if (k < 0 || k >= lib.size() || s.OpeningTrack) return;
-  if (const auto& file = lib.at(k).File; file && IsInAppDir(s, *file)) QFile::remove(*file);
+  if (const auto& file = lib.at(k).File; file && IsInListFolder(s, *file)) QFile::remove(*file);
   lib.removeAt(k);
   lib.selected = -1;
   const bool wasPlaying = IsPlaying(s);

@@ -1,4 +1,4 @@
-// The playlist library: the list files directly in the app folder, shown in the library
+// The playlist library: the list files directly in the list folder (DataDir), shown in the library
 // view, one of them the current list.
 #pragma once
 

@@ -19,8 +19,8 @@ const QString kMain = QStringLiteral("main");
 
 }  // namespace
 
-QString SettingsPath(const PlayerState& s) { return s.AppDir + QStringLiteral("lirra.ini"); }
-QString VisDefaultsPath(const PlayerState& s) { return s.AppDir + QStringLiteral("lirra.dat"); }
+QString SettingsPath(const PlayerState& s) { return s.ConfigDir + QStringLiteral("lirra.ini"); }
+QString VisDefaultsPath(const PlayerState& s) { return s.ConfigDir + QStringLiteral("lirra.dat"); }
 
 void WriteVisDefaults(const PlayerState& s) {
   const QString dat = VisDefaultsPath(s);
@@ -97,7 +97,7 @@ void LoadSettings(PlayerState& s, const QRect& workArea) {
   }
 
   const QString list = ini.readString(kMain, u"m3u"_s, {});
-  if (!list.isEmpty() && FileExists(s.AppDir + list)) s.CurrentListFile = s.RememberedListFile = s.AppDir + list;
+  if (!list.isEmpty() && FileExists(s.DataDir + list)) s.CurrentListFile = s.RememberedListFile = s.DataDir + list;
   const QString skin = ini.readString(kMain, u"skin"_s, {});
   if (!skin.isEmpty() && FileExists(s.AppDir + u"Plugins/Skin/"_s + skin))
     s.SkinFile = s.AppDir + u"Plugins/Skin/"_s + skin;

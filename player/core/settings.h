@@ -10,8 +10,8 @@
 
 namespace lirra {
 
-QString SettingsPath(const PlayerState& s);     // AppDir + "lirra.ini"
-QString VisDefaultsPath(const PlayerState& s);  // AppDir + "lirra.dat"
+QString SettingsPath(const PlayerState& s);     // ConfigDir + "lirra.ini"
+QString VisDefaultsPath(const PlayerState& s);  // ConfigDir + "lirra.dat"
 
 // Reads the settings into `s` (window size and place snapped to `workArea`). A missing
 // file leaves every built-in value and SettingsDirty as they are.

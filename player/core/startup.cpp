@@ -15,6 +15,7 @@
 #include "track_opening.h"
 #include "skin.h"
 #include "window_options.h"
+#include "user_folders.h"
 
 namespace lirra {
 
@@ -86,12 +87,19 @@ bool FormCreate(PlayerContext& ctx, const StartupEnvironment& env) {
   PlayerState& s = ctx.state;
   s = PlayerState{};
   s.AppDir = env.appDir.endsWith(u'/') ? env.appDir : env.appDir + u'/';
+  const UserFolders folders = UserFoldersFor(s.AppDir.toStdString());
+  s.ConfigDir = QString::fromStdString(folders.config);
+  s.DataDir = QString::fromStdString(folders.data);
   if (FileExists(s.AppDir + u"libbass.so"_s)) LoadSettings(s, ctx.shell.frame.WorkArea());
   s.StartArgument = env.arguments.value(0);
   ctx.earlyStart = env.earlyStart;
   if (s.StartArgument.toUpper() == QLatin1String("/AUTO")) {
     s.StartMode = kStartNormal;
     if (!ScheduleDecision(ctx, ScheduleQuestion::AutoStartAllowed)) return false;  // nothing written
+  }
+  if (!folders.portable) {
+    QDir().mkpath(s.ConfigDir);
+    QDir().mkpath(s.DataDir + u"Plugins/Lyrics"_s);
   }
   WriteVisDefaults(s);
   s.UseChinese = IsSimplifiedChinese(env.locale);

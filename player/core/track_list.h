@@ -59,7 +59,7 @@ class TrackList {
   std::vector<int> selection_;
 };
 
-// A row of the playlist library: a list file in the app folder, or a new list whose file
+// A row of the playlist library: a list file in the list folder (DataDir), or a new list whose file
 // is not written yet.
 struct PlaylistEntry {
   QString Name;                // file name without extension

@@ -96,7 +96,7 @@ void StartVisPlugin(PlayerContext& ctx) {
     return;
   }
   bool picked = false;
-  if (s.AvsSelected && (v.NewPresetPending || !FileExists(s.AppDir + u"Plugins/vis_avs.dat"_s))) {
+  if (s.AvsSelected && (v.NewPresetPending || !FileExists(s.DataDir + u"Plugins/vis_avs.dat"_s))) {
     PickAvsPreset(ctx);
     picked = true;
   }
@@ -194,7 +194,7 @@ void PickAvsPreset(PlayerContext& ctx) {
   const QString chosen = pool + presets[ctx.randomBelow(static_cast<int>(presets.size()))];
   QFile file(chosen);
   if (!file.open(QIODevice::ReadOnly)) return;
-  if (WriteFileAtomically(ctx.state.AppDir + u"Plugins/vis_avs.dat"_s, file.readAll()))
+  if (WriteFileAtomically(ctx.state.DataDir + u"Plugins/vis_avs.dat"_s, file.readAll()))
     ctx.vis.LastPresetPath = chosen;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QIcon>
+#include <QPixmap>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygonF>
@@ -11,6 +12,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "app_icon.h"
 #include "display.h"
 #include "spectrum_box.h"
 
@@ -115,26 +117,6 @@ ForegroundWindow MainWindowFrame::Foreground() {
           QString::fromStdString(active.title)};
 }
 
-namespace {
-// The program's own tray picture: a note in the captions' green on a dark round tile.
-QIcon TrayPicture() {
-  QPixmap picture(32, 32);
-  picture.fill(Qt::transparent);
-  QPainter p(&picture);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setBrush(QColor(24, 28, 32));
-  p.setPen(Qt::NoPen);
-  p.drawRoundedRect(1, 1, 30, 30, 7, 7);
-  p.setBrush(QColor(0, 192, 64));
-  p.drawEllipse(QRectF(7, 19, 9, 7));
-  p.drawEllipse(QRectF(17, 16, 9, 7));
-  p.drawRect(QRectF(14, 6, 2, 16));
-  p.drawRect(QRectF(24, 4, 2, 15));
-  p.drawPolygon(QPolygonF({QPointF(14, 6), QPointF(26, 3), QPointF(26, 7), QPointF(14, 10)}));
-  return QIcon(picture);
-}
-}  // namespace
-
 void MainWindowFrame::ShowTrayIcon(bool shown) {
   if (!shown) {
     delete tray_;
@@ -142,7 +124,7 @@ void MainWindowFrame::ShowTrayIcon(bool shown) {
     return;
   }
   if (tray_) return;
-  tray_ = new QSystemTrayIcon(TrayPicture(), &window_);
+  tray_ = new QSystemTrayIcon(QIcon(QPixmap::fromImage(PaintAppIcon(32))), &window_);
   tray_->setToolTip(QStringLiteral("Lirra"));
   QObject::connect(tray_, &QSystemTrayIcon::activated, &window_, [this](QSystemTrayIcon::ActivationReason why) {
     if (why == QSystemTrayIcon::Trigger && trayLeft_) trayLeft_();

@@ -7,6 +7,7 @@
 #include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -91,6 +92,21 @@ class PrivateApp : public ::testing::Test {
       QThread::msleep(250);  // gently: every look is a new connection to the X server
     }
     return {};
+  }
+
+  // A real left click on the close label of the window `id`; returns the window's size.
+  static QSize ClickPowerLabel(const QString& id) {
+    const QString geometry = RunTool(u"xdotool"_s, {u"getwindowgeometry"_s, u"--shell"_s, id});
+    const auto field = [&](const QString& name) {
+      const auto m = QRegularExpression(u"^"_s + name + u"=(-?\\d+)$"_s, QRegularExpression::MultilineOption)
+                         .match(geometry);
+      return m.hasMatch() ? m.captured(1).toInt() : -1;
+    };
+    const QSize size(field(u"WIDTH"_s), field(u"HEIGHT"_s));
+    const QPoint power = At(LayoutFor(size), ControlId::lbPower).center();
+    RunTool(u"xdotool"_s, {u"mousemove"_s, u"--sync"_s, QString::number(field(u"X"_s) + power.x()),
+                           QString::number(field(u"Y"_s) + power.y()), u"click"_s, u"1"_s});
+    return size;
   }
 
   QTemporaryDir dir_;
@@ -270,25 +286,10 @@ TEST_F(PrivateApp, OpensOnTheDemoPlaylistAndEndsCleanlyWhenClosed) {
   QProcess lirra;
   start(lirra, {app_ + u"Demo.m3u"_s});
 
-  // Wait for the window to be mapped, then read where it is.
+  // Wait for the window to be mapped; it opens at the start size.
   const QString id = WaitForWindow(lirra, u"^Lirra$"_s);
   ASSERT_FALSE(id.isEmpty()) << "no Lirra window appeared";
-  const QString geometry = RunTool(u"xdotool"_s, {u"getwindowgeometry"_s, u"--shell"_s, id});
-  const auto field = [&](const QString& name) {
-    const auto m = QRegularExpression(u"^"_s + name + u"=(-?\\d+)$"_s,
-                                      QRegularExpression::MultilineOption)
-                       .match(geometry);
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-  };
-  EXPECT_EQ(field(u"WIDTH"_s), 270);
-  EXPECT_EQ(field(u"HEIGHT"_s), 150);
-
-  // A real left click on the close label.
-  const QPoint power = At(LayoutFor(kStartClientSize), ControlId::lbPower).center();
-  const QString x = QString::number(field(u"X"_s) + power.x());
-  const QString y = QString::number(field(u"Y"_s) + power.y());
-  RunTool(u"xdotool"_s, {u"mousemove"_s, u"--sync"_s, x, y, u"click"_s, u"1"_s});
-
+  EXPECT_EQ(ClickPowerLabel(id), QSize(270, 150));
   ASSERT_TRUE(lirra.waitForFinished(15000)) << "the window did not close";
   EXPECT_EQ(lirra.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(lirra.exitCode(), 0) << lirra.readAllStandardError().toStdString();
@@ -393,6 +394,69 @@ TEST_F(PrivateApp, TheDesktopsMediaControlsDriveWhatTheSinkPlays) {
   QDBusConnection::disconnectFromBus(u"controls"_s);
   daemon.kill();
   daemon.waitForFinished();
+}
+
+// `cmake --install` into a scratch prefix: a launcher, valid desktop metadata, and a
+// program folder without write permission, so the copy keeps its settings and lists in
+// the XDG folders (read from there and written there) and never writes into the prefix.
+TEST_F(PrivateApp, AnInstalledCopyKeepsSettingsAndListsInTheXdgFolders) {
+  const QString prefix = dir_.filePath(u"prefix"_s);
+  QProcess install;
+  install.start(QStringLiteral(LIRRA_CMAKE_COMMAND), {u"--install"_s, QStringLiteral(LIRRA_BUILD_DIR), u"--prefix"_s, prefix});
+  ASSERT_TRUE(install.waitForFinished(120000) && install.exitCode() == 0) << install.readAllStandardError().toStdString();
+  EXPECT_EQ(QFileInfo(prefix + u"/bin/lirra"_s).canonicalFilePath(), QFileInfo(prefix + u"/lib/lirra/lirra"_s).canonicalFilePath());
+  EXPECT_TRUE(QFile::exists(prefix + u"/share/icons/hicolor/48x48/apps/lirra.png"_s));
+  EXPECT_FALSE(QFile::exists(prefix + u"/lib/lirra/lirra.ini"_s)) << "no settings of a build's run are installed";
+  EXPECT_EQ(QFileInfo(prefix + u"/lib/lirra"_s).permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther), 0);
+  for (const auto& [tool, args] : {std::pair{u"desktop-file-validate"_s, QStringList{prefix + u"/share/applications/lirra.desktop"_s}},
+                                   std::pair{u"appstreamcli"_s, QStringList{u"validate"_s, u"--no-net"_s,
+                                             prefix + u"/share/metainfo/org.lirra.Lirra.metainfo.xml"_s}}}) {
+    QProcess check;
+    check.start(tool, args);
+    ASSERT_TRUE(check.waitForFinished(30000)) << tool.toStdString() << " (the install script adds it)";
+    EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardOutput().toStdString();
+  }
+
+  // The user's folders: settings naming a frame skin of the start size, and a list of one tone.
+  const QString config = dir_.filePath(u"config"_s), data = dir_.filePath(u"userdata"_s);
+  ASSERT_TRUE(QDir().mkpath(config + u"/lirra"_s) && QDir().mkpath(data + u"/lirra"_s));
+  QFile ini(config + u"/lirra/lirra.ini"_s);
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly) && ini.write("[main]\r\nskin=Ocean.bmp\r\n") > 0);
+  ini.close();
+  WriteSine(dir_.filePath(u"tone.wav"_s), 40 * 44100.0 / 1024, 20.0);
+  QFile list(data + u"/lirra/Mine.m3u"_s);
+  ASSERT_TRUE(list.open(QIODevice::WriteOnly) && list.write(dir_.filePath(u"tone.wav"_s).toUtf8() + "\r\n") > 0);
+  list.close();
+  const auto listing = [&prefix] {
+    QStringList all;
+    QDirIterator it(prefix, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) all << it.next() + u' ' + QString::number(it.fileInfo().lastModified().toMSecsSinceEpoch());
+    all.sort();
+    return all;
+  };
+  const QStringList before = listing();
+
+  SinkListener sink;
+  ASSERT_TRUE(sink.listening());
+  QProcessEnvironment e = env();
+  e.insert(u"XDG_CONFIG_HOME"_s, config);
+  e.insert(u"XDG_DATA_HOME"_s, data);
+  QProcess lirra;
+  lirra.setProcessEnvironment(e);
+  lirra.start(prefix + u"/bin/lirra"_s, {});
+  ASSERT_TRUE(lirra.waitForStarted(10000));
+  EXPECT_GE(sink.msUntil(40, 8000), 0) << "the list of the data folder did not play";
+  const QString window = WaitForWindow(lirra, u"."_s);
+  ASSERT_FALSE(window.isEmpty());
+  EXPECT_EQ(ClickPowerLabel(window), QSize(270, 150)) << "the skin the settings name";
+  ASSERT_TRUE(lirra.waitForFinished(15000)) << "the window did not close";
+  EXPECT_EQ(lirra.exitCode(), 0) << lirra.readAllStandardError().toStdString();
+
+  ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(ini.readAll().contains("m3u=Mine.m3u")) << "the settings remember the list, in the config folder";
+  EXPECT_TRUE(QFile::exists(config + u"/lirra/lirra.dat"_s));
+  EXPECT_TRUE(QFileInfo(data + u"/lirra/Plugins/Lyrics"_s).isDir());
+  EXPECT_EQ(listing(), before) << "the installed folder stays as installed";
 }
 
 TEST_F(PrivateApp, SaysPlainlyWhenThereIsNoDisplay) {

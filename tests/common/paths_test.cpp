@@ -1,9 +1,13 @@
 #include "compare.h"
 #include "paths.h"
+#include "user_folders.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <algorithm>
 
@@ -75,6 +79,44 @@ TEST(LocaleCollator, OrdersByLocaleAndKeepsCaseApart) {
   // Chinese titles sort by pinyin under a Chinese locale: 阿 (a) before 中 (zhong).
   const LocaleCollator chinese(QLocale(QLocale::Chinese, QLocale::China));
   EXPECT_LT(chinese.compare(u"阿"_s, u"中"_s), 0);
+}
+
+// A folder the user may write to is a portable copy; one without write permission (root
+// included) is an installed copy whose writes go to the XDG folders.
+TEST(UserFolders, PortableBesideAWritableProgramElseInTheXdgFolders) {
+  QTemporaryDir scratch;
+  const std::string base = scratch.path().toStdString();
+  const std::string writable = base + "/portable", readOnly = base + "/installed";
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(writable)) && QDir().mkpath(QString::fromStdString(readOnly)));
+  ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(readOnly), QFile::ReadOwner | QFile::ExeOwner));
+  struct Case {
+    const char* what;
+    std::string appDir;
+    const char* configHome;  // null: unset
+    const char* dataHome;
+    UserFolders expected;
+  };
+  const Case cases[] = {
+      {"writable: beside the program", writable, "/x/config", "/x/data", {true, writable + "/", writable + "/"}},
+      {"a trailing slash as given", writable + "/", nullptr, nullptr, {true, writable + "/", writable + "/"}},
+      {"read-only: the XDG folders", readOnly, "/x/config", "/x/data/", {false, "/x/config/lirra/", "/x/data/lirra/"}},
+      {"unset: under HOME", readOnly, nullptr, nullptr, {false, "/home/u/.config/lirra/", "/home/u/.local/share/lirra/"}},
+      {"relative values are ignored", readOnly, "rel", "", {false, "/home/u/.config/lirra/", "/home/u/.local/share/lirra/"}},
+      {"a missing folder is no portable copy", base + "/gone", "/x/c", "/x/d", {false, "/x/c/lirra/", "/x/d/lirra/"}},
+  };
+  const QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME"), data = qgetenv("XDG_DATA_HOME");
+  qputenv("HOME", "/home/u");
+  for (const Case& c : cases) {
+    c.configHome ? qputenv("XDG_CONFIG_HOME", c.configHome) : qunsetenv("XDG_CONFIG_HOME");
+    c.dataHome ? qputenv("XDG_DATA_HOME", c.dataHome) : qunsetenv("XDG_DATA_HOME");
+    const UserFolders got = UserFoldersFor(c.appDir);
+    EXPECT_EQ(got.portable, c.expected.portable) << c.what;
+    EXPECT_EQ(got.config, c.expected.config) << c.what;
+    EXPECT_EQ(got.data, c.expected.data) << c.what;
+  }
+  qputenv("HOME", home);
+  config.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", config);
+  data.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", data);
 }
 
 }  // namespace

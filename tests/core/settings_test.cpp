@@ -16,7 +16,7 @@ const QRect kWorkArea(0, 0, 1280, 770);  // a screen of 1280 x 800 with a 30-pix
 
 class Settings : public testing::TempDirTest {
  protected:
-  void SetUp() override { state_.AppDir = dir_.path() + u'/'; }
+  void SetUp() override { state_.AppDir = state_.ConfigDir = state_.DataDir = dir_.path() + u'/'; }
   void writeIni(const QByteArray& text) { writeBytes("lirra.ini", "[main]\r\n" + text); }
   PlayerState state_;
 };
@@ -64,7 +64,7 @@ TEST_F(Settings, SizesAreLimitedBothWays) {
   EXPECT_FALSE(state_.SettingsDirty);
 
   PlayerState big;
-  big.AppDir = state_.AppDir;
+  big.AppDir = big.ConfigDir = big.DataDir = state_.AppDir;
   writeIni("pos_w=2000\r\npos_h=900\r\npos_x=0\r\npos_y=0\r\n");
   LoadSettings(big, kWorkArea);
   EXPECT_EQ(big.ClientWidth, 1280);
@@ -89,7 +89,7 @@ TEST_F(Settings, AnInvalidScheduleFallsBackAndTheDefaultIsWrittenBack) {
   EXPECT_EQ(saved.readString(u"main"_s, u"smart_mode"_s, {}), u"1213152208"_s);
 
   PlayerState valid;
-  valid.AppDir = state_.AppDir;
+  valid.AppDir = valid.ConfigDir = valid.DataDir = state_.AppDir;
   writeIni("smart_mode=1310171810\r\npos_x=300\r\npos_y=300\r\n");
   LoadSettings(valid, kWorkArea);
   EXPECT_EQ(valid.SmartModeSpec, u"1310171810"_s);

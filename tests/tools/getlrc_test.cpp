@@ -27,10 +27,12 @@ class Fetcher : public testing::TempDirTest {
     ASSERT_TRUE(QDir().mkpath(path(u"Plugins"_s)));
     ASSERT_TRUE(QFile::copy(QStringLiteral(LIRRA_APP_DIR "/Plugins/GetLRC"), path(u"Plugins/GetLRC"_s)));
   }
-  int Run(const QString& service, const QString& artist, const QString& title) {
+  // `service` empty: the service the settings name.
+  int Run(const QString& service, const QString& artist, const QString& title,
+          QProcessEnvironment env = QProcessEnvironment::systemEnvironment()) {
     QProcess fetcher;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"LIRRA_LYRICS_URL"_s, service);
+    if (service.isEmpty()) env.remove(u"LIRRA_LYRICS_URL"_s);
+    else env.insert(u"LIRRA_LYRICS_URL"_s, service);
     fetcher.setProcessEnvironment(env);
     fetcher.start(path(u"Plugins/GetLRC"_s), {artist, title});
     EXPECT_TRUE(fetcher.waitForFinished(40000));
@@ -86,6 +88,22 @@ TEST_F(Fetcher, NamesFromTagsStayInTheLyricsFolder) {
   EXPECT_EQ(Run(QString::fromStdString(server.url("")), u"../.."_s, u"../../escape"_s), 0);
   EXPECT_EQ(LyricFiles(), QStringList{u".._.. - .._.._escape.lrc"_s});
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"Plugins"_s});
+}
+
+// An installed copy's fetcher (its folder without write permission) finds the service in
+// the user's settings and writes to the user's data folder, as the player looks there.
+TEST_F(Fetcher, AnInstalledCopyUsesTheUsersSettingsAndDataFolders) {
+  HttpServer server([](const std::string&, const std::string&) { return Reply{200, R"({"plainLyrics":"x"})"}; });
+  ASSERT_TRUE(QDir().mkpath(path(u"config/lirra"_s)));
+  writeBytes(u"config/lirra/lirra.ini"_s, QByteArray("[lyrics]\r\nurl=") + server.url("").c_str() + "\r\n");
+  ASSERT_TRUE(QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::ExeOwner));  // the app folder
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(u"XDG_CONFIG_HOME"_s, path(u"config"_s));
+  env.insert(u"XDG_DATA_HOME"_s, path(u"data"_s));
+  EXPECT_EQ(Run({}, u"a"_s, u"b"_s, env), 0);
+  QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  EXPECT_EQ(readBytes(u"data/lirra/Plugins/Lyrics/a - b.lrc"_s), "x\r\n");
+  EXPECT_TRUE(LyricFiles().isEmpty());
 }
 
 TEST_F(Fetcher, AServiceThatNeverAnswersIsGivenUpAfterFifteenSeconds) {

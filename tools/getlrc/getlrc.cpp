@@ -1,5 +1,6 @@
 // GetLRC ARTIST TITLE: downloads a track's lyrics from an LRCLIB-compatible web service and
-// writes them to the app folder's Plugins/Lyrics/"ARTIST - TITLE.lrc", where the player
+// writes them to Plugins/Lyrics/"ARTIST - TITLE.lrc" of the player's data folder (the app
+// folder of a portable copy, the user's data folder of an installed one), where the player
 // looks for them. Synchronised lyrics are preferred, plain ones taken otherwise.
 //
 // The service: LIRRA_LYRICS_URL, else the "url" key of the [lyrics] section of lirra.ini,
@@ -23,6 +24,7 @@
 #include "inifile.h"
 #include "paths.h"
 #include "textfile.h"
+#include "user_folders.h"
 
 #ifndef LIRRA_VERSION
 #define LIRRA_VERSION "0"
@@ -116,9 +118,20 @@ Found Ask(const QString& service, const char* endpoint, const QString& artist, c
   return {plain, {}};
 }
 
-QString ServiceAddress(const QString& appDir) {
+// The player's settings and data folders, as the player itself finds them.
+struct PlayerFolders {
+  QString config, data;
+};
+PlayerFolders FindPlayerFolders() {
+  // The program lives in <app>/Plugins/.
+  const QString appDir = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/.."));
+  const UserFolders found = UserFoldersFor(appDir.toStdString());
+  return {QString::fromStdString(found.config), QString::fromStdString(found.data)};
+}
+
+QString ServiceAddress(const PlayerFolders& folders) {
   QString service = qEnvironmentVariable("LIRRA_LYRICS_URL");
-  if (service.isEmpty()) service = IniFile(appDir + QStringLiteral("lirra.ini")).readString(QStringLiteral("lyrics"), QStringLiteral("url"), QString());
+  if (service.isEmpty()) service = IniFile(folders.config + QStringLiteral("lirra.ini")).readString(QStringLiteral("lyrics"), QStringLiteral("url"), QString());
   if (service.isEmpty()) service = QString::fromLatin1(kDefaultService);
   while (service.endsWith(u'/')) service.chop(1);
   return service;
@@ -130,9 +143,8 @@ int Run(const QStringList& args) {
     return 2;
   }
   const QString artist = args[1], title = args[2];
-  // The program lives in <app>/Plugins/.
-  const QString appDir = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/..")) + u'/';
-  const QString service = ServiceAddress(appDir);
+  const PlayerFolders folders = FindPlayerFolders();
+  const QString service = ServiceAddress(folders);
   Found found = Ask(service, "/api/get", artist, title);
   if (found.failure.isEmpty() && found.lyrics.isEmpty()) found = Ask(service, "/api/search", artist, title);
   if (!found.failure.isEmpty()) {
@@ -143,7 +155,7 @@ int Run(const QStringList& args) {
     std::fprintf(stderr, "GetLRC: no lyrics for \"%s - %s\"\n", qPrintable(artist), qPrintable(title));
     return 1;
   }
-  const QString folder = appDir + QStringLiteral("Plugins/Lyrics/");
+  const QString folder = folders.data + QStringLiteral("Plugins/Lyrics/");
   QString error;
   if (!QDir().mkpath(folder) ||
       !WriteTextLines(folder + LyricFileName(artist, title), SplitLines(found.lyrics), &error)) {

@@ -1,5 +1,6 @@
 // vis_avs.so: MilkDrop presets rendered by libprojectM with OpenGL. The preset is the file
-// Plugins/vis_avs.dat (the player copies a random one of its pool there before a start);
+// Plugins/vis_avs.dat of the player's data folder (the player copies a random one of its
+// pool there before a start);
 // the plug-in draws into a GL window of its own inside the window the host gives it.
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -10,13 +11,14 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
-#include <stdexcept>
-#include <utility>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "lirra_vis_plugin.h"
+#include "user_folders.h"
 
 namespace {
 
@@ -53,7 +55,10 @@ fs::path PresetFolder(const char* pluginFolder) {
   if (!mkdtemp(pattern.data())) return {};
   const fs::path folder = pattern;
   std::error_code error;
-  fs::copy_file(fs::path(pluginFolder) / "vis_avs.dat", folder / "current.milk", error);
+  // The player keeps the current preset with what it writes (beside the program, or in
+  // the user's data folder for an installed copy).
+  const std::string data = lirra::UserFoldersFor((fs::path(pluginFolder) / "..").lexically_normal().string()).data;
+  fs::copy_file(fs::path(data) / "Plugins/vis_avs.dat", folder / "current.milk", error);
   if (error) {
     fs::remove_all(folder, error);
     return {};
