@@ -3,6 +3,7 @@
 #include <QAbstractEventDispatcher>
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QVariantMap>
@@ -131,7 +132,12 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     service_->seekTo(m.trackId, std::max<qlonglong>(0, service_->port().positionUs() + offsetUs));
   }
   void SetPosition(const QDBusObjectPath& trackId, qlonglong us) { service_->seekTo(trackId.path(), us); }
-  void OpenUri(const QString&) {}  // the player opens files from its own list only
+  // The player plays what its lists hold; an address from outside is refused plainly.
+  void OpenUri(const QString&, const QDBusMessage& call) {
+    call.setDelayedReply(true);
+    QDBusConnection::sessionBus().send(
+        call.createErrorReply(QDBusError::NotSupported, u"Lirra plays the entries of its playlists only"_s));
+  }
 
  signals:
   void Seeked(qlonglong Position);

@@ -384,6 +384,8 @@ TEST_F(PrivateApp, TheDesktopsMediaControlsDriveWhatTheSinkPlays) {
     });
   }, 3000)) << "no signal told the desktop of the new track";
 
+  EXPECT_EQ(player.call(u"OpenUri"_s, u"file:///elsewhere.mp3"_s).type(), QDBusMessage::ErrorMessage)
+      << "an address from outside is refused, not silently dropped";
   player.call(u"Stop"_s);
   EXPECT_GE(sink.msUntil(-1, 2000), 0) << "Stop left the sound on";
   EXPECT_EQ(player.property("PlaybackStatus").toString(), u"Stopped"_s);
