@@ -4,7 +4,9 @@
 // time from launch with a playlist until the skinned window is mapped; resident memory while
 // playing; and CPU while playing with the track list shown: the player's own, and the sound
 // server's share (what the server spends beyond its idle cost while the player plays;
-// LIRRA_PULSE_PID names the server). Medians of several launches.
+// LIRRA_PULSE_PID names the server). Where Audacious is installed (scripts/bench.sh adds
+// it), the same spectrum figure of Audacious with its classic skin and analyser, playing
+// the same file in the same run, to compare with. Medians of several launches.
 //
 //   player_bench <app-dir>
 #include <signal.h>
@@ -81,6 +83,20 @@ std::string PrivateApp(const std::string& built, const std::string& dir) {
   // The spectrum is the visualisation (vis=1), so it shows while the track plays.
   if (name != "none") std::ofstream(app + "/lirra.ini") << "[main]\r\nskin=" << name << "\r\nvis=1\r\n";
   return app;
+}
+
+// A home folder for Audacious whose interface is the classic skin (its analyser shows in
+// the main window); empty when Audacious is not installed. A first start writes the plug-in
+// registry, in which the skinned interface is then the one enabled.
+std::string AudaciousHome(const std::string& dir) {
+  if (std::system("command -v audacious >/dev/null 2>&1") != 0) return {};
+  const std::string home = dir + "/audacious-home";
+  const std::string registry = home + "/.config/audacious/plugin-registry";
+  std::system(("rm -rf '" + home + "' && mkdir -p '" + home + "' && HOME='" + home +
+               "' timeout -s TERM 4 audacious --qt >/dev/null 2>&1; awk '/^[a-z]+ \\//{iface=($1==\"iface\"); name=$2} "
+               "iface && /^enabled /{$0=\"enabled \" (name ~ /skins-qt[.]so$/ ? 1 : 0)} {print}' '" + registry +
+               "' > '" + registry + ".new' && mv '" + registry + ".new' '" + registry + "'").c_str());
+  return std::filesystem::exists(registry) ? home : std::string();
 }
 
 // A double click on the drag area at the window's right edge: the track list shows.
@@ -206,12 +222,35 @@ int main(int argc, char** argv) {
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
   }
+  // Audacious, its classic skin's analyser at its own rate, the same file and windows.
+  std::vector<double> audaciousCpu;
+  if (const std::string home = AudaciousHome(dir); !home.empty()) {
+    for (int run = 0; run < runs; ++run) {
+      FILE* started = popen(("HOME='" + home + "' audacious --qt '" + moving + "' >/dev/null 2>&1 & echo $!").c_str(), "r");
+      int audacious = 0;
+      if (!started || std::fscanf(started, "%d", &audacious) != 1) break;
+      pclose(started);
+      std::this_thread::sleep_for(std::chrono::seconds(1));
+      const double a0 = CpuSeconds(audacious);
+      const auto w0 = Clock::now();
+      std::this_thread::sleep_for(std::chrono::seconds(10));
+      audaciousCpu.push_back(100.0 * (CpuSeconds(audacious) - a0) /
+                             std::chrono::duration<double>(Clock::now() - w0).count());
+      kill(audacious, SIGTERM);
+      waitpid(audacious, nullptr, 0);
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+  }
   std::printf("launch_to_sink_ms_median %.0f (includes the monitor recording's ~10 ms)\n", Median(startMs));
   std::printf("launch_to_skinned_window_mapped_ms_median %.0f (with a playlist)\n", Median(mappedMs));
   std::printf("resident_mb_while_playing_median %.1f\n", Median(residentMb));
   std::printf("cpu_percent_of_one_core_while_playing_median %.2f (skinned, the track list shown)\n", Median(cpuPercent));
   std::printf("cpu_percent_with_the_spectrum_shown_median %.2f (the X server: %.2f)\n", Median(spectrumCpu),
               spectrumX.empty() ? -1.0 : Median(spectrumX));
+  if (!audaciousCpu.empty())
+    std::printf("audacious_cpu_percent_with_its_classic_analyser_median %.2f (same file, same run)\n", Median(audaciousCpu));
+  else
+    std::printf("audacious_cpu_percent_with_its_classic_analyser_median n/a (Audacious is not installed)\n");
   if (server) {
     std::printf("sound_server_share_percent_median %.2f (the server idles at %.2f)\n", Median(serverShare),
                 Median(idleShare));
