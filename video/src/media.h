@@ -5,16 +5,15 @@
 #pragma once
 
 #include <gst/gst.h>
-#include <gst/video/video.h>
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "graph_kind.h"
 #include "messages.h"
 #include "orvana.h"
-#include "windowless_renderer.h"
 
 namespace orvana {
 
@@ -58,7 +57,7 @@ class TDShowMedia {
   bool SetStartStop(int32_t start, int32_t stop);
   int32_t SetMpegAudioChannel(int32_t mode);
 
-  // The video window.
+  // The video window: the graph kind's picture operations.
   void FitVideo();
   bool GetVideoInfo(OrvanaVideoInfo* info);
   int32_t SetVideoWindow(uintptr_t window, int32_t code);
@@ -72,57 +71,30 @@ class TDShowMedia {
   void AddListener(MediaEvents* listener) { FListeners.push_back(listener); }
   bool GraphBuilt() const { return FGraphBuilt; }
 
-  // Read by the tests through the exports only; kept public for the diagnostics.
-  int32_t FZoom = 0;
-  int32_t FVideoWidth = 4290;
-  int32_t FVideoHeight = 2640;
-  bool FHasVideo = false;
-
  private:
-  void BuildGraph();
   void TeardownGraph();
   int32_t CheckResult(int32_t hr);
   void NotifyStep(int32_t step, int32_t flag);
   void ReapplySettings();
-  void ReadVideoInfo();
-  void Attach();
-  int32_t Render(const char* file);
-  int32_t RenderByHand(const char* file);
-  void LinkDecodedPad(GstPad* pad);
-  bool Windowless() const { return FGraphMode == 1 || FGraphMode == 2; }
   static gboolean OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
   void DispatchEvent(int32_t code, int32_t param1, int32_t param2);
   bool QueryTime(bool duration, gint64* ns);
   bool Seek(double rate, gint64 start, GstSeekType startType, gint64 stop, GstSeekType stopType,
             GstSeekFlags flags);
-  GstSample* CurrentFrame();
 
   MessageTable& messages_;
-  bool FLogVolume = true;
   uintptr_t FParentWnd = 0;
   bool FGraphBuilt = false;
   int32_t FVolume = 10000;
   int32_t FBalance = 0;
   double FRate = 1.0;
-  uintptr_t FOwnerWnd = 0;
-  bool FGrabberReady = false;
+  int32_t FZoom = 0;
   int32_t FGraphMode = 0;
   OrvanaMediaEventCallback FEventCallback = nullptr;
-  int32_t FCaptureCount = 0;
-  bool FRotWanted = true;
   std::vector<MediaEvents*> FListeners;
 
-  // The graph: the pipeline, its overlay sink and its audio balance stage.
-  GstElement* FGraph = nullptr;
-  GstElement* FVideoSink = nullptr;
-  GstElement* FPanorama = nullptr;
-  GstElement* FCrop = nullptr;
-  GstElement* FChannelMix = nullptr;  // the dual channel choice for MPEG audio
-  GstElement* FVolumeStage = nullptr;  // what has the "volume": playbin, or mode 2's volume
-  GstElement* FSource = nullptr;       // mode 2: the source decoding the file
-  std::unique_ptr<WindowlessRenderer> FRendererWindowless;  // modes 1 and 2
-  int linkedPads_ = 0;                 // mode 2: outputs of the source rendered
-  uintptr_t FVideoWindow = 0;  // the renderer's window (a native child of the owner)
+  std::unique_ptr<GraphKind> kind_;  // the graph mode's kind; null for a mode none builds
+  Graph graph_;                      // what the kind built
   guint busWatch_ = 0;
   bool stopped_ = true;       // the last state command was stop (or nothing ran yet)
   int32_t appliedVolume_ = 0; // what the audio currently gets, in 1/100 dB

@@ -1,0 +1,20 @@
+#include "graph_kind.h"
+
+namespace orvana {
+
+const std::vector<GraphKindEntry>& GraphKinds() {
+  static const std::vector<GraphKindEntry> kinds = {
+      {0, "file playback with an overlay window", &MakeOverlayGraph},
+      {1, "windowless rendering", &MakeWindowlessGraph},
+      {2, "windowless rendering, built by hand", &MakeHandBuiltWindowlessGraph},
+  };
+  return kinds;
+}
+
+std::unique_ptr<GraphKind> MakeGraphKind(int32_t mode) {
+  for (const GraphKindEntry& entry : GraphKinds())
+    if (entry.mode == mode) return entry.make();
+  return nullptr;
+}
+
+}  // namespace orvana

@@ -1,0 +1,79 @@
+// The graph kinds: one unit per way of building a graph, chosen by the graph mode from one
+// ordered table. The media object keeps what every kind shares (state, position, volume,
+// events); a kind builds and renders its graph and answers the picture's operations. An
+// operation a kind lacks answers "not supported" here, in the base class, and nowhere else.
+#pragma once
+
+#include <gst/gst.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "orvana.h"
+
+namespace orvana {
+
+class MessageTable;
+
+// What a kind builds and the media object's common controls act on.
+struct Graph {
+  uintptr_t owner = 0;                // the host's video window
+  GstElement* pipeline = nullptr;     // the media object's reference once built
+  GstElement* volumeStage = nullptr;  // what has the "volume" (none: volume only stored)
+  GstElement* panorama = nullptr;     // the balance stage (optional)
+  GstElement* channelMix = nullptr;   // the dual channel choice for MPEG audio (optional)
+  // The picture's native size as last read (these defaults until one is known).
+  int32_t videoWidth = 4290, videoHeight = 2640;
+  bool hasVideo = false;
+};
+
+class GraphKind {
+ public:
+  virtual ~GraphKind() = default;
+  // Whether the kind can play here; false after telling the user (nothing is done).
+  virtual bool Available(MessageTable&, uintptr_t owner) {
+    (void)owner;
+    return true;
+  }
+  // Makes graph.pipeline and the stages it has; false when it cannot.
+  virtual bool Build(Graph& graph) = 0;
+  // Renders `file` into the built graph and prerolls it: an HRESULT.
+  virtual int32_t Render(Graph& graph, const std::string& file) = 0;
+  // After a successful render: the picture's size read into the graph, the first fit.
+  virtual void Attach(Graph& graph) { (void)graph; }
+  // The graph is gone: what the kind made beside it goes too.
+  virtual void Release() {}
+
+  // The picture's operations.
+  virtual bool VideoInfo(const Graph&, OrvanaVideoInfo*) { return false; }
+  virtual void Fit(const Graph&) {}
+  virtual void SetZoom(const Graph&, int32_t percent) { (void)percent; }
+  virtual void ToggleFullScreen(const Graph&) {}
+  virtual void Repaint() {}
+  virtual void SetEffects(int32_t value, int32_t effect) { (void)value, (void)effect; }
+  // The current picture as the bytes of a BMP file; none when the kind takes no snapshots
+  // or has no picture.
+  virtual std::optional<std::vector<uint8_t>> SnapshotFile(const Graph&) { return std::nullopt; }
+  // The current picture as a bitmap the caller frees; null when not supported.
+  virtual OrvanaBitmap* SnapshotHandle(const Graph&) { return nullptr; }
+};
+
+struct GraphKindEntry {
+  int32_t mode;
+  const char* name;
+  std::unique_ptr<GraphKind> (*make)();
+};
+
+// The kinds in graph-mode order; a mode without a kind yet has no entry.
+const std::vector<GraphKindEntry>& GraphKinds();
+// The kind of a graph mode; null for a mode that no kind builds.
+std::unique_ptr<GraphKind> MakeGraphKind(int32_t mode);
+
+std::unique_ptr<GraphKind> MakeOverlayGraph();
+std::unique_ptr<GraphKind> MakeWindowlessGraph();
+std::unique_ptr<GraphKind> MakeHandBuiltWindowlessGraph();
+
+}  // namespace orvana

@@ -1,0 +1,146 @@
+#include "graph_support.h"
+
+#include <gst/video/video.h>
+
+#include <QString>
+
+#include <cstring>
+
+#include "orvana.h"
+
+namespace orvana {
+
+namespace {
+
+constexpr GstClockTime kPrerollTimeout = 15 * GST_SECOND;
+
+int32_t ResultOfError(const GError* error) {
+  if (!error) return ORVANA_E_FAIL;
+  if (error->domain == GST_RESOURCE_ERROR &&
+      (error->code == GST_RESOURCE_ERROR_NOT_FOUND || error->code == GST_RESOURCE_ERROR_OPEN_READ))
+    return ORVANA_VFW_E_NOT_FOUND;
+  if (error->domain == GST_STREAM_ERROR &&
+      (error->code == GST_STREAM_ERROR_TYPE_NOT_FOUND || error->code == GST_STREAM_ERROR_CODEC_NOT_FOUND ||
+       error->code == GST_STREAM_ERROR_WRONG_TYPE || error->code == GST_STREAM_ERROR_DEMUX ||
+       error->code == GST_STREAM_ERROR_DECODE))
+    return ORVANA_VFW_E_UNSUPPORTED_STREAM;
+  return ORVANA_E_FAIL;
+}
+
+}  // namespace
+
+int32_t ResultOfErrorMessage(GstMessage* message) {
+  GError* error = nullptr;
+  gst_message_parse_error(message, &error, nullptr);
+  const int32_t hr = ResultOfError(error);
+  g_clear_error(&error);
+  return hr;
+}
+
+std::string CutFileName(const char* file) {
+  QString name = QString::fromUtf8(file ? file : "");
+  if (name.size() > 259) name.truncate(259);
+  return name.toStdString();
+}
+
+GstElement* MakeOptional(const char* factory) { return gst_element_factory_make(factory, nullptr); }
+
+GstElement* AudioStages(GstElement** panorama, GstElement** mix) {
+  *mix = MakeOptional("audiochannelmix");
+  *panorama = MakeOptional("audiopanorama");
+  if (*panorama) g_object_set(*panorama, "method", 1 /* simple: the other side is only attenuated */, nullptr);
+  if (!*mix || !*panorama) return *mix ? *mix : *panorama;
+  GstElement* bin = gst_bin_new(nullptr);
+  gst_bin_add_many(GST_BIN(bin), *mix, *panorama, nullptr);
+  gst_element_link(*mix, *panorama);
+  GstPad* in = gst_element_get_static_pad(*mix, "sink");
+  GstPad* out = gst_element_get_static_pad(*panorama, "src");
+  gst_element_add_pad(bin, gst_ghost_pad_new("sink", in));
+  gst_element_add_pad(bin, gst_ghost_pad_new("src", out));
+  gst_object_unref(in);
+  gst_object_unref(out);
+  return bin;
+}
+
+bool IsMpegAudioDecoder(GstElement* element) {
+  GstElementFactory* factory = gst_element_get_factory(element);
+  const gchar* klass = factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
+  if (!klass || !strstr(klass, "Decoder") || !strstr(klass, "Audio")) return false;
+  GstPad* sink = gst_element_get_static_pad(element, "sink");
+  if (!sink) return false;
+  GstCaps* caps = gst_pad_get_current_caps(sink);
+  gst_object_unref(sink);
+  if (!caps) return false;
+  gint version = 0;
+  const GstStructure* s = gst_caps_get_structure(caps, 0);
+  const bool mpeg = gst_structure_has_name(s, "audio/mpeg") && gst_structure_get_int(s, "mpegversion", &version) &&
+                    version == 1;
+  gst_caps_unref(caps);
+  return mpeg;
+}
+
+GstElement* Chain(GstElement* bin, std::initializer_list<GstElement*> elements) {
+  GstElement* previous = nullptr;
+  for (GstElement* e : elements) {
+    if (!e) return nullptr;
+    gst_bin_add(GST_BIN(bin), e);
+    if (previous) gst_element_link(previous, e);
+    previous = e;
+  }
+  for (GstElement* e : elements) gst_element_sync_state_with_parent(e);
+  return *elements.begin();
+}
+
+std::string FileUri(const char* file) {
+  gchar* uri = gst_filename_to_uri(file, nullptr);
+  if (!uri) return {};
+  std::string text = uri;
+  g_free(uri);
+  return text;
+}
+
+int32_t Preroll(GstElement* pipeline, const char* file) {
+  if (file) {
+    const std::string uri = FileUri(file);
+    if (uri.empty()) return ORVANA_E_INVALIDARG;
+    g_object_set(pipeline, "uri", uri.c_str(), nullptr);
+  }
+  gst_element_set_state(pipeline, GST_STATE_PAUSED);
+  const GstStateChangeReturn done = gst_element_get_state(pipeline, nullptr, nullptr, kPrerollTimeout);
+  GstBus* bus = gst_element_get_bus(pipeline);
+  GstMessage* failure = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
+  gst_object_unref(bus);
+  int32_t hr = ORVANA_S_OK;
+  if (failure) {
+    hr = ResultOfErrorMessage(failure);
+    gst_message_unref(failure);
+  } else if (done != GST_STATE_CHANGE_SUCCESS && done != GST_STATE_CHANGE_NO_PREROLL) {
+    hr = ORVANA_E_FAIL;
+  }
+  if (hr < 0) gst_element_set_state(pipeline, GST_STATE_READY);
+  return hr;
+}
+
+std::vector<uint8_t> BottomUpRows(GstSample* sample, int32_t* width, int32_t* height) {
+  std::vector<uint8_t> rows;
+  GstVideoInfo info;
+  if (!gst_video_info_from_caps(&info, gst_sample_get_caps(sample))) return rows;
+  GstBuffer* buffer = gst_sample_get_buffer(sample);
+  GstMapInfo map;
+  if (!buffer || !gst_buffer_map(buffer, &map, GST_MAP_READ)) return rows;
+  *width = GST_VIDEO_INFO_WIDTH(&info);
+  *height = GST_VIDEO_INFO_HEIGHT(&info);
+  const size_t stride = static_cast<size_t>(GST_ROUND_UP_4(*width * 3));
+  const size_t srcStride = static_cast<size_t>(GST_VIDEO_INFO_PLANE_STRIDE(&info, 0));
+  rows.assign(stride * static_cast<size_t>(*height), 0);
+  for (int32_t y = 0; y < *height; ++y) {
+    const size_t from = static_cast<size_t>(y) * srcStride;
+    if (from + static_cast<size_t>(*width) * 3 > map.size) break;
+    std::memcpy(rows.data() + static_cast<size_t>(*height - 1 - y) * stride, map.data + from,
+                static_cast<size_t>(*width) * 3);
+  }
+  gst_buffer_unmap(buffer, &map);
+  return rows;
+}
+
+}  // namespace orvana

@@ -1,0 +1,35 @@
+// Pieces the graph kinds share: element making, the audio stages, prerolling with its
+// result, file names and frames.
+#pragma once
+
+#include <gst/gst.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace orvana {
+
+// File names are taken to 259 characters at most (a 260-character buffer with its end).
+std::string CutFileName(const char* file);
+// An element of the factory, or null when it is not installed.
+GstElement* MakeOptional(const char* factory);
+// The audio stages behind the decoders: the dual channel mix, then the balance. A bin of
+// the ones there are, or null when neither element is installed.
+GstElement* AudioStages(GstElement** panorama, GstElement** mix);
+// A decoder of MPEG audio (layers 1 to 3): what the dual channel choice applies to.
+bool IsMpegAudioDecoder(GstElement* element);
+// Adds the elements to the bin linked in a row and started with it; the first, or null
+// (and nothing added) when one of them is missing.
+GstElement* Chain(GstElement* bin, std::initializer_list<GstElement*> elements);
+// The HRESULT of an error message of the bus.
+int32_t ResultOfErrorMessage(GstMessage* message);
+// Sets `uri` (when given) on playbin and prerolls the graph: S_OK, or the error's HRESULT.
+int32_t Preroll(GstElement* pipeline, const char* file);
+// The URI of a file name; empty when it cannot be one.
+std::string FileUri(const char* file);
+// The rows of a BGR sample, bottom row first, each padded to 4 bytes (empty on failure).
+std::vector<uint8_t> BottomUpRows(GstSample* sample, int32_t* width, int32_t* height);
+
+}  // namespace orvana

@@ -1,0 +1,174 @@
+// Graph modes 1 and 2: the pictures go to the library's own windowless renderer, which
+// paints them over the host's window, flipped or mirrored as asked. Mode 1 lets playbin
+// render the file; mode 2 builds the graph by hand from the source's decoded outputs.
+#include <mutex>
+
+#include "graph_kind.h"
+#include "graph_support.h"
+#include "host_window.h"
+#include "messages.h"
+#include "playback_math.h"
+#include "windowless_renderer.h"
+
+namespace orvana {
+
+namespace {
+
+// One effect rectangle per windowless mode, kept for the process.
+EffectRect& EffectsOf(bool byHand) {
+  static EffectRect effects[2];
+  return effects[byHand ? 1 : 0];
+}
+
+class WindowlessGraph : public GraphKind {
+ public:
+  explicit WindowlessGraph(bool byHand) : byHand_(byHand) {}
+
+  // Without the renderer's sink, say so and do nothing.
+  bool Available(MessageTable& messages, uintptr_t owner) override {
+    GstElementFactory* appsink = gst_element_factory_find("appsink");
+    if (!appsink) {
+      ShowMessageBox(owner, messages.text(Message::RendererMissingText), messages.text(Message::RendererMissingCaption),
+                     BoxIcon::Warning);
+      return false;
+    }
+    gst_object_unref(appsink);
+    EffectsOf(byHand_) = EffectRect{};
+    return true;
+  }
+
+  bool Build(Graph& graph) override {
+    graph.pipeline = byHand_ ? gst_pipeline_new("graph") : gst_element_factory_make("playbin", "graph");
+    if (!graph.pipeline) return false;
+    gst_object_ref_sink(graph.pipeline);
+    if (!byHand_) {
+      graph.volumeStage = graph.pipeline;
+      if (GstElement* stages = AudioStages(&graph.panorama, &graph.channelMix))
+        g_object_set(graph.pipeline, "audio-filter", stages, nullptr);
+    }
+    return true;
+  }
+
+  int32_t Render(Graph& graph, const std::string& file) override {
+    renderer_ = std::make_unique<WindowlessRenderer>(graph.owner);
+    renderer_->SetEffects(EffectsOf(byHand_));
+    if (!byHand_) {
+      g_object_set(graph.pipeline, "video-sink", renderer_->sink(), nullptr);
+      return Preroll(graph.pipeline, file.c_str());
+    }
+    return RenderByHand(graph, file);
+  }
+
+  void Attach(Graph& graph) override {
+    if (!byHand_) {
+      OrvanaVideoInfo info{0, 0, 0};
+      VideoInfo(graph, &info);
+      graph.videoWidth = info.width;
+      graph.videoHeight = info.height;
+      graph.hasVideo = info.hasVideo != 0;
+    }
+    renderer_->Fit();
+  }
+
+  void Release() override {
+    renderer_.reset();
+    linkedPads_ = 0;
+  }
+
+  bool VideoInfo(const Graph&, OrvanaVideoInfo* info) override {
+    if (!renderer_) return false;
+    int32_t width = 0, height = 0;
+    renderer_->NativeSize(&width, &height);
+    info->width = width;
+    info->height = height;
+    info->hasVideo = width && height ? ORVANA_TRUE : 0;
+    return true;
+  }
+
+  void Fit(const Graph&) override {
+    if (renderer_) renderer_->Fit();
+  }
+  void Repaint() override {
+    if (renderer_) renderer_->Repaint();
+  }
+
+  void SetEffects(int32_t value, int32_t effect) override {
+    if (effect != 1 && effect != 2) return;
+    EffectRect& e = EffectsOf(byHand_);
+    (effect == 1 ? e.flip : e.mirror) = value != 0;
+    if (renderer_) renderer_->SetEffects(e);
+  }
+
+  // The renderer's current image as a packed bitmap behind a file header; without an
+  // image the file is still written, empty.
+  std::optional<std::vector<uint8_t>> SnapshotFile(const Graph&) override {
+    if (!renderer_) return std::nullopt;
+    Frame frame;
+    if (!renderer_->CurrentImage(&frame)) return std::vector<uint8_t>{};
+    return MixerBmp(frame.width, frame.height, frame.pixels.data());
+  }
+
+ private:
+  // The source decodes the file and each of its outputs is rendered to the renderers: video
+  // to the windowless renderer, audio to the sound output behind a volume and a balance
+  // stage.
+  int32_t RenderByHand(Graph& graph, const std::string& file) {
+    const std::string uri = FileUri(file.c_str());
+    if (uri.empty()) return ORVANA_E_INVALIDARG;
+    GstElement* source = gst_element_factory_make("uridecodebin", "Source");
+    if (!source) return ORVANA_E_FAIL;
+    g_object_set(source, "uri", uri.c_str(), nullptr);
+    gst_bin_add(GST_BIN(graph.pipeline), source);
+    graph_ = &graph;
+    g_signal_connect(source, "pad-added", G_CALLBACK(+[](GstElement*, GstPad* pad, gpointer self) {
+                       static_cast<WindowlessGraph*>(self)->LinkDecodedPad(pad);
+                     }),
+                     this);
+    int32_t hr = Preroll(graph.pipeline, nullptr);
+    if (hr >= 0 && linkedPads_ == 0) hr = ORVANA_S_FALSE;  // a source without outputs
+    return hr;
+  }
+
+  // Runs on the source's streaming thread as each decoded output appears.
+  void LinkDecodedPad(GstPad* pad) {
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    if (!caps) caps = gst_pad_query_caps(pad, nullptr);
+    const gchar* kind = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+    GstElement* first = nullptr;
+    Graph& graph = *graph_;
+    if (g_str_has_prefix(kind, "video/") && renderer_ && renderer_->sink() && !GST_OBJECT_PARENT(renderer_->sink())) {
+      // The bin takes a reference of its own; the renderer keeps its one.
+      first = Chain(graph.pipeline, {MakeOptional("videoconvert"), renderer_->sink()});
+    } else if (g_str_has_prefix(kind, "audio/") && !graph.volumeStage) {
+      GstElement* volume = MakeOptional("volume");
+      GstElement* panorama = nullptr;
+      GstElement* mix = nullptr;
+      GstElement* stages = AudioStages(&panorama, &mix);
+      first = Chain(graph.pipeline, {MakeOptional("audioconvert"), MakeOptional("audioresample"), volume,
+                                     stages ? stages : MakeOptional("identity"), MakeOptional("audioconvert"),
+                                     MakeOptional("autoaudiosink")});
+      if (first) {
+        graph.volumeStage = volume;
+        graph.panorama = panorama;
+        graph.channelMix = mix;
+      }
+    }
+    gst_caps_unref(caps);
+    if (!first) return;
+    GstPad* sinkPad = gst_element_get_static_pad(first, "sink");
+    if (gst_pad_link(pad, sinkPad) == GST_PAD_LINK_OK) ++linkedPads_;
+    gst_object_unref(sinkPad);
+  }
+
+  const bool byHand_;
+  std::unique_ptr<WindowlessRenderer> renderer_;
+  Graph* graph_ = nullptr;  // mode 2: the graph the decoded outputs are linked into
+  int linkedPads_ = 0;      // mode 2: outputs of the source rendered
+};
+
+}  // namespace
+
+std::unique_ptr<GraphKind> MakeWindowlessGraph() { return std::make_unique<WindowlessGraph>(false); }
+std::unique_ptr<GraphKind> MakeHandBuiltWindowlessGraph() { return std::make_unique<WindowlessGraph>(true); }
+
+}  // namespace orvana
