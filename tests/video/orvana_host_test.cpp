@@ -5,9 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-
-#include <cmath>
-#include <cstdlib>
 #include <QFile>
 #include <QDir>
 #include <QFileInfo>
@@ -23,6 +20,11 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+
+#include "http_server.h"
 #include "orvana.h"
 
 namespace {
@@ -317,6 +319,30 @@ TEST_F(OrvanaHost, BrokenAndMissingFilesFailWithTheErrorBox) {
   ASSERT_EQ(boxes.titles.size(), 3);
   EXPECT_EQ(boxes.titles[2], u"错误"_s);
   o.Orvana_SetMsgBoxTextLang(0);
+}
+
+extern "C" uint32_t OrvanaLengthFromC(const char16_t* text, uint32_t length);
+
+// Addresses reach GStreamer as addresses; arguments no caller should send do no harm.
+TEST_F(OrvanaHost, NetworkAddressesPlayAndBadArgumentsAreRefused) {
+  EXPECT_EQ(OrvanaLengthFromC(u"abc", 3), 3u) << "the header works from C";
+  OrvanaLibrary& o = Lib();
+  BoxAnswerer boxes;  // a failed load's error box is answered
+  QFile mp3(MediaFile("left.mp3"));
+  ASSERT_TRUE(mp3.open(QIODevice::ReadOnly));
+  lirra::testing::HttpServer server(lirra::testing::HttpServer::Mode::File, mp3.readAll().toStdString());
+  ASSERT_EQ(o.Orvana_MediaLoad(0, owner_.winId(), server.url("/left.mp3").c_str(), 0, nullptr), 0)
+      << "an http:// address is played, not looked for as a file";
+  EXPECT_NEAR(o.Orvana_GetSeconds(4), 10, 1);
+  EXPECT_GE(server.requests(), 1);
+  o.Orvana_SetPosition(std::nan(""));
+  o.Orvana_SetPosition(1e300);
+  o.Orvana_FastBack(INT32_MIN);
+  o.Orvana_FastForward(INT32_MIN);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return o.Orvana_GetSeconds(3) == 0; }, 2000)) << "back at the start";
+
+  EXPECT_EQ(o.Orvana_MediaLoad(0, owner_.winId(), "", 0, nullptr), ORVANA_E_INVALIDARG) << "no name is no file";
+  EXPECT_EQ(o.Orvana_MediaLoad(0, owner_.winId(), nullptr, 0, nullptr), ORVANA_E_INVALIDARG);
 }
 
 TEST_F(OrvanaHost, MidiPlaysThroughTheSoftwareSynthesizer) {

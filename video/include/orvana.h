@@ -26,6 +26,9 @@
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+#ifndef __cplusplus
+#include <uchar.h> /* char16_t */
+#endif
 
 #ifdef __cplusplus
 extern "C" {

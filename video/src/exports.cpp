@@ -1,5 +1,6 @@
 // The 59 exported functions: thin forwarders to the one media object. Every export but
-// Orvana_Init does nothing and returns 0 while the library is not initialised.
+// Orvana_Init does nothing and returns 0 while the library is not initialised (OnMedia),
+// and no exception leaves any of them.
 #include <fcntl.h>
 #include <linux/cdrom.h>
 #include <sys/ioctl.h>
@@ -33,6 +34,24 @@ Library& Lib() {
 
 orvana::TDShowMedia* Media() { return Lib().media.get(); }
 
+// Every export: its nothing-done value before Orvana_Init, and no exception ever leaves the
+// library (a failure inside answers like nothing done).
+template <typename Result, typename Body>
+Result OnMedia(Result nothing, Body&& body) noexcept {
+  try {
+    if (orvana::TDShowMedia* media = Media()) return body(*media);
+  } catch (...) {
+  }
+  return nothing;
+}
+template <typename Body>
+void OnMedia(Body&& body) noexcept {
+  try {
+    if (orvana::TDShowMedia* media = Media()) body(*media);
+  } catch (...) {
+  }
+}
+
 std::string Utf8(const OrvanaBSTR text) {
   if (!text) return {};
   return QString::fromUtf16(text, static_cast<qsizetype>(OrvanaStringLength(text))).toStdString();
@@ -53,125 +72,156 @@ std::string DrivePath(const char* drive) {
   return access("/dev/cdrom", F_OK) == 0 ? "/dev/cdrom" : "/dev/sr0";
 }
 
-}  // namespace
-
-ORVANA_EXPORT int32_t Orvana_Init(uintptr_t window, OrvanaTextCallback dropCallback) {
-  Library& lib = Lib();
-  orvana::RemoveDropTarget(lib.dropTarget);  // a second Init without Free replaces the first
-  lib.media = std::make_unique<orvana::TDShowMedia>(window, lib.messages);
-  lib.messages.Load(0);
-  lib.dropTarget = orvana::InstallDropTarget(window, dropCallback);
-  return ORVANA_TRUE;
-}
-
-ORVANA_EXPORT void Orvana_Free(void) {
-  Lib().media.reset();
-  orvana::RemoveDropTarget(Lib().dropTarget);
-  Lib().dropTarget = nullptr;
-}
-
-ORVANA_EXPORT void Orvana_SetMsgBoxTextLang(int32_t language) {
-  if (Media()) Lib().messages.Load(language);
-}
-
-ORVANA_EXPORT int32_t Orvana_SetConfig(int32_t key, int32_t value) {
-  return Media() ? Media()->SetConfig(key, value) : 0;
-}
-
-ORVANA_EXPORT int32_t Orvana_GraphMode(void) { return Media() ? Media()->GraphMode() : 0; }
-
-ORVANA_EXPORT int32_t Orvana_MediaLoad(int32_t playAtOnce, uintptr_t videoWindow, const char* file,
-                                       int32_t renderLog, OrvanaMediaEventCallback callback) {
-  if (!Media()) return 0;
-  return Media()->Load(playAtOnce != 0, videoWindow, file, renderLog != 0, callback);
-}
-
-ORVANA_EXPORT int32_t Orvana_MediaState(int32_t command) {
-  return Media() && Media()->StateCommand(command) ? ORVANA_TRUE : ORVANA_FALSE;
-}
-
-ORVANA_EXPORT void Orvana_SetVolume(int32_t volume) {
-  if (Media()) Media()->SetVolume(volume);
-}
-ORVANA_EXPORT int32_t Orvana_GetVolume(void) { return Media() ? Media()->Volume() : 0; }
-ORVANA_EXPORT void Orvana_SetBalance(int32_t balance) {
-  if (Media()) Media()->SetBalance(balance);
-}
-ORVANA_EXPORT int32_t Orvana_GetBalance(void) { return Media() ? Media()->Balance() : 0; }
-ORVANA_EXPORT void Orvana_SetRate(double rate) {
-  if (Media()) Media()->SetRate(rate);
-}
-ORVANA_EXPORT int32_t Orvana_IsActive(void) { return Media() ? Media()->IsActive() : 0; }
-
-ORVANA_EXPORT void Orvana_GetTime(OrvanaBSTR* text, int32_t kind) {
-  std::string value;
-  if (Media() && Media()->TimeText(kind, &value)) StoreString(text, value);
-}
-
-ORVANA_EXPORT int32_t Orvana_GetSeconds(int32_t kind) { return Media() ? Media()->Seconds(kind) : 0; }
-ORVANA_EXPORT void Orvana_SetPosition(double seconds) {
-  if (Media()) Media()->SetPosition(seconds);
-}
-ORVANA_EXPORT int32_t Orvana_Mute(void) { return Media() && Media()->Mute() ? ORVANA_TRUE : ORVANA_FALSE; }
-ORVANA_EXPORT void Orvana_FastForward(int32_t seconds) {
-  if (Media()) Media()->SeekRelative(seconds);
-}
-ORVANA_EXPORT void Orvana_FastBack(int32_t seconds) {
-  if (Media()) Media()->SeekRelative(-seconds);
-}
-ORVANA_EXPORT void Orvana_StepOneFrame(void) {
-  if (Media()) Media()->StepOneFrame();
-}
-ORVANA_EXPORT int32_t Orvana_SetStartStopPosition(int32_t start, int32_t stop) {
-  return Media() && Media()->SetStartStop(start, stop) ? ORVANA_TRUE : ORVANA_FALSE;
-}
-ORVANA_EXPORT int32_t Orvana_SetMpegAudioChannel(int32_t mode) {
-  if (!Media()) return 0;
-  return Media()->GraphBuilt() ? Media()->SetMpegAudioChannel(mode) : ORVANA_S_FALSE;
-}
-ORVANA_EXPORT int32_t Orvana_SetChannel(void* buffer, int32_t byteCount, int32_t direction, int32_t bits) {
-  if (!Media()) return 0;
-  orvana::CopyChannel(static_cast<uint8_t*>(buffer), byteCount, direction, bits);
-  return ORVANA_TRUE;
-}
-
-ORVANA_EXPORT int32_t Orvana_SetWindowResize(void) {
-  if (!Media()) return 0;
-  Media()->FitVideo();
-  return ORVANA_TRUE;
-}
-ORVANA_EXPORT void Orvana_GetVideoInfo(OrvanaVideoInfo* info) {
-  if (Media()) Media()->GetVideoInfo(info);
-}
-ORVANA_EXPORT int32_t Orvana_SetVideoWindow(uintptr_t window, int32_t sizeCode) {
-  return Media() ? Media()->SetVideoWindow(window, sizeCode) : 0;
-}
-ORVANA_EXPORT void Orvana_SetDigitalZoom(int32_t percent) {
-  if (Media()) Media()->SetDigitalZoom(percent);
-}
-ORVANA_EXPORT int32_t Orvana_StartFullScreen(void) { return Media() ? Media()->StartFullScreen() : 0; }
-ORVANA_EXPORT void Orvana_RepaintVideo(void) {
-  if (Media()) Media()->Repaint();
-}
-ORVANA_EXPORT void Orvana_SetVideoEffects(int32_t value, int32_t effect) {
-  if (Media()) Media()->SetVideoEffects(value, effect);
-}
-ORVANA_EXPORT void Orvana_CaptureBitmap(const OrvanaBSTR fileName) {
-  if (Media()) Media()->CaptureBitmap(Utf8(fileName));
-}
-ORVANA_EXPORT OrvanaBitmap* Orvana_BitmapHandle(void) { return Media() ? Media()->BitmapHandle() : nullptr; }
-
-ORVANA_EXPORT int32_t Orvana_CDROM_State(const char* drive, int32_t action) {
-  if (!Media()) return 0;
+// Opens (action 0) or closes (1) the drive's door: 0 when done or when no drive could be
+// opened, -1 when the drive opened but refused the door command.
+int32_t DriveDoor(const char* drive, int32_t action) {
   const int command = (action & 0xFF) == 0 ? CDROMEJECT : (action & 0xFF) == 1 ? CDROMCLOSETRAY : -1;
   if (command < 0) return 0;
-  // As with the original device commands: 0 when done or when no drive could be opened,
-  // -1 when the drive opened but refused the door command.
   const int fd = open(DrivePath(drive).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return 0;
   const int done = ioctl(fd, static_cast<unsigned long>(command), 0);
   close(fd);
   return done == 0 ? 0 : ORVANA_TRUE;
+}
+
+}  // namespace
+
+ORVANA_EXPORT int32_t Orvana_Init(uintptr_t window, OrvanaTextCallback dropCallback) {
+  try {
+    Library& lib = Lib();
+    orvana::RemoveDropTarget(lib.dropTarget);  // a second Init without Free replaces the first
+    lib.dropTarget = nullptr;
+    lib.media = std::make_unique<orvana::TDShowMedia>(window, lib.messages);
+    lib.messages.Load(0);
+    lib.dropTarget = orvana::InstallDropTarget(window, dropCallback);
+    return ORVANA_TRUE;
+  } catch (...) {
+    return 0;
+  }
+}
+
+ORVANA_EXPORT void Orvana_Free(void) {
+  try {
+    Lib().media.reset();
+  } catch (...) {
+  }
+  orvana::RemoveDropTarget(Lib().dropTarget);
+  Lib().dropTarget = nullptr;
+}
+
+using Media_ = orvana::TDShowMedia;
+
+ORVANA_EXPORT void Orvana_SetMsgBoxTextLang(int32_t language) {
+  OnMedia([&](Media_&) { Lib().messages.Load(language); });
+}
+
+ORVANA_EXPORT int32_t Orvana_SetConfig(int32_t key, int32_t value) {
+  return OnMedia(0, [&](Media_& m) { return m.SetConfig(key, value); });
+}
+
+ORVANA_EXPORT int32_t Orvana_GraphMode(void) {
+  return OnMedia(0, [](Media_& m) { return m.GraphMode(); });
+}
+
+ORVANA_EXPORT int32_t Orvana_MediaLoad(int32_t playAtOnce, uintptr_t videoWindow, const char* file,
+                                       int32_t renderLog, OrvanaMediaEventCallback callback) {
+  return OnMedia(0, [&](Media_& m) { return m.Load(playAtOnce != 0, videoWindow, file, renderLog != 0, callback); });
+}
+
+ORVANA_EXPORT int32_t Orvana_MediaState(int32_t command) {
+  return OnMedia(ORVANA_FALSE, [&](Media_& m) { return m.StateCommand(command) ? ORVANA_TRUE : ORVANA_FALSE; });
+}
+
+ORVANA_EXPORT void Orvana_SetVolume(int32_t volume) {
+  OnMedia([&](Media_& m) { m.SetVolume(volume); });
+}
+ORVANA_EXPORT int32_t Orvana_GetVolume(void) {
+  return OnMedia(0, [](Media_& m) { return m.Volume(); });
+}
+ORVANA_EXPORT void Orvana_SetBalance(int32_t balance) {
+  OnMedia([&](Media_& m) { m.SetBalance(balance); });
+}
+ORVANA_EXPORT int32_t Orvana_GetBalance(void) {
+  return OnMedia(0, [](Media_& m) { return m.Balance(); });
+}
+ORVANA_EXPORT void Orvana_SetRate(double rate) {
+  OnMedia([&](Media_& m) { m.SetRate(rate); });
+}
+ORVANA_EXPORT int32_t Orvana_IsActive(void) {
+  return OnMedia(0, [](Media_& m) { return m.IsActive(); });
+}
+
+ORVANA_EXPORT void Orvana_GetTime(OrvanaBSTR* text, int32_t kind) {
+  OnMedia([&](Media_& m) {
+    std::string value;
+    if (m.TimeText(kind, &value)) StoreString(text, value);
+  });
+}
+
+ORVANA_EXPORT int32_t Orvana_GetSeconds(int32_t kind) {
+  return OnMedia(0, [&](Media_& m) { return m.Seconds(kind); });
+}
+ORVANA_EXPORT void Orvana_SetPosition(double seconds) {
+  OnMedia([&](Media_& m) { m.SetPosition(seconds); });
+}
+ORVANA_EXPORT int32_t Orvana_Mute(void) {
+  return OnMedia(ORVANA_FALSE, [](Media_& m) { return m.Mute() ? ORVANA_TRUE : ORVANA_FALSE; });
+}
+ORVANA_EXPORT void Orvana_FastForward(int32_t seconds) {
+  OnMedia([&](Media_& m) { m.SeekRelative(seconds); });
+}
+ORVANA_EXPORT void Orvana_FastBack(int32_t seconds) {
+  OnMedia([&](Media_& m) { m.SeekRelative(-static_cast<int64_t>(seconds)); });
+}
+ORVANA_EXPORT void Orvana_StepOneFrame(void) {
+  OnMedia([](Media_& m) { m.StepOneFrame(); });
+}
+ORVANA_EXPORT int32_t Orvana_SetStartStopPosition(int32_t start, int32_t stop) {
+  return OnMedia(ORVANA_FALSE, [&](Media_& m) { return m.SetStartStop(start, stop) ? ORVANA_TRUE : ORVANA_FALSE; });
+}
+ORVANA_EXPORT int32_t Orvana_SetMpegAudioChannel(int32_t mode) {
+  return OnMedia(0, [&](Media_& m) { return m.GraphBuilt() ? m.SetMpegAudioChannel(mode) : ORVANA_S_FALSE; });
+}
+ORVANA_EXPORT int32_t Orvana_SetChannel(void* buffer, int32_t byteCount, int32_t direction, int32_t bits) {
+  return OnMedia(0, [&](Media_&) {
+    orvana::CopyChannel(static_cast<uint8_t*>(buffer), byteCount, direction, bits);
+    return ORVANA_TRUE;
+  });
+}
+
+ORVANA_EXPORT int32_t Orvana_SetWindowResize(void) {
+  return OnMedia(0, [](Media_& m) {
+    m.FitVideo();
+    return ORVANA_TRUE;
+  });
+}
+ORVANA_EXPORT void Orvana_GetVideoInfo(OrvanaVideoInfo* info) {
+  OnMedia([&](Media_& m) { m.GetVideoInfo(info); });
+}
+ORVANA_EXPORT int32_t Orvana_SetVideoWindow(uintptr_t window, int32_t sizeCode) {
+  return OnMedia(0, [&](Media_& m) { return m.SetVideoWindow(window, sizeCode); });
+}
+ORVANA_EXPORT void Orvana_SetDigitalZoom(int32_t percent) {
+  OnMedia([&](Media_& m) { m.SetDigitalZoom(percent); });
+}
+ORVANA_EXPORT int32_t Orvana_StartFullScreen(void) {
+  return OnMedia(0, [](Media_& m) { return m.StartFullScreen(); });
+}
+ORVANA_EXPORT void Orvana_RepaintVideo(void) {
+  OnMedia([](Media_& m) { m.Repaint(); });
+}
+ORVANA_EXPORT void Orvana_SetVideoEffects(int32_t value, int32_t effect) {
+  OnMedia([&](Media_& m) { m.SetVideoEffects(value, effect); });
+}
+ORVANA_EXPORT void Orvana_CaptureBitmap(const OrvanaBSTR fileName) {
+  OnMedia([&](Media_& m) { m.CaptureBitmap(Utf8(fileName)); });
+}
+ORVANA_EXPORT OrvanaBitmap* Orvana_BitmapHandle(void) {
+  return OnMedia(static_cast<OrvanaBitmap*>(nullptr), [](Media_& m) { return m.BitmapHandle(); });
+}
+
+ORVANA_EXPORT int32_t Orvana_CDROM_State(const char* drive, int32_t action) {
+  return OnMedia(0, [&](Media_&) { return DriveDoor(drive, action); });
 }
 
 // Media information and diagnostics, capture devices and DVD navigation are the next

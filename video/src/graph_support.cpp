@@ -92,6 +92,9 @@ GstElement* Chain(GstElement* bin, std::initializer_list<GstElement*> elements) 
 }
 
 std::string FileUri(const char* file) {
+  if (!file || !*file) return {};  // no name is no file (not the current folder)
+  // Addresses (mms://, rtsp://, http://, file://) are handed on as they are.
+  if (strstr(file, "://") && gst_uri_is_valid(file)) return file;
   gchar* uri = gst_filename_to_uri(file, nullptr);
   if (!uri) return {};
   std::string text = uri;

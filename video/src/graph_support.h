@@ -27,7 +27,8 @@ GstElement* Chain(GstElement* bin, std::initializer_list<GstElement*> elements);
 int32_t ResultOfErrorMessage(GstMessage* message);
 // Sets `uri` (when given) on playbin and prerolls the graph: S_OK, or the error's HRESULT.
 int32_t Preroll(GstElement* pipeline, const char* file);
-// The URI of a file name; empty when it cannot be one.
+// The URI of a file name, or the address itself; empty when it cannot be one (an empty
+// name included).
 std::string FileUri(const char* file);
 // The rows of a BGR sample, bottom row first, each padded to 4 bytes (empty on failure).
 std::vector<uint8_t> BottomUpRows(GstSample* sample, int32_t* width, int32_t* height);

@@ -13,6 +13,12 @@
 
 namespace orvana {
 
+namespace {
+
+constexpr double kLongestSeconds = 1e9;  // about 31 years, far inside a clock time's range
+
+}  // namespace
+
 bool EnsureGstreamer() {
   static const bool ready = gst_init_check(nullptr, nullptr, nullptr);
   return ready;
@@ -195,7 +201,9 @@ bool TDShowMedia::TimeText(int32_t kind, std::string* text) {
 }
 
 void TDShowMedia::SetPosition(double seconds) {
-  if (!FGraphBuilt) return;
+  // Not a number is no position; the rest is kept to what a clock time can hold.
+  if (!FGraphBuilt || std::isnan(seconds)) return;
+  seconds = std::clamp(seconds, 0.0, kLongestSeconds);
   Seek(FRate, static_cast<gint64>(seconds * GST_SECOND), GST_SEEK_TYPE_SET, 0, GST_SEEK_TYPE_NONE,
        static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE));
 }
@@ -208,10 +216,10 @@ bool TDShowMedia::Mute() {
   return true;
 }
 
-void TDShowMedia::SeekRelative(int32_t seconds) {
+void TDShowMedia::SeekRelative(int64_t seconds) {
   if (!FGraphBuilt || Seconds(4) == 0) return;
   // A seek before the start goes to the start.
-  SetPosition(std::max(0, Seconds(3) + seconds));
+  SetPosition(static_cast<double>(std::max<int64_t>(0, Seconds(3) + seconds)));
 }
 
 void TDShowMedia::StepOneFrame() {

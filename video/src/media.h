@@ -52,7 +52,7 @@ class TDShowMedia {
   bool TimeText(int32_t kind, std::string* text);
   void SetPosition(double seconds);
   bool Mute();
-  void SeekRelative(int32_t seconds);
+  void SeekRelative(int64_t seconds);  // any int32 either way, negated included
   void StepOneFrame();
   bool SetStartStop(int32_t start, int32_t stop);
   int32_t SetMpegAudioChannel(int32_t mode);
