@@ -298,10 +298,12 @@ TEST_F(OrvanaHost, AVideoIsLetterBoxedInTheOwnerAndCapturedByteForByte) {
   EXPECT_EQ(o.Orvana_SetWindowResize(), ORVANA_TRUE);
   EXPECT_EQ(VideoWindow()->geometry(), QRect(300, 0, 400, 300));
 
-  // Loading again replaces the first medium.
+  // Loading again replaces the first medium; without a picture no window is resized.
   ASSERT_EQ(Load("tone.ogg"), 0);
   info = Info();
   EXPECT_EQ(info.hasVideo, 0);
+  EXPECT_EQ(o.Orvana_SetVideoWindow(owner_.winId(), 1), ORVANA_TRUE);
+  EXPECT_EQ(owner_.size(), QSize(1000, 300)) << "not collapsed to the last picture's size or to nothing";
 }
 
 TEST_F(OrvanaHost, BrokenAndMissingFilesFailWithTheErrorBox) {
@@ -452,6 +454,9 @@ TEST_F(OrvanaHost, ModeTwoBuildsTheGraphByHandAndWarnsWithoutItsRenderer) {
   info = Info();
   EXPECT_EQ(info.width, 640) << "read from the windowless renderer";
   EXPECT_EQ(info.hasVideo, ORVANA_TRUE);
+  EXPECT_EQ(o.Orvana_SetVideoWindow(owner_.winId(), 2), ORVANA_TRUE);
+  EXPECT_EQ(owner_.size(), QSize(320, 240)) << "half the picture the renderer has";
+  owner_.resize(400, 400);
   ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
   QTest::qWait(500);
   EXPECT_GT(ScreenPixel(owner_, {200, 200}).red(), 200);

@@ -260,8 +260,11 @@ bool TDShowMedia::GetVideoInfo(OrvanaVideoInfo* info) {
 }
 
 int32_t TDShowMedia::SetVideoWindow(uintptr_t window, int32_t code) {
+  // The picture's size as it is now; without a picture no window is resized (to nothing).
+  OrvanaVideoInfo info{0, 0, 0};
+  if (!FGraphBuilt || !kind_->VideoInfo(graph_, &info) || !info.hasVideo) return ORVANA_TRUE;
   int32_t w = 0, h = 0;
-  if (!FGraphBuilt || !ScaledVideoSize(code, graph_.videoWidth, graph_.videoHeight, &w, &h)) return ORVANA_TRUE;
+  if (!ScaledVideoSize(code, info.width, info.height, &w, &h)) return ORVANA_TRUE;
   if (ResizeWindow(window, w, h) && window == graph_.owner) FitVideo();
   return ORVANA_TRUE;
 }

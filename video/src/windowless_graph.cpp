@@ -60,13 +60,11 @@ class WindowlessGraph : public GraphKind {
   }
 
   void Attach(Graph& graph) override {
-    if (!byHand_) {
-      OrvanaVideoInfo info{0, 0, 0};
-      VideoInfo(graph, &info);
-      graph.videoWidth = info.width;
-      graph.videoHeight = info.height;
-      graph.hasVideo = info.hasVideo != 0;
-    }
+    OrvanaVideoInfo info{0, 0, 0};
+    VideoInfo(graph, &info);
+    graph.videoWidth = info.width;
+    graph.videoHeight = info.height;
+    graph.hasVideo = info.hasVideo != 0;
     renderer_->Fit();
   }
 
