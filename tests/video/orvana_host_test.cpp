@@ -248,6 +248,15 @@ TEST_F(OrvanaHost, AudioOnlyMediaPlaysWithSettingsTimesAndEventsOnTheUiThread) {
 
   EXPECT_EQ(o.Orvana_MediaState(256), ORVANA_TRUE) << "only the low byte counts: play";
   ASSERT_TRUE(QTest::qWaitFor([&] { return o.Orvana_IsActive() == ORVANA_STATE_RUNNING; }, 3000));
+  // A pause that completes is told, also one asked while already paused.
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(o.Orvana_MediaState(1), ORVANA_TRUE);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !g_events.empty(); }, 2000)) << "pause " << i;
+    EXPECT_EQ(g_events.front().first, ORVANA_EC_PAUSED);
+    EXPECT_EQ(g_events.front().second, QThread::currentThreadId());
+    g_events.clear();
+  }
+  EXPECT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !g_events.empty(); }, 6000)) << "end of stream";
   EXPECT_EQ(g_events.front().first, ORVANA_EC_COMPLETE);
   EXPECT_EQ(g_events.front().second, QThread::currentThreadId()) << "delivered on the host's thread";

@@ -16,6 +16,7 @@ namespace orvana {
 namespace {
 
 constexpr double kLongestSeconds = 1e9;  // about 31 years, far inside a clock time's range
+constexpr const char* kPausedMessage = "orvana-paused";
 
 }  // namespace
 
@@ -106,15 +107,28 @@ bool TDShowMedia::StateCommand(int32_t command) {
   switch (command & 0xFF) {
     case ORVANA_PLAY:
       NotifyStep(0, 0);
-      stopped_ = false;
+      stopped_ = pausePending_ = false;
       return gst_element_set_state(graph_.pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
-    case ORVANA_PAUSE:
+    case ORVANA_PAUSE: {
       NotifyStep(1, 0);
       stopped_ = false;
-      return gst_element_set_state(graph_.pipeline, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
+      // The host hears EC_PAUSED when the pause has completed: at the pipeline's change to
+      // paused, or at once (through the bus, on the host's thread) when it already is.
+      GstState now = GST_STATE_VOID_PENDING, pending = GST_STATE_VOID_PENDING;
+      gst_element_get_state(graph_.pipeline, &now, &pending, 0);
+      const bool ok = gst_element_set_state(graph_.pipeline, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
+      if (ok && now == GST_STATE_PAUSED && pending == GST_STATE_VOID_PENDING)
+        gst_element_post_message(graph_.pipeline,
+                                 gst_message_new_application(GST_OBJECT(graph_.pipeline),
+                                                             gst_structure_new_empty(kPausedMessage)));
+      else
+        pausePending_ = ok;
+      return ok;
+    }
     case ORVANA_STOP: {
       // Stopped keeps the position and the last picture, like a stopped graph.
       NotifyStep(2, 0);
+      pausePending_ = false;
       const bool ok = gst_element_set_state(graph_.pipeline, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
       stopped_ = true;
       if (FRate != 1.0) {
@@ -310,6 +324,18 @@ void TDShowMedia::DispatchEvent(int32_t code, int32_t param1, int32_t param2) {
 gboolean TDShowMedia::OnBusMessage(GstBus*, GstMessage* message, gpointer data) {
   auto* self = static_cast<TDShowMedia*>(data);
   switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_STATE_CHANGED: {
+      GstState old = GST_STATE_VOID_PENDING, now = GST_STATE_VOID_PENDING;
+      gst_message_parse_state_changed(message, &old, &now, nullptr);
+      if (self->pausePending_ && now == GST_STATE_PAUSED && GST_MESSAGE_SRC(message) == GST_OBJECT(self->graph_.pipeline)) {
+        self->pausePending_ = false;
+        self->DispatchEvent(ORVANA_EC_PAUSED, ORVANA_S_OK, 0);
+      }
+      break;
+    }
+    case GST_MESSAGE_APPLICATION:
+      if (gst_message_has_name(message, kPausedMessage)) self->DispatchEvent(ORVANA_EC_PAUSED, ORVANA_S_OK, 0);
+      break;
     case GST_MESSAGE_EOS:
       self->DispatchEvent(ORVANA_EC_COMPLETE, 0, 0);
       break;

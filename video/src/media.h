@@ -97,6 +97,7 @@ class TDShowMedia {
   Graph graph_;                      // what the kind built
   guint busWatch_ = 0;
   bool stopped_ = true;       // the last state command was stop (or nothing ran yet)
+  bool pausePending_ = false; // a pause was asked; EC_PAUSED goes out when it completes
   int32_t appliedVolume_ = 0; // what the audio currently gets, in 1/100 dB
 };
 
