@@ -23,6 +23,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <numeric>
 
 #include "http_server.h"
 #include "orvana.h"
@@ -120,6 +122,11 @@ class OrvanaHost : public ::testing::Test {
     ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s,
                         u"color=c=blue:s=640x480:r=25:d=4,drawbox=x=160:y=120:w=320:h=240:color=red:t=fill"_s,
                         u"-c:v"_s, u"libx264"_s, u"-g"_s, u"25"_s, u"-pix_fmt"_s, u"yuv420p"_s, MediaFile("box.mp4")}));
+    // A grey test pattern full of fine detail, kept losslessly: what a snapshot must return.
+    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc=s=640x480:r=25:d=2,format=gray,format=yuv420p"_s,
+                        u"-c:v"_s, u"libx264"_s, u"-qp"_s, u"0"_s, MediaFile("pattern.mp4")}));
+    ASSERT_TRUE(Ffmpeg({u"-i"_s, MediaFile("pattern.mp4"), u"-frames:v"_s, u"1"_s, u"-f"_s, u"rawvideo"_s,
+                        u"-pix_fmt"_s, u"gray"_s, MediaFile("pattern.gray")}));
     // MPEG audio with a tone on the left channel only.
     ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=10"_s, u"-af"_s,
                         u"pan=stereo|c0=c0|c1=0*c0"_s, u"-c:a"_s, u"libmp3lame"_s, MediaFile("left.mp3")}));
@@ -330,6 +337,39 @@ TEST_F(OrvanaHost, BrokenAndMissingFilesFailWithTheErrorBox) {
   ASSERT_EQ(boxes.titles.size(), 3);
   EXPECT_EQ(boxes.titles[2], u"错误"_s);
   o.Orvana_SetMsgBoxTextLang(0);
+}
+
+// A snapshot is the decoded frame itself: its own size, every detail, whatever the window's
+// size or the digital zoom (not the sink's window-sized picture scaled back up).
+TEST_F(OrvanaHost, ASnapshotIsTheDecodedFrameAtItsOwnSize) {
+  OrvanaLibrary& o = Lib();
+  ASSERT_EQ(Load("pattern.mp4"), 0);
+  o.Orvana_SetDigitalZoom(50);
+  QFile reference(MediaFile("pattern.gray"));
+  ASSERT_TRUE(reference.open(QIODevice::ReadOnly));
+  const QByteArray grey = reference.readAll();
+  ASSERT_EQ(grey.size(), 640 * 480);
+  const QByteArray bmp = Snapshot(u"pattern.bmp"_s);
+  ASSERT_EQ(bmp.size(), 26 + 921600);
+  // Decoders' colour conversions differ by a level or two overall; beyond that offset
+  // every pixel must match (a scaled or cropped picture is off by tens on its edges).
+  std::vector<int> difference;
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) {
+      const char* bgr = bmp.constData() + 26 + (479 - y) * 1920 + x * 3;  // rows bottom-up
+      const int value = (static_cast<uint8_t>(bgr[0]) + static_cast<uint8_t>(bgr[1]) + static_cast<uint8_t>(bgr[2])) / 3;
+      difference.push_back(value - static_cast<uint8_t>(grey[y * 640 + x]));
+    }
+  const double offset = std::accumulate(difference.begin(), difference.end(), 0.0) / difference.size();
+  double deviation = 0;
+  for (int d : difference) deviation += std::abs(d - offset);
+  deviation /= difference.size();
+  EXPECT_LT(std::abs(offset), 4.0);
+  EXPECT_LT(deviation, 1.0) << "mean difference from the decoded frame, per pixel";
+  OrvanaBitmap* bitmap = o.Orvana_BitmapHandle();
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(std::memcmp(bitmap->pixels, bmp.constData() + 26, 921600), 0) << "the same frame both ways";
+  OrvanaFreeBitmap(bitmap);
 }
 
 extern "C" uint32_t OrvanaLengthFromC(const char16_t* text, uint32_t length);

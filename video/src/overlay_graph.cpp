@@ -1,10 +1,13 @@
 // Graph mode 0: playbin renders the file; its pictures go to an overlay sink drawing into a
 // native child of the host's window, letter-boxed there; the digital zoom crops the decoded
-// picture; snapshots are taken from the decoded frame.
+// picture; snapshots are taken from the decoded frame at its own size, ahead of the crop and
+// of the sink's scaling.
 #include <gst/video/videooverlay.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <mutex>
 
 #include "graph_kind.h"
 #include "graph_support.h"
@@ -26,7 +29,15 @@ class OverlayGraph : public GraphKind {
     // channel choice changes nothing.
     if (GstElement* stages = AudioStages(&graph.panorama, &graph.channelMix))
       g_object_set(graph.pipeline, "audio-filter", stages, nullptr);
-    if ((crop_ = MakeOptional("videocrop"))) g_object_set(graph.pipeline, "video-filter", crop_, nullptr);
+    // The video filter: the zoom's crop (or a stage that passes frames), whose input is the
+    // decoded frame the snapshots take.
+    crop_ = MakeOptional("videocrop");
+    if (GstElement* filter = crop_ ? crop_ : MakeOptional("identity")) {
+      g_object_set(graph.pipeline, "video-filter", filter, nullptr);
+      GstPad* in = gst_element_get_static_pad(filter, "sink");
+      gst_pad_add_probe(in, GST_PAD_PROBE_TYPE_BUFFER, &OverlayGraph::KeepFrame, this, nullptr);
+      gst_object_unref(in);
+    }
     return true;
   }
 
@@ -54,7 +65,12 @@ class OverlayGraph : public GraphKind {
     if (sink_ && GST_IS_VIDEO_OVERLAY(sink_)) gst_video_overlay_expose(GST_VIDEO_OVERLAY(sink_));
   }
 
+  ~OverlayGraph() override { Release(); }
+
   void Release() override {
+    std::lock_guard<std::mutex> lock(frameMutex_);
+    for (GstSample* frame : recentFrames_) gst_sample_unref(frame);
+    recentFrames_.clear();
     sink_ = crop_ = nullptr;  // the pipeline held them
     DestroyVideoChild(videoWindow_);
     videoWindow_ = 0;
@@ -127,22 +143,60 @@ class OverlayGraph : public GraphKind {
   }
 
  private:
-  // The sink's last frame, converted to 24-bit rows at the picture's size.
-  std::vector<uint8_t> FrameRows(const Graph& graph, int32_t* width, int32_t* height) {
-    if (!sink_ || !graph.hasVideo) return {};
-    GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGR", "width", G_TYPE_INT,
-                                        graph.videoWidth, "height", G_TYPE_INT, graph.videoHeight, nullptr);
-    GstSample* sample = nullptr;
-    g_signal_emit_by_name(graph.pipeline, "convert-sample", caps, &sample);
+  // Runs on the streaming thread for every decoded frame. The frames travel on through a
+  // queue to the sink, so the last few are kept and a snapshot picks the one shown now.
+  static GstPadProbeReturn KeepFrame(GstPad* pad, GstPadProbeInfo* info, gpointer self) {
+    auto* graph = static_cast<OverlayGraph*>(self);
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    if (!caps) return GST_PAD_PROBE_OK;
+    GstSample* sample = gst_sample_new(GST_PAD_PROBE_INFO_BUFFER(info), caps, nullptr, nullptr);
     gst_caps_unref(caps);
-    if (!sample) return {};
-    std::vector<uint8_t> rows = BottomUpRows(sample, width, height);
-    gst_sample_unref(sample);
+    std::lock_guard<std::mutex> lock(graph->frameMutex_);
+    graph->recentFrames_.push_back(sample);
+    if (graph->recentFrames_.size() > kKeptFrames) {
+      gst_sample_unref(graph->recentFrames_.front());
+      graph->recentFrames_.pop_front();
+    }
+    return GST_PAD_PROBE_OK;
+  }
+
+  // The decoded frame at the playing position (the newest not after it), as 24-bit rows
+  // at its own size.
+  std::vector<uint8_t> FrameRows(const Graph& graph, int32_t* width, int32_t* height) {
+    if (!graph.hasVideo) return {};
+    gint64 position = 0;
+    if (!gst_element_query_position(graph.pipeline, GST_FORMAT_TIME, &position)) position = 0;
+    GstSample* frame = nullptr;
+    {
+      std::lock_guard<std::mutex> lock(frameMutex_);
+      for (GstSample* kept : recentFrames_) {
+        const GstClockTime pts = GST_BUFFER_PTS(gst_sample_get_buffer(kept));
+        if (!frame || (GST_CLOCK_TIME_IS_VALID(pts) && pts <= static_cast<GstClockTime>(position))) frame = kept;
+      }
+      if (frame) gst_sample_ref(frame);
+    }
+    if (!frame) return {};
+    GstVideoInfo info;
+    GstSample* converted = nullptr;
+    if (gst_video_info_from_caps(&info, gst_sample_get_caps(frame))) {
+      GstCaps* bgr = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGR", "width", G_TYPE_INT,
+                                         GST_VIDEO_INFO_WIDTH(&info), "height", G_TYPE_INT,
+                                         GST_VIDEO_INFO_HEIGHT(&info), nullptr);
+      converted = gst_video_convert_sample(frame, bgr, GST_SECOND, nullptr);
+      gst_caps_unref(bgr);
+    }
+    gst_sample_unref(frame);
+    if (!converted) return {};
+    std::vector<uint8_t> rows = BottomUpRows(converted, width, height);
+    gst_sample_unref(converted);
     return rows;
   }
 
   GstElement* sink_ = nullptr;
   GstElement* crop_ = nullptr;
+  static constexpr size_t kKeptFrames = 8;
+  std::mutex frameMutex_;
+  std::deque<GstSample*> recentFrames_;  // the newest decoded frames (streaming thread → snapshots)
   uintptr_t videoWindow_ = 0;  // the sink's window (a native child of the owner)
 };
 
