@@ -379,6 +379,8 @@ TEST_F(OrvanaHost, NetworkAddressesPlayAndBadArgumentsAreRefused) {
   EXPECT_EQ(OrvanaLengthFromC(u"abc", 3), 3u) << "the header works from C";
   OrvanaLibrary& o = Lib();
   BoxAnswerer boxes;  // a failed load's error box is answered
+  EXPECT_EQ(o.Orvana_MediaLoad(0, 0x7ffffff0, MediaFile("video.mp4").toUtf8().constData(), 0, nullptr),
+            ORVANA_E_INVALIDARG) << "a window id nobody has is refused before a sink draws into it";
   QFile mp3(MediaFile("left.mp3"));
   ASSERT_TRUE(mp3.open(QIODevice::ReadOnly));
   lirra::testing::HttpServer server(lirra::testing::HttpServer::Mode::File, mp3.readAll().toStdString());

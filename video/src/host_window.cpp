@@ -8,7 +8,10 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include <xcb/xcb.h>
+
 #include <cstdio>
+#include <cstdlib>
 
 namespace orvana {
 
@@ -27,6 +30,20 @@ bool ClientSize(uintptr_t window, int32_t* width, int32_t* height) {
   *width = w->width();
   *height = w->height();
   return true;
+}
+
+bool WindowExists(uintptr_t window) {
+  if (WidgetOf(window)) return true;
+  auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+  if (!connection) return true;
+  xcb_generic_error_t* error = nullptr;
+  xcb_get_geometry_reply_t* reply =
+      xcb_get_geometry_reply(connection, xcb_get_geometry(connection, static_cast<xcb_drawable_t>(window)), &error);
+  std::free(error);
+  const bool exists = reply != nullptr;
+  std::free(reply);
+  return exists;
 }
 
 void ShowMessageBox(uintptr_t owner, const std::string& text, const std::string& caption, BoxIcon icon) {

@@ -9,6 +9,10 @@
 namespace orvana {
 
 bool ClientSize(uintptr_t window, int32_t* width, int32_t* height);
+// Whether the X server knows a window of that id (true where it cannot be asked): an id
+// that does not exist would end a host that has no X error handler once a sink draws
+// into it.
+bool WindowExists(uintptr_t window);
 enum class BoxIcon { Error, Warning, Information };
 // A modal box with one OK button, a top-level dialog with `caption` as its title.
 void ShowMessageBox(uintptr_t owner, const std::string& text, const std::string& caption, BoxIcon icon);

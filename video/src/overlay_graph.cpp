@@ -42,6 +42,7 @@ class OverlayGraph : public GraphKind {
   }
 
   int32_t Render(Graph& graph, const std::string& file) override {
+    if (graph.owner && !WindowExists(graph.owner)) return ORVANA_E_INVALIDARG;  // no window to draw in
     // The renderer's window, and the sink drawing into it (none without a window).
     videoWindow_ = CreateVideoChild(graph.owner);
     const uintptr_t target = videoWindow_ ? videoWindow_ : graph.owner;
