@@ -127,6 +127,18 @@ class OrvanaHost : public ::testing::Test {
                         u"-c:v"_s, u"libx264"_s, u"-qp"_s, u"0"_s, MediaFile("pattern.mp4")}));
     ASSERT_TRUE(Ffmpeg({u"-i"_s, MediaFile("pattern.mp4"), u"-frames:v"_s, u"1"_s, u"-f"_s, u"rawvideo"_s,
                         u"-pix_fmt"_s, u"gray"_s, MediaFile("pattern.gray")}));
+    // A transport stream whose pictures grow from 320 x 240 to 640 x 480 after a second.
+    for (const char* size : {"320x240", "640x480"})
+      ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc=r=25:d=1:s="_s + QLatin1String(size), u"-c:v"_s,
+                          u"libx264"_s, u"-pix_fmt"_s, u"yuv420p"_s, MediaFile(size) + u".ts"_s}));
+    QFile sizes(MediaFile("sizes.ts"));
+    ASSERT_TRUE(sizes.open(QIODevice::WriteOnly));
+    for (const char* size : {"320x240", "640x480"}) {
+      QFile part(MediaFile(size) + u".ts"_s);
+      ASSERT_TRUE(part.open(QIODevice::ReadOnly));
+      sizes.write(part.readAll());
+    }
+    sizes.close();
     // MPEG audio with a tone on the left channel only.
     ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=10"_s, u"-af"_s,
                         u"pan=stereo|c0=c0|c1=0*c0"_s, u"-c:a"_s, u"libmp3lame"_s, MediaFile("left.mp3")}));
@@ -370,6 +382,28 @@ TEST_F(OrvanaHost, ASnapshotIsTheDecodedFrameAtItsOwnSize) {
   ASSERT_NE(bitmap, nullptr);
   EXPECT_EQ(std::memcmp(bitmap->pixels, bmp.constData() + 26, 921600), 0) << "the same frame both ways";
   OrvanaFreeBitmap(bitmap);
+}
+
+std::vector<int32_t> g_sizes;
+void RecordSize(int32_t code, int32_t param1, int32_t) {
+  if (code == ORVANA_EC_VIDEO_SIZE_CHANGED) g_sizes.push_back(param1);
+}
+
+// A picture that changes its size while playing is told to the host and fitted anew, in the
+// overlay mode and in the windowless one.
+TEST_F(OrvanaHost, APictureThatChangesSizeIsToldToTheHost) {
+  OrvanaLibrary& o = Lib();
+  for (int32_t mode : {0, 1}) {
+    o.Orvana_SetConfig(256, mode);
+    g_sizes.clear();
+    ASSERT_EQ(Load("sizes.ts", RecordSize), 0) << "mode " << mode;
+    EXPECT_EQ(Info().width, 320);
+    ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !g_sizes.empty(); }, 4000)) << "mode " << mode;
+    EXPECT_EQ(g_sizes, std::vector<int32_t>{640 | 480 << 16}) << "mode " << mode;
+    EXPECT_TRUE(QTest::qWaitFor([] { return Info().width == 640; }, 2000)) << "mode " << mode;
+  }
+  o.Orvana_SetConfig(256, 0);
 }
 
 extern "C" uint32_t OrvanaLengthFromC(const char16_t* text, uint32_t length);

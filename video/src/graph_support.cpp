@@ -124,6 +124,47 @@ int32_t Preroll(GstElement* pipeline, const char* file) {
   return hr;
 }
 
+namespace {
+
+struct SeenSize {
+  gint width = 0, height = 0;
+};
+
+GstPadProbeReturn OnCaps(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
+  GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+  if (GST_EVENT_TYPE(event) != GST_EVENT_CAPS) return GST_PAD_PROBE_OK;
+  GstCaps* caps = nullptr;
+  gst_event_parse_caps(event, &caps);
+  gint width = 0, height = 0;
+  const GstStructure* s = caps ? gst_caps_get_structure(caps, 0) : nullptr;
+  if (!s || !gst_structure_get_int(s, "width", &width) || !gst_structure_get_int(s, "height", &height))
+    return GST_PAD_PROBE_OK;
+  auto* seen = static_cast<SeenSize*>(data);
+  const bool changed = seen->width && (seen->width != width || seen->height != height);
+  *seen = {width, height};
+  if (changed) {
+    GstElement* element = gst_pad_get_parent_element(pad);
+    if (element) {
+      gst_element_post_message(element, gst_message_new_application(
+                                            GST_OBJECT(element), gst_structure_new(kVideoSizeMessage, "width", G_TYPE_INT,
+                                                                                   width, "height", G_TYPE_INT, height,
+                                                                                   nullptr)));
+      gst_object_unref(element);
+    }
+  }
+  return GST_PAD_PROBE_OK;
+}
+
+}  // namespace
+
+void WatchVideoSize(GstElement* element) {
+  GstPad* in = gst_element_get_static_pad(element, "sink");
+  if (!in) return;
+  gst_pad_add_probe(in, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &OnCaps, new SeenSize,
+                    [](gpointer data) { delete static_cast<SeenSize*>(data); });
+  gst_object_unref(in);
+}
+
 std::vector<uint8_t> BottomUpRows(GstSample* sample, int32_t* width, int32_t* height) {
   std::vector<uint8_t> rows;
   GstVideoInfo info;

@@ -30,6 +30,11 @@ int32_t Preroll(GstElement* pipeline, const char* file);
 // The URI of a file name, or the address itself; empty when it cannot be one (an empty
 // name included).
 std::string FileUri(const char* file);
+// Watches the pictures arriving at `element`'s sink pad: when their size changes after the
+// first, a message named kVideoSizeMessage with the new "width" and "height" goes to the
+// bus (the media object tells the host EC_VIDEO_SIZE_CHANGED).
+inline constexpr const char* kVideoSizeMessage = "orvana-video-size";
+void WatchVideoSize(GstElement* element);
 // The rows of a BGR sample, bottom row first, each padded to 4 bytes (empty on failure).
 std::vector<uint8_t> BottomUpRows(GstSample* sample, int32_t* width, int32_t* height);
 

@@ -96,6 +96,20 @@ int32_t TDShowMedia::Load(bool playAtOnce, uintptr_t window, const char* file, b
   return hr;
 }
 
+// The picture's size changed while playing: the graph takes the new size, the picture is
+// fitted again and the host hears EC_VIDEO_SIZE_CHANGED (width in the low word, height in
+// the high word).
+void TDShowMedia::VideoSizeChanged(const GstStructure* size) {
+  gint width = 0, height = 0;
+  if (!FGraphBuilt || !gst_structure_get_int(size, "width", &width) || !gst_structure_get_int(size, "height", &height))
+    return;
+  graph_.videoWidth = width;
+  graph_.videoHeight = height;
+  graph_.hasVideo = true;
+  FitVideo();
+  DispatchEvent(ORVANA_EC_VIDEO_SIZE_CHANGED, (width & 0xFFFF) | (height << 16), 0);
+}
+
 void TDShowMedia::ReapplySettings() {
   SetVolume(FVolume);
   SetBalance(FBalance);
@@ -335,6 +349,7 @@ gboolean TDShowMedia::OnBusMessage(GstBus*, GstMessage* message, gpointer data) 
     }
     case GST_MESSAGE_APPLICATION:
       if (gst_message_has_name(message, kPausedMessage)) self->DispatchEvent(ORVANA_EC_PAUSED, ORVANA_S_OK, 0);
+      if (gst_message_has_name(message, kVideoSizeMessage)) self->VideoSizeChanged(gst_message_get_structure(message));
       break;
     case GST_MESSAGE_EOS:
       self->DispatchEvent(ORVANA_EC_COMPLETE, 0, 0);

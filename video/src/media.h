@@ -76,6 +76,7 @@ class TDShowMedia {
   int32_t CheckResult(int32_t hr);
   void NotifyStep(int32_t step, int32_t flag);
   void ReapplySettings();
+  void VideoSizeChanged(const GstStructure* size);
   static gboolean OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
   void DispatchEvent(int32_t code, int32_t param1, int32_t param2);
   bool QueryTime(bool duration, gint64* ns);

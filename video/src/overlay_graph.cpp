@@ -37,6 +37,7 @@ class OverlayGraph : public GraphKind {
       GstPad* in = gst_element_get_static_pad(filter, "sink");
       gst_pad_add_probe(in, GST_PAD_PROBE_TYPE_BUFFER, &OverlayGraph::KeepFrame, this, nullptr);
       gst_object_unref(in);
+      WatchVideoSize(filter);
     }
     return true;
   }

@@ -52,6 +52,7 @@ class WindowlessGraph : public GraphKind {
   int32_t Render(Graph& graph, const std::string& file) override {
     renderer_ = std::make_unique<WindowlessRenderer>(graph.owner);
     renderer_->SetEffects(EffectsOf(byHand_));
+    WatchVideoSize(renderer_->sink());
     if (!byHand_) {
       g_object_set(graph.pipeline, "video-sink", renderer_->sink(), nullptr);
       return Preroll(graph.pipeline, file.c_str());
