@@ -57,6 +57,7 @@ bool TDShowMedia::Close() {
   kind_->Release();
   graph_ = Graph{graph_.owner};
   stopped_ = true;
+  buffering_ = pausePending_ = false;
   return true;
 }
 
@@ -363,13 +364,22 @@ gboolean TDShowMedia::OnBusMessage(GstBus*, GstMessage* message, gpointer data) 
     case GST_MESSAGE_BUFFERING: {
       gint percent = 100;
       gst_message_parse_buffering(message, &percent);
-      self->DispatchEvent(ORVANA_EC_BUFFERING_DATA, percent < 100 ? 1 : 0, 0);
+      // Told when buffering starts (1) and when it ends (0), not at every percent.
+      if ((percent < 100) != self->buffering_) {
+        self->buffering_ = percent < 100;
+        self->DispatchEvent(ORVANA_EC_BUFFERING_DATA, self->buffering_ ? 1 : 0, 0);
+      }
       break;
     }
     case GST_MESSAGE_DURATION_CHANGED:
       self->DispatchEvent(ORVANA_EC_LENGTH_CHANGED, 0, 0);
       break;
     case GST_MESSAGE_CLOCK_LOST:
+      // A playing graph picks a new clock by going through pause (else it stalls).
+      if (self->IsActive() == ORVANA_STATE_RUNNING) {
+        gst_element_set_state(self->graph_.pipeline, GST_STATE_PAUSED);
+        gst_element_set_state(self->graph_.pipeline, GST_STATE_PLAYING);
+      }
       self->DispatchEvent(ORVANA_EC_CLOCK_CHANGED, 0, 0);
       break;
     default:

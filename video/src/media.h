@@ -99,6 +99,7 @@ class TDShowMedia {
   guint busWatch_ = 0;
   bool stopped_ = true;       // the last state command was stop (or nothing ran yet)
   bool pausePending_ = false; // a pause was asked; EC_PAUSED goes out when it completes
+  bool buffering_ = false;    // the graph said it is buffering (EC_BUFFERING_DATA 1 sent)
   int32_t appliedVolume_ = 0; // what the audio currently gets, in 1/100 dB
 };
 
