@@ -122,6 +122,10 @@ class OrvanaHost : public ::testing::Test {
     ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s,
                         u"color=c=blue:s=640x480:r=25:d=4,drawbox=x=160:y=120:w=320:h=240:color=red:t=fill"_s,
                         u"-c:v"_s, u"libx264"_s, u"-g"_s, u"25"_s, u"-pix_fmt"_s, u"yuv420p"_s, MediaFile("box.mp4")}));
+    // Blue with its top-left quarter red: every flip and mirror shows.
+    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s,
+                        u"color=c=blue:s=640x480:r=25:d=3,drawbox=x=0:y=0:w=320:h=240:color=red:t=fill"_s,
+                        u"-c:v"_s, u"libx264"_s, u"-g"_s, u"25"_s, u"-pix_fmt"_s, u"yuv420p"_s, MediaFile("corner.mp4")}));
     // A grey test pattern full of fine detail, kept losslessly: what a snapshot must return.
     ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc=s=640x480:r=25:d=2,format=gray,format=yuv420p"_s,
                         u"-c:v"_s, u"libx264"_s, u"-qp"_s, u"0"_s, MediaFile("pattern.mp4")}));
@@ -487,7 +491,7 @@ TEST_F(OrvanaHost, TheWindowlessModesPaintTheFramesThemselvesWithFlipAndMirror) 
   OrvanaLibrary& o = Lib();
   EXPECT_NE(o.Orvana_SetConfig(256, 1), 0);
   EXPECT_EQ(o.Orvana_GraphMode(), 1);
-  ASSERT_EQ(Load("video.mp4"), 0);
+  ASSERT_EQ(Load("corner.mp4"), 0);
   OrvanaVideoInfo info = Info();
   EXPECT_EQ(info.width, 640);
   EXPECT_EQ(info.height, 480);
@@ -499,14 +503,27 @@ TEST_F(OrvanaHost, TheWindowlessModesPaintTheFramesThemselvesWithFlipAndMirror) 
   QTest::qWait(500);
   o.Orvana_RepaintVideo();
   QTest::qWait(50);
-  EXPECT_GT(ScreenPixel(owner_, {200, 200}).red(), 200) << "the picture, painted by the library";
-  EXPECT_LT(ScreenPixel(owner_, {200, 20}).red(), 30) << "letter-boxed: black above it";
+  // The picture lies at (0, 50) 400 x 300; which quarter is red, as painted by the library.
+  const auto redQuarter = [&] {
+    QString red;
+    for (const QPoint at : {QPoint(100, 125), QPoint(300, 125), QPoint(100, 275), QPoint(300, 275)})
+      red += ScreenPixel(owner_, at).red() > 200 ? u'R' : u'-';
+    return red;
+  };
+  EXPECT_EQ(redQuarter(), u"R---"_s) << "the picture as it is";
+  EXPECT_LT(ScreenPixel(owner_, {200, 20}).red() + ScreenPixel(owner_, {200, 20}).blue(), 30)
+      << "letter-boxed: black above it";
   EXPECT_EQ(o.Orvana_StartFullScreen(), ORVANA_TRUE) << "windowless: nothing to switch, but a window exists";
   EXPECT_FALSE(layer->isFullScreen());
   o.Orvana_SetVideoEffects(1, 1);
+  o.Orvana_RepaintVideo();
+  EXPECT_EQ(redQuarter(), u"--R-"_s) << "flipped: upside down";
   o.Orvana_SetVideoEffects(1, 2);
   o.Orvana_RepaintVideo();
-  EXPECT_GT(ScreenPixel(owner_, {200, 200}).red(), 200) << "a flipped red picture is still red";
+  EXPECT_EQ(redQuarter(), u"---R"_s) << "flipped and mirrored";
+  o.Orvana_SetVideoEffects(0, 1);
+  o.Orvana_RepaintVideo();
+  EXPECT_EQ(redQuarter(), u"-R--"_s) << "mirrored only";
 
   // The snapshot of a windowless renderer: file header, info header, 32-bit pixels.
   const QByteArray bytes = Snapshot(u"mixer.bmp"_s);
@@ -519,7 +536,9 @@ TEST_F(OrvanaHost, TheWindowlessModesPaintTheFramesThemselvesWithFlipAndMirror) 
   EXPECT_EQ(u32(10), 54u) << "bfOffBits: no colour table at 32 bits";
   EXPECT_EQ(u32(14), 40u);
   EXPECT_EQ(u32(18), 640u);
-  EXPECT_GT(static_cast<uint8_t>(bytes[54 + 2]), 200) << "red in blue-green-red-x";
+  EXPECT_GT(static_cast<uint8_t>(bytes[54 + 479 * 2560 + 2]), 200) << "the top row, stored last: red first";
+  EXPECT_LT(static_cast<uint8_t>(bytes[54 + 2]), 60) << "the bottom row, stored first: blue";
+  EXPECT_GT(static_cast<uint8_t>(bytes[54]), 200) << "blue-green-red-x";
 }
 
 TEST_F(OrvanaHost, ModeTwoBuildsTheGraphByHandAndWarnsWithoutItsRenderer) {
