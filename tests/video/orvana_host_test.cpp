@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QDir>
 #include <QFileInfo>
@@ -582,13 +583,26 @@ TEST_F(OrvanaHost, SeeksRateStepLimitsZoomAndFullScreen) {
     for (auto& e : g_events) if (e.first == ORVANA_EC_STEP_COMPLETE) return true;
     return false;
   }, 3000)) << "a frame step reports its end";
-  EXPECT_EQ(o.Orvana_SetStartStopPosition(1, 2), ORVANA_TRUE);
-  g_events.clear();
-  o.Orvana_SetRate(2.0);
-  ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !g_events.empty() && g_events.back().first == ORVANA_EC_COMPLETE; }, 4000))
-      << "playing stops at the stop position";
-  EXPECT_EQ(o.Orvana_MediaState(2), ORVANA_TRUE) << "stop: the rate goes back to 1";
+  // One second of the medium, from 1 s to 2 s: at twice the speed half a second less.
+  const auto playSecondOne = [&](double rate) {
+    EXPECT_EQ(o.Orvana_SetStartStopPosition(1, 2), ORVANA_TRUE);
+    o.Orvana_SetRate(rate);
+    g_events.clear();
+    QElapsedTimer played;
+    played.start();
+    EXPECT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !g_events.empty() && g_events.back().first == ORVANA_EC_COMPLETE; }, 4000))
+        << "playing stops at the stop position";
+    const qint64 ms = played.elapsed();
+    EXPECT_EQ(o.Orvana_GetSeconds(3), 2) << "ended at the stop position";
+    EXPECT_EQ(o.Orvana_MediaState(2), ORVANA_TRUE) << "stop: the rate goes back to 1";
+    return ms;
+  };
+  const qint64 once = playSecondOne(1.0), twice = playSecondOne(2.0);
+  EXPECT_GT(once - twice, 300) << once << " ms at rate 1, " << twice << " ms at rate 2";
+  EXPECT_LT(once - twice, 700) << "from the start position, not from before it";
+  o.Orvana_MediaState(ORVANA_REWIND);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return o.Orvana_GetSeconds(3) == 0; }, 3000)) << "rewound to the start";
 
   // Full screen in and out with the same call.
   QWidget* video = VideoWindow();

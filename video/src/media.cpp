@@ -17,6 +17,7 @@ namespace {
 
 constexpr double kLongestSeconds = 1e9;  // about 31 years, far inside a clock time's range
 constexpr const char* kPausedMessage = "orvana-paused";
+constexpr GstClockTime kSeekSettle = 2 * GST_SECOND;
 
 }  // namespace
 
@@ -181,10 +182,14 @@ void TDShowMedia::SetRate(double rate) {
   if (!FGraphBuilt) return;
   FRate = rate;
   if (FGraphMode > 2 || rate == 0.0) return;
+  // A seek still settling (a flushing seek prerolls again) is waited for, briefly: the new
+  // rate starts where that seek went, not where the graph was before it. The stop stays.
+  gst_element_get_state(graph_.pipeline, nullptr, nullptr, kSeekSettle);
   gint64 now = 0;
   if (!QueryTime(false, &now)) now = 0;
   if (rate > 0)
-    Seek(rate, now, GST_SEEK_TYPE_SET, 0, GST_SEEK_TYPE_NONE, GST_SEEK_FLAG_FLUSH);
+    Seek(rate, now, GST_SEEK_TYPE_SET, 0, GST_SEEK_TYPE_NONE,
+         static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE));
   else
     Seek(rate, 0, GST_SEEK_TYPE_SET, now, GST_SEEK_TYPE_SET, GST_SEEK_FLAG_FLUSH);
 }
