@@ -22,6 +22,7 @@
 #include <QWidget>
 
 #include <climits>
+#include <functional>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -688,6 +689,40 @@ TEST_F(OrvanaHost, TheDualChannelChoiceOfMpegAudioIsHeardAtTheSink) {
   EXPECT_LT(left, 100);
   EXPECT_LT(right, 100);
   EXPECT_EQ(o.Orvana_SetMpegAudioChannel(0), ORVANA_S_OK);
+}
+
+// Volume, balance and mute as heard: the left-only tone's level at the sink.
+TEST_F(OrvanaHost, VolumeBalanceAndMuteAreHeardAtTheSink) {
+  OrvanaLibrary& o = Lib();
+  ASSERT_FALSE(qEnvironmentVariableIsEmpty("LIRRA_TEST_SINK")) << "the test command starts PulseAudio";
+  ASSERT_EQ(Load("left.mp3"), 0);
+  ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
+  QTest::qWait(300);
+  const double full = SinkLevels().first;
+  ASSERT_GT(full, 1000);
+  const auto leftAfter = [&](const std::function<void()>& change) {
+    change();
+    QTest::qWait(1500);  // what is already on its way to the sink plays out first
+    return SinkLevels().first;
+  };
+  const double half = leftAfter([&] { o.Orvana_SetVolume(5000); });
+  EXPECT_LT(half, full * 0.5) << "volume 5000 of 10000 is quieter";
+  EXPECT_GT(half, 0.0);
+  // The interface's sign: a negative balance applies a positive attenuation, which falls on
+  // the left channel.
+  EXPECT_LT(leftAfter([&] {
+              o.Orvana_SetVolume(10000);
+              o.Orvana_SetBalance(-10000);
+            }),
+            100)
+      << "balance -10000 silences the left";
+  EXPECT_LT(leftAfter([&] {
+              o.Orvana_SetBalance(0);
+              o.Orvana_Mute();
+            }),
+            100)
+      << "muted";
+  EXPECT_GT(leftAfter([&] { o.Orvana_Mute(); }), full * 0.7) << "the second mute gives the sound back";
 }
 
 }  // namespace
