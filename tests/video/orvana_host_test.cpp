@@ -543,6 +543,22 @@ TEST_F(OrvanaHost, TheWindowlessModesPaintTheFramesThemselvesWithFlipAndMirror) 
   EXPECT_GT(static_cast<uint8_t>(bytes[54]), 200) << "blue-green-red-x";
 }
 
+// Run by its own test entry on a GStreamer without plug-ins: the windowless modes say that
+// their renderer is missing and load nothing.
+TEST_F(OrvanaHost, WithoutTheRendererTheWindowlessModesWarnAndLoadNothing) {
+  if (qEnvironmentVariableIsEmpty("ORVANA_TEST_NO_PLUGINS")) GTEST_SKIP() << "needs GStreamer without plug-ins";
+  OrvanaLibrary& o = Lib();
+  BoxAnswerer boxes;
+  for (int32_t mode : {1, 2}) {
+    o.Orvana_SetConfig(256, mode);
+    EXPECT_EQ(Load("tone.ogg"), ORVANA_S_FALSE) << "mode " << mode;
+  }
+  ASSERT_EQ(boxes.titles.size(), 2);
+  EXPECT_EQ(boxes.titles[0], u"Video Mixing Renderer (VMR9) capabilities"_s);
+  EXPECT_TRUE(boxes.texts[1].startsWith(u"This application requires the Video Mixing Renderer"_s));
+  o.Orvana_SetConfig(256, 0);
+}
+
 TEST_F(OrvanaHost, ModeTwoBuildsTheGraphByHandAndWarnsWithoutItsRenderer) {
   OrvanaLibrary& o = Lib();
   EXPECT_NE(o.Orvana_SetConfig(256, 2), 0);
