@@ -2,6 +2,14 @@
 
 namespace orvana {
 
+void GraphKind::ReadPictureSize(Graph& graph) {
+  OrvanaVideoInfo info{0, 0, 0};
+  VideoInfo(graph, &info);
+  graph.videoWidth = info.width;
+  graph.videoHeight = info.height;
+  graph.hasVideo = info.hasVideo != 0;
+}
+
 const std::vector<GraphKindEntry>& GraphKinds() {
   static const std::vector<GraphKindEntry> kinds = {
       {0, "file playback with an overlay window", &MakeOverlayGraph},

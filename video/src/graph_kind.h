@@ -59,6 +59,10 @@ class GraphKind {
   virtual std::optional<std::vector<uint8_t>> SnapshotFile(const Graph&) { return std::nullopt; }
   // The current picture as a bitmap the caller frees; null when not supported.
   virtual OrvanaBitmap* SnapshotHandle(const Graph&) { return nullptr; }
+
+ protected:
+  // The picture's size as the kind reads it, into the graph (0 x 0 without a picture).
+  void ReadPictureSize(Graph& graph);
 };
 
 struct GraphKindEntry {

@@ -58,11 +58,7 @@ class OverlayGraph : public GraphKind {
   }
 
   void Attach(Graph& graph) override {
-    OrvanaVideoInfo info{0, 0, 0};
-    VideoInfo(graph, &info);
-    graph.videoWidth = info.width;
-    graph.videoHeight = info.height;
-    graph.hasVideo = info.hasVideo != 0;
+    ReadPictureSize(graph);
     Fit(graph);
     if (sink_ && GST_IS_VIDEO_OVERLAY(sink_)) gst_video_overlay_expose(GST_VIDEO_OVERLAY(sink_));
   }

@@ -61,11 +61,7 @@ class WindowlessGraph : public GraphKind {
   }
 
   void Attach(Graph& graph) override {
-    OrvanaVideoInfo info{0, 0, 0};
-    VideoInfo(graph, &info);
-    graph.videoWidth = info.width;
-    graph.videoHeight = info.height;
-    graph.hasVideo = info.hasVideo != 0;
+    ReadPictureSize(graph);
     renderer_->Fit();
   }
 
