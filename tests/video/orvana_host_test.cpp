@@ -47,7 +47,7 @@ struct OrvanaLibrary {
   X(Orvana_GraphMode) X(Orvana_SetMsgBoxTextLang) X(Orvana_SetStartStopPosition)                \
   X(Orvana_FastForward) X(Orvana_SetDigitalZoom) X(Orvana_CDROM_State) X(Orvana_SetVideoEffects) \
   X(Orvana_RepaintVideo) X(Orvana_StartFullScreen) X(Orvana_SetRate) X(Orvana_FastBack) \
-  X(Orvana_StepOneFrame) X(Orvana_SetMpegAudioChannel)
+  X(Orvana_StepOneFrame) X(Orvana_SetMpegAudioChannel) X(Orvana_GetEventCode)
   ORVANA_ALL(ORVANA_FN)
   void* handle = nullptr;
 
@@ -235,6 +235,11 @@ TEST_F(OrvanaHost, DefaultsAndCallsWithNothingOpen) {
   OrvanaBSTR text = nullptr;
   o.Orvana_GetTime(&text, 2);
   EXPECT_EQ(text, nullptr);
+  o.Orvana_GetEventCode(&text, ORVANA_EC_PAUSED);  // needs no media
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(QString::fromUtf16(text, OrvanaStringLength(text)), u"EC_PAUSED - A pause request has completed."_s);
+  OrvanaFreeString(text);
+  text = nullptr;
   OrvanaVideoInfo info{7, 8, 9};
   o.Orvana_GetVideoInfo(&info);
   EXPECT_EQ(info.width, 7) << "the record is left alone";

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "event_texts.h"
 #include "messages.h"
 
 namespace orvana {
@@ -94,6 +95,19 @@ TEST(Messages, BothLanguagesAndTheErrorCode) {
   EXPECT_EQ(t.text(Message::ErrorCaption), "错误");
   t.Load(256);  // the low byte counts: English
   EXPECT_EQ(t.text(Message::MediaTypeWord), "MediaType");
+}
+
+TEST(EventTexts, EachCodesTextAndTheUnknownOnes) {
+  const std::pair<int32_t, std::string> texts[] = {
+      {1, "EC_COMPLETE - All data from a particular stream has been rendered."},
+      {14, "EC_PAUSED - A pause request has completed."},
+      {48, "EC_TIMECODE_AVAILABLE- Sent by filter supporting timecode."},
+      {283, "EC_DVD_KARAOKE_MODE - Indicates that the Navigator has either begun playing or finished playing karaoke data."},
+      {513, "EC_SNDDEV_OUT_ERROR - An audio device error has occurred on an output pin."},
+      {15, "Unknow Graph Event"}, {30, "Unknow Graph Event"}, {1000, "Unknow Graph Event"}, {0, "Unknow Graph Event"},
+      {-1, "Unknow Graph Event"}, {514, "Unknow Graph Event"},
+  };
+  for (const auto& [code, text] : texts) EXPECT_EQ(EventCodeText(code), text) << code;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "event_texts.h"
 #include "host_window.h"
 #include "media.h"
 #include "messages.h"
@@ -220,6 +221,10 @@ ORVANA_EXPORT OrvanaBitmap* Orvana_BitmapHandle(void) {
   return OnMedia(static_cast<OrvanaBitmap*>(nullptr), [](Media_& m) { return m.BitmapHandle(); });
 }
 
+ORVANA_EXPORT void Orvana_GetEventCode(OrvanaBSTR* text, int32_t code) {
+  OnMedia([&](Media_&) { StoreString(text, orvana::EventCodeText(code)); });
+}
+
 ORVANA_EXPORT int32_t Orvana_CDROM_State(const char* drive, int32_t action) {
   return OnMedia(0, [&](Media_&) { return DriveDoor(drive, action); });
 }
@@ -229,7 +234,6 @@ ORVANA_EXPORT int32_t Orvana_CDROM_State(const char* drive, int32_t action) {
 ORVANA_EXPORT int32_t Orvana_EnumFilter(OrvanaTextCallback) { return ORVANA_FALSE; }
 ORVANA_EXPORT void Orvana_ShowFilterPropertyPage(const char*) {}
 ORVANA_EXPORT int32_t Orvana_HasFilterPropertyPage(const char*) { return ORVANA_FALSE; }
-ORVANA_EXPORT void Orvana_GetEventCode(OrvanaBSTR*, int32_t) {}
 ORVANA_EXPORT int32_t Orvana_ShowAboutBox(void) { return 0; }
 ORVANA_EXPORT int32_t Orvana_LoadFromFileToGraphEdit(const char*) { return 0; }
 ORVANA_EXPORT void Orvana_GetMediaInfo(const char*, OrvanaTextCallback) {}
