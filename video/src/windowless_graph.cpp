@@ -67,7 +67,8 @@ class WindowlessGraph : public GraphKind {
 
   void Release() override {
     renderer_.reset();
-    linkedPads_ = 0;
+    std::lock_guard<std::mutex> lock(linkMutex_);
+    linked_ = Linked{};
   }
 
   bool VideoInfo(const Graph&, OrvanaVideoInfo* info) override {
@@ -106,59 +107,73 @@ class WindowlessGraph : public GraphKind {
  private:
   // The source decodes the file and each of its outputs is rendered to the renderers: video
   // to the windowless renderer, audio to the sound output behind a volume and a balance
-  // stage.
+  // stage. The outputs appear on the source's streaming threads, maybe several at once:
+  // what they build is recorded under a lock and handed to the graph here, on the host's
+  // thread, once the graph has prerolled.
   int32_t RenderByHand(Graph& graph, const std::string& file) {
     const std::string uri = FileUri(file.c_str());
     if (uri.empty()) return ORVANA_E_INVALIDARG;
     GstElement* source = gst_element_factory_make("uridecodebin", "Source");
     if (!source) return ORVANA_E_FAIL;
     g_object_set(source, "uri", uri.c_str(), nullptr);
+    {
+      std::lock_guard<std::mutex> lock(linkMutex_);
+      linked_ = Linked{graph.pipeline};
+    }
     gst_bin_add(GST_BIN(graph.pipeline), source);
-    graph_ = &graph;
     g_signal_connect(source, "pad-added", G_CALLBACK(+[](GstElement*, GstPad* pad, gpointer self) {
                        static_cast<WindowlessGraph*>(self)->LinkDecodedPad(pad);
                      }),
                      this);
     int32_t hr = Preroll(graph.pipeline, nullptr);
-    if (hr >= 0 && linkedPads_ == 0) hr = ORVANA_S_FALSE;  // a source without outputs
+    std::lock_guard<std::mutex> lock(linkMutex_);
+    graph.volumeStage = linked_.volume;
+    graph.panorama = linked_.panorama;
+    graph.channelMix = linked_.mix;
+    if (hr >= 0 && linked_.pads == 0) hr = ORVANA_S_FALSE;  // a source without outputs
     return hr;
   }
 
-  // Runs on the source's streaming thread as each decoded output appears.
+  // Runs on a streaming thread of the source as each decoded output appears.
   void LinkDecodedPad(GstPad* pad) {
     GstCaps* caps = gst_pad_get_current_caps(pad);
     if (!caps) caps = gst_pad_query_caps(pad, nullptr);
     const gchar* kind = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+    std::lock_guard<std::mutex> lock(linkMutex_);
     GstElement* first = nullptr;
-    Graph& graph = *graph_;
     if (g_str_has_prefix(kind, "video/") && renderer_ && renderer_->sink() && !GST_OBJECT_PARENT(renderer_->sink())) {
       // The bin takes a reference of its own; the renderer keeps its one.
-      first = Chain(graph.pipeline, {MakeOptional("videoconvert"), renderer_->sink()});
-    } else if (g_str_has_prefix(kind, "audio/") && !graph.volumeStage) {
+      first = Chain(linked_.pipeline, {MakeOptional("videoconvert"), renderer_->sink()});
+    } else if (g_str_has_prefix(kind, "audio/") && !linked_.volume) {
       GstElement* volume = MakeOptional("volume");
       GstElement* panorama = nullptr;
       GstElement* mix = nullptr;
       GstElement* stages = AudioStages(&panorama, &mix);
-      first = Chain(graph.pipeline, {MakeOptional("audioconvert"), MakeOptional("audioresample"), volume,
-                                     stages ? stages : MakeOptional("identity"), MakeOptional("audioconvert"),
-                                     MakeOptional("autoaudiosink")});
-      if (first) {
-        graph.volumeStage = volume;
-        graph.panorama = panorama;
-        graph.channelMix = mix;
-      }
+      first = Chain(linked_.pipeline, {MakeOptional("audioconvert"), MakeOptional("audioresample"), volume,
+                                       stages ? stages : MakeOptional("identity"), MakeOptional("audioconvert"),
+                                       MakeOptional("autoaudiosink")});
+      if (first) linked_ = {linked_.pipeline, volume, panorama, mix, linked_.pads};
     }
     gst_caps_unref(caps);
     if (!first) return;
     GstPad* sinkPad = gst_element_get_static_pad(first, "sink");
-    if (gst_pad_link(pad, sinkPad) == GST_PAD_LINK_OK) ++linkedPads_;
+    if (gst_pad_link(pad, sinkPad) == GST_PAD_LINK_OK) ++linked_.pads;
     gst_object_unref(sinkPad);
   }
 
+  // Mode 2: what the source's outputs were linked to.
+  struct Linked {
+    GstElement* pipeline = nullptr;
+    GstElement* volume = nullptr;
+    GstElement* panorama = nullptr;
+    GstElement* mix = nullptr;
+    int pads = 0;  // outputs rendered
+  };
+
   const bool byHand_;
   std::unique_ptr<WindowlessRenderer> renderer_;
-  Graph* graph_ = nullptr;  // mode 2: the graph the decoded outputs are linked into
-  int linkedPads_ = 0;      // mode 2: outputs of the source rendered
+  std::mutex linkMutex_;
+  Linked linked_;
 };
 
 }  // namespace
