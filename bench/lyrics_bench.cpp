@@ -34,14 +34,12 @@ double ResearchMicroseconds(const QString& appDir) {
   lirra::testing::RecordingShell shell;
   lirra::PlayerContext ctx(shell);
   lirra::PlayerState& s = ctx.state;
-  s.AppDir = appDir;
+  s.AppDir = s.ConfigDir = s.DataDir = appDir;
   s.LyricsTracking = true;
   s.Timer1On = true;
   ctx.list.append({QStringLiteral("Some Title"), appDir + QStringLiteral("Music/song.mp3"), std::nullopt, std::nullopt});
   s.PlayingIndex = 0;
-  ctx.lyrics.tagsRead = true;  // read when the track opened
-  ctx.lyrics.tagArtist = QStringLiteral("Some Artist");
-  ctx.lyrics.tagTitle = QStringLiteral("Some Title");
+  ctx.tags = {true, QStringLiteral("Some Title"), QStringLiteral("Some Artist"), {}};  // read when the track opened
   std::vector<double> samples;
   for (int round = 0; round < 21; ++round) {
     constexpr int kTicks = 1000;

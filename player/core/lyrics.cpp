@@ -58,16 +58,6 @@ void ShowEntryTitle(PlayerContext& ctx) {
     ctx.shell.captions.SetCaption(ControlId::lbTitle, EntryTitle(ctx));
 }
 
-void ReadTags(PlayerContext& ctx) {
-  LyricsState& l = ctx.lyrics;
-  if (l.tagsRead) return;
-  l.tagsRead = true;
-  const PlayerState& s = ctx.state;
-  if (!s.TagsAvailable || s.VideoActive || !ctx.libs.tags.bound()) return;
-  l.tagTitle = QString::fromUtf8(ctx.libs.tags.Read(s.CurrentChannel, "%TITL")).trimmed();
-  l.tagArtist = QString::fromUtf8(ctx.libs.tags.Read(s.CurrentChannel, "%ARTI")).trimmed();
-}
-
 // The first lyric file that exists for the playing entry, or empty; `tried` is the last
 // candidate looked at.
 QString FindLyricFile(PlayerContext& ctx, QString* tried) {
@@ -83,21 +73,20 @@ QString FindLyricFile(PlayerContext& ctx, QString* tried) {
   };
   if (local && s.TrackKind != kKindCueTrack && hit(WithoutExtension(location) + u".lrc"_s)) return *tried;
   if (local && hit(folder + entry.Title + u".lrc"_s)) return *tried;
-  ReadTags(ctx);
-  const LyricsState& l = ctx.lyrics;
-  if (!l.tagArtist.isEmpty()) {
-    const QString name = LyricFileName(l.tagArtist, l.tagTitle);
+  const TrackTags& tags = PlayingTrackTags(ctx);
+  if (!tags.artist.isEmpty()) {
+    const QString name = LyricFileName(tags.artist, tags.title);
     if (local && hit(folder + name)) return *tried;
     if (hit(LyricsFolder(s) + name)) return *tried;
     // Right after the track opened (the progress timer not running yet): ask the fetcher
     // once; the ticks look again until its file is there.
     if (!s.Timer1On && FileExists(FetcherPath(s))) {
       QDir().mkpath(LyricsFolder(s));
-      ctx.startProgram(FetcherPath(s), {l.tagArtist, l.tagTitle});
+      ctx.startProgram(FetcherPath(s), {tags.artist, tags.title});
       if (hit(LyricsFolder(s) + name)) return *tried;
     }
   }
-  if (local && !l.tagTitle.isEmpty() && hit(folder + l.tagTitle + u".lrc"_s)) return *tried;
+  if (local && !tags.title.isEmpty() && hit(folder + tags.title + u".lrc"_s)) return *tried;
   return {};
 }
 
@@ -116,9 +105,6 @@ void ResetLyrics(PlayerContext& ctx) {
   l.change.clear();
   l.currentLine = -1;
   l.tapPending = false;
-  l.tagsRead = false;
-  l.tagArtist.clear();
-  l.tagTitle.clear();
   l.titleShown = true;
 }
 

@@ -21,9 +21,6 @@ struct LyricsState {
   enum class Mark { None, Lime, Green };
   Mark mark = Mark::None;  // the title's colour while timing (lime; green after a re-stamp)
   bool titleShown = true;  // the title label shows the entry's title, not a lyric line
-  // The playing track's artist and title tags, read once per track.
-  bool tagsRead = false;
-  QString tagArtist, tagTitle;
 };
 
 // After a track opened: look for its lyrics (LoadLyrics).

@@ -28,20 +28,6 @@ QString EntryUrl(const PlayerState& s, const QString& location) {
   return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
 }
 
-void ReadTagsOnce(PlayerContext& ctx) {
-  MediaControlsState& m = ctx.media;
-  const PlayerState& s = ctx.state;
-  if (m.taggedChannel == s.CurrentChannel) return;
-  m = {s.CurrentChannel, {}, {}, {}};
-  if (!s.TagsAvailable || s.VideoActive || !ctx.libs.tags.bound() || !s.CurrentChannel) return;
-  const auto tag = [&](const char* field) {
-    return QString::fromUtf8(ctx.libs.tags.Read(s.CurrentChannel, field)).trimmed();
-  };
-  m.artist = tag("%ARTI");
-  m.album = tag("%ALBM");
-  m.title = tag("%TITL");
-}
-
 }  // namespace
 
 MediaStatus ReadMediaStatus(PlayerContext& ctx) {
@@ -55,10 +41,10 @@ MediaStatus ReadMediaStatus(PlayerContext& ctx) {
     m.title = entry.Title;
     m.url = EntryUrl(s, entry.Location);
     if (s.Timer1On) {
-      ReadTagsOnce(ctx);
-      if (!ctx.media.title.isEmpty()) m.title = ctx.media.title;
-      m.artist = ctx.media.artist;
-      m.album = ctx.media.album;
+      const TrackTags& tags = PlayingTrackTags(ctx);
+      if (!tags.title.isEmpty()) m.title = tags.title;
+      m.artist = tags.artist;
+      m.album = tags.album;
       if (!s.LengthUnknown && s.TrackSeconds > 0) m.lengthUs = s.TrackSeconds * kUsPerSecond;
     }
   }

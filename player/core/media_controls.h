@@ -5,7 +5,6 @@
 
 #include <QString>
 
-#include <cstdint>
 
 namespace lirra {
 
@@ -24,12 +23,6 @@ struct MediaStatus {
   bool canPlay = false, canPause = false, canGoNext = false, canSeek = false;
   bool shuffle = false;
   bool operator==(const MediaStatus&) const = default;
-};
-
-// The tags of the playing track, read once per channel.
-struct MediaControlsState {
-  uint32_t taggedChannel = 0;
-  QString artist, album, title;
 };
 
 inline constexpr char kNoTrackId[] = "/org/mpris/MediaPlayer2/TrackList/NoTrack";

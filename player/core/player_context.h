@@ -22,6 +22,7 @@
 #include "spectrum.h"
 #include "shell.h"
 #include "track_list.h"
+#include "track_tags.h"
 #include "tray.h"
 #include "ui_texts.h"
 #include "vis_host.h"
@@ -74,7 +75,7 @@ struct PlayerContext {
   SkinState skin;
   TrayState tray;
   ScheduleState schedule;
-  MediaControlsState media;
+  TrackTags tags;  // the playing track's, read once (track_tags.h)
   std::function<int(int n)> randomBelow;  // uniform in 0..n-1
   std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };  // the local time
   // Starts a program with an argument vector (never a shell) and does not wait for it.

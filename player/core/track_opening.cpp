@@ -208,6 +208,7 @@ void PlayCurrent(PlayerContext& ctx) {
   if (ctx.list.empty()) return;
   s.TrackStartSeconds = 0;
   ResetLyrics(ctx);
+  ForgetTrackTags(ctx);
   if (ctx.list.selection().empty()) ctx.list.select(std::clamp(s.NextIndex, 0, ctx.list.size() - 1));
   s.PlayingIndex = ctx.list.firstSelected();
   ctx.shell.views.TrackListChanged(ctx.list);

@@ -12,10 +12,10 @@
 
 namespace lirra {
 
-// A native child window the frames are put into straight from the spectrum's buffer.
-// Thirty frames a second through the toolkit's back buffer cost more than composing them
-// (a conversion, a repaint pass, a flush and a completion round trip per frame). It serves
-// only where it shows the same pixels: X11, one device pixel per pixel, opaque black.
+// A native child window that takes each spectrum frame straight from its pixel buffer.
+// Thirty frames a second through Qt's back buffer cost more than drawing them (a
+// conversion, a repaint pass, a flush and a completion round trip per frame). Used only
+// where the result looks the same: X11, one device pixel per pixel, opaque black.
 class DirectSurface : public QWidget {
  public:
   explicit DirectSurface(QWidget* parent) : QWidget(parent) {

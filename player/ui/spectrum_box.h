@@ -21,7 +21,7 @@ class SpectrumBox : public QWidget {
   void clear();
   // Black shows what lies behind the window (the colour key, with a compositor).
   void setSeeThroughBlack(bool on);
-  // Whether frames go straight to the X server (see DirectSurface).
+  // Whether frames are put straight into a native window of their own.
   bool drawsDirectly() const { return surface_ != nullptr; }
 
  protected:
@@ -29,7 +29,8 @@ class SpectrumBox : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  // Whether frames go to the direct surface (made or dropped as the conditions change).
+  // Whether frames go to that native window now; it is made or dropped as the screen,
+  // its pixel ratio or the see-through setting change.
   bool useDirectSurface();
 
   QImage image_;  // the last frame, for the toolkit's painting
