@@ -1,202 +1,10 @@
-// A small host that binds liborvana.so by name, as the player does, and drives it on real
-// media made by the test: a 640 x 480 video with sound, an audio-only file, a MIDI file and
-// a broken file. Runs on a real X server (Xvfb) with sound going to the test's PulseAudio.
-#include <dlfcn.h>
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QDir>
-#include <QFileInfo>
-#include <QImage>
-#include <QMimeData>
-#include <QMessageBox>
-#include <QPixmap>
-#include <QProcess>
-#include <QScreen>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QThread>
-#include <QTimer>
-#include <QWidget>
-
-#include <climits>
-#include <functional>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <numeric>
-
+// Orvana driven by a small host: the exports, playback and its events, sound at the sink,
+// addresses and bad arguments.
+#include "orvana_host_fixture.h"
 #include "http_server.h"
-#include "orvana.h"
 
+namespace orvana_host {
 namespace {
-
-using namespace Qt::StringLiterals;
-
-// The exports the host uses, bound by name.
-struct OrvanaLibrary {
-#define ORVANA_FN(name) decltype(&::name) name = nullptr;
-#define ORVANA_ALL(X)                                                                            \
-  X(Orvana_Init) X(Orvana_Free) X(Orvana_MediaLoad) X(Orvana_MediaState) X(Orvana_SetVolume)     \
-  X(Orvana_GetVolume) X(Orvana_SetBalance) X(Orvana_GetBalance) X(Orvana_IsActive)              \
-  X(Orvana_GetTime) X(Orvana_GetSeconds) X(Orvana_SetPosition) X(Orvana_Mute)                   \
-  X(Orvana_SetWindowResize) X(Orvana_GetVideoInfo) X(Orvana_SetVideoWindow)                     \
-  X(Orvana_CaptureBitmap) X(Orvana_BitmapHandle) X(Orvana_SetChannel) X(Orvana_SetConfig)       \
-  X(Orvana_GraphMode) X(Orvana_SetMsgBoxTextLang) X(Orvana_SetStartStopPosition)                \
-  X(Orvana_FastForward) X(Orvana_SetDigitalZoom) X(Orvana_CDROM_State) X(Orvana_SetVideoEffects) \
-  X(Orvana_RepaintVideo) X(Orvana_StartFullScreen) X(Orvana_SetRate) X(Orvana_FastBack) \
-  X(Orvana_StepOneFrame) X(Orvana_SetMpegAudioChannel) X(Orvana_GetEventCode)
-  ORVANA_ALL(ORVANA_FN)
-  void* handle = nullptr;
-
-  bool bind() {
-    handle = dlopen(LIRRA_APP_DIR "/liborvana.so", RTLD_NOW | RTLD_LOCAL);
-    if (!handle) return false;
-#define ORVANA_BIND(name) name = reinterpret_cast<decltype(name)>(dlsym(handle, #name)); if (!name) return false;
-    ORVANA_ALL(ORVANA_BIND)
-    return true;
-  }
-};
-
-OrvanaLibrary& Lib() {
-  static OrvanaLibrary lib;
-  return lib;
-}
-
-QTemporaryDir& Media() {
-  static QTemporaryDir dir;
-  return dir;
-}
-QString MediaFile(const char* name) { return Media().filePath(QString::fromLatin1(name)); }
-
-bool Ffmpeg(const QStringList& args) {
-  QProcess p;
-  p.start(u"ffmpeg"_s, QStringList{u"-loglevel"_s, u"error"_s, u"-y"_s} + args);
-  return p.waitForFinished(60000) && p.exitCode() == 0;
-}
-
-// A standard MIDI file: one track, a few notes of a piano, about a second and a half.
-QByteArray MidiFile() {
-  QByteArray track;
-  const auto note = [&](char key) {
-    track += QByteArray("\x00\x90", 2) + key + char(0x60);
-    track += QByteArray("\x83\x00\x80", 3) + key + char(0x40);  // 384 ticks later
-  };
-  note(60), note(64), note(67);
-  track += QByteArray("\x00\xFF\x2F\x00", 4);
-  QByteArray file("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\x80", 14);  // format 0, 384 ticks/beat
-  file += "MTrk";
-  const quint32 n = static_cast<quint32>(track.size());
-  file += char(n >> 24), file += char(n >> 16), file += char(n >> 8), file += char(n);
-  return file + track;
-}
-
-std::vector<std::pair<int32_t, Qt::HANDLE>> g_events;
-void RecordEvent(int32_t code, int32_t, int32_t) { g_events.push_back({code, QThread::currentThreadId()}); }
-
-// Answers the next modal box like a user and remembers its title and text.
-struct BoxAnswerer {
-  BoxAnswerer() {
-    timer.setInterval(30);
-    QObject::connect(&timer, &QTimer::timeout, [this] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        titles << box->windowTitle();
-        texts << box->text();
-        box->accept();
-      }
-    });
-    timer.start();
-  }
-  QTimer timer;
-  QStringList titles, texts;
-};
-
-class OrvanaHost : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    ASSERT_TRUE(Lib().bind()) << dlerror();
-    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"color=c=red:s=640x480:r=25:d=3"_s, u"-f"_s, u"lavfi"_s,
-                        u"-i"_s, u"sine=frequency=440:duration=3"_s, u"-c:v"_s, u"libx264"_s, u"-g"_s, u"25"_s,
-                        u"-pix_fmt"_s, u"yuv420p"_s, u"-c:a"_s, u"aac"_s, u"-shortest"_s, MediaFile("video.mp4")}));
-    // Blue with a red box over the central half of width and height, for the zoom.
-    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s,
-                        u"color=c=blue:s=640x480:r=25:d=4,drawbox=x=160:y=120:w=320:h=240:color=red:t=fill"_s,
-                        u"-c:v"_s, u"libx264"_s, u"-g"_s, u"25"_s, u"-pix_fmt"_s, u"yuv420p"_s, MediaFile("box.mp4")}));
-    // Blue with its top-left quarter red: every flip and mirror shows.
-    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s,
-                        u"color=c=blue:s=640x480:r=25:d=3,drawbox=x=0:y=0:w=320:h=240:color=red:t=fill"_s,
-                        u"-c:v"_s, u"libx264"_s, u"-g"_s, u"25"_s, u"-pix_fmt"_s, u"yuv420p"_s, MediaFile("corner.mp4")}));
-    // A grey test pattern full of fine detail, kept losslessly: what a snapshot must return.
-    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc=s=640x480:r=25:d=2,format=gray,format=yuv420p"_s,
-                        u"-c:v"_s, u"libx264"_s, u"-qp"_s, u"0"_s, MediaFile("pattern.mp4")}));
-    ASSERT_TRUE(Ffmpeg({u"-i"_s, MediaFile("pattern.mp4"), u"-frames:v"_s, u"1"_s, u"-f"_s, u"rawvideo"_s,
-                        u"-pix_fmt"_s, u"gray"_s, MediaFile("pattern.gray")}));
-    // A transport stream whose pictures grow from 320 x 240 to 640 x 480 after a second.
-    for (const char* size : {"320x240", "640x480"})
-      ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc=r=25:d=1:s="_s + QLatin1String(size), u"-c:v"_s,
-                          u"libx264"_s, u"-pix_fmt"_s, u"yuv420p"_s, MediaFile(size) + u".ts"_s}));
-    QFile sizes(MediaFile("sizes.ts"));
-    ASSERT_TRUE(sizes.open(QIODevice::WriteOnly));
-    for (const char* size : {"320x240", "640x480"}) {
-      QFile part(MediaFile(size) + u".ts"_s);
-      ASSERT_TRUE(part.open(QIODevice::ReadOnly));
-      sizes.write(part.readAll());
-    }
-    sizes.close();
-    // MPEG audio with a tone on the left channel only.
-    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=10"_s, u"-af"_s,
-                        u"pan=stereo|c0=c0|c1=0*c0"_s, u"-c:a"_s, u"libmp3lame"_s, MediaFile("left.mp3")}));
-    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=2"_s, u"-c:a"_s,
-                        u"libvorbis"_s, MediaFile("tone.ogg")}));
-    QFile midi(MediaFile("tune.mid"));
-    ASSERT_TRUE(midi.open(QIODevice::WriteOnly));
-    midi.write(MidiFile());
-    midi.close();
-    QFile broken(MediaFile("broken.mp4"));
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-    QByteArray junk(4096, '\0');
-    for (int i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 7919) % 251);
-    broken.write(junk);
-  }
-
-  void SetUp() override {
-    owner_.setAttribute(Qt::WA_NativeWindow);
-    QPalette black = owner_.palette();  // a black video panel, like the player's
-    black.setColor(QPalette::Window, Qt::black);
-    owner_.setPalette(black);
-    owner_.setAutoFillBackground(true);
-    owner_.resize(400, 400);
-    owner_.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner_));
-    ASSERT_EQ(Lib().Orvana_Init(owner_.winId(), nullptr), ORVANA_TRUE);
-    g_events.clear();
-  }
-  void TearDown() override { Lib().Orvana_Free(); }
-
-  int32_t Load(const char* name, OrvanaMediaEventCallback callback = nullptr) {
-    return Lib().Orvana_MediaLoad(0, owner_.winId(), MediaFile(name).toUtf8().constData(), 0, callback);
-  }
-  QWidget* VideoWindow() { return owner_.findChild<QWidget*>(u"OrvanaVideoWindow"_s); }
-  static OrvanaVideoInfo Info() {
-    OrvanaVideoInfo info{0, 0, 0};
-    Lib().Orvana_GetVideoInfo(&info);
-    return info;
-  }
-  // Orvana_CaptureBitmap into a file of the media folder; the file's bytes.
-  QByteArray Snapshot(const QString& name) {
-    const QString file = Media().filePath(name);
-    const std::u16string utf16 = file.toStdU16String();
-    OrvanaBSTR bstr = OrvanaAllocString(utf16.c_str(), static_cast<uint32_t>(utf16.size()));
-    Lib().Orvana_CaptureBitmap(bstr);
-    OrvanaFreeString(bstr);
-    QFile bmp(file);
-    return bmp.open(QIODevice::ReadOnly) ? bmp.readAll() : QByteArray();
-  }
-
-  QWidget owner_;
-};
 
 TEST(OrvanaExports, ExactlyTheFiftyNineAndNothingBeforeInit) {
   QProcess nm;
@@ -296,55 +104,6 @@ TEST_F(OrvanaHost, AudioOnlyMediaPlaysWithSettingsTimesAndEventsOnTheUiThread) {
   EXPECT_EQ(o.Orvana_MediaState(4), ORVANA_FALSE);
 }
 
-TEST_F(OrvanaHost, AVideoIsLetterBoxedInTheOwnerAndCapturedByteForByte) {
-  OrvanaLibrary& o = Lib();
-  ASSERT_EQ(Load("video.mp4"), 0);
-  OrvanaVideoInfo info = Info();
-  EXPECT_EQ(info.width, 640);
-  EXPECT_EQ(info.height, 480);
-  EXPECT_EQ(info.hasVideo, ORVANA_TRUE);
-  ASSERT_NE(VideoWindow(), nullptr);
-  EXPECT_EQ(VideoWindow()->geometry(), QRect(0, 50, 400, 300)) << "640 x 480 letter-boxed into 400 x 400";
-  ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
-  QTest::qWait(700);
-
-  // What is on the screen: the red picture between black bars.
-  const QImage shot = owner_.screen()->grabWindow(owner_.winId()).toImage();
-  ASSERT_EQ(shot.size(), QSize(400, 400));
-  const QColor middle = shot.pixelColor(200, 200), bar = shot.pixelColor(200, 20);
-  EXPECT_GT(middle.red(), 200);
-  EXPECT_LT(middle.green(), 60);
-  EXPECT_LT(bar.red() + bar.green() + bar.blue(), 30) << "above the picture the owner shows through";
-
-  // The frame as a file in the grabber snapshot layout, and as a bitmap for the caller.
-  const QByteArray bytes = Snapshot(u"frame.bmp"_s);
-  ASSERT_EQ(bytes.size(), 26 + 921600);
-  EXPECT_EQ(bytes.left(2), "BM");
-  EXPECT_EQ(static_cast<uint8_t>(bytes[18]) | static_cast<uint8_t>(bytes[19]) << 8, 640);
-  EXPECT_EQ(static_cast<uint8_t>(bytes[26 + 2]) > 200, true) << "blue-green-red: red is the third byte";
-  OrvanaBitmap* bitmap = o.Orvana_BitmapHandle();
-  ASSERT_NE(bitmap, nullptr);
-  EXPECT_EQ(bitmap->width, 640);
-  EXPECT_EQ(bitmap->height, 480);
-  EXPECT_EQ(bitmap->stride, 1920);
-  OrvanaFreeBitmap(bitmap);
-
-  // Resizing the owner to half the video size places the picture over all of it.
-  EXPECT_EQ(o.Orvana_SetVideoWindow(owner_.winId(), 2), ORVANA_TRUE);
-  EXPECT_EQ(owner_.size(), QSize(320, 240));
-  EXPECT_EQ(VideoWindow()->geometry(), QRect(0, 0, 320, 240));
-  owner_.resize(1000, 300);
-  EXPECT_EQ(o.Orvana_SetWindowResize(), ORVANA_TRUE);
-  EXPECT_EQ(VideoWindow()->geometry(), QRect(300, 0, 400, 300));
-
-  // Loading again replaces the first medium; without a picture no window is resized.
-  ASSERT_EQ(Load("tone.ogg"), 0);
-  info = Info();
-  EXPECT_EQ(info.hasVideo, 0);
-  EXPECT_EQ(o.Orvana_SetVideoWindow(owner_.winId(), 1), ORVANA_TRUE);
-  EXPECT_EQ(owner_.size(), QSize(1000, 300)) << "not collapsed to the last picture's size or to nothing";
-}
-
 TEST_F(OrvanaHost, BrokenAndMissingFilesFailWithTheErrorBox) {
   OrvanaLibrary& o = Lib();
   BoxAnswerer boxes;
@@ -360,61 +119,6 @@ TEST_F(OrvanaHost, BrokenAndMissingFilesFailWithTheErrorBox) {
   ASSERT_EQ(boxes.titles.size(), 3);
   EXPECT_EQ(boxes.titles[2], u"错误"_s);
   o.Orvana_SetMsgBoxTextLang(0);
-}
-
-// A snapshot is the decoded frame itself: its own size, every detail, whatever the window's
-// size or the digital zoom (not the sink's window-sized picture scaled back up).
-TEST_F(OrvanaHost, ASnapshotIsTheDecodedFrameAtItsOwnSize) {
-  OrvanaLibrary& o = Lib();
-  ASSERT_EQ(Load("pattern.mp4"), 0);
-  o.Orvana_SetDigitalZoom(50);
-  QFile reference(MediaFile("pattern.gray"));
-  ASSERT_TRUE(reference.open(QIODevice::ReadOnly));
-  const QByteArray grey = reference.readAll();
-  ASSERT_EQ(grey.size(), 640 * 480);
-  const QByteArray bmp = Snapshot(u"pattern.bmp"_s);
-  ASSERT_EQ(bmp.size(), 26 + 921600);
-  // Decoders' colour conversions differ by a level or two overall; beyond that offset
-  // every pixel must match (a scaled or cropped picture is off by tens on its edges).
-  std::vector<int> difference;
-  for (int y = 0; y < 480; ++y)
-    for (int x = 0; x < 640; ++x) {
-      const char* bgr = bmp.constData() + 26 + (479 - y) * 1920 + x * 3;  // rows bottom-up
-      const int value = (static_cast<uint8_t>(bgr[0]) + static_cast<uint8_t>(bgr[1]) + static_cast<uint8_t>(bgr[2])) / 3;
-      difference.push_back(value - static_cast<uint8_t>(grey[y * 640 + x]));
-    }
-  const double offset = std::accumulate(difference.begin(), difference.end(), 0.0) / difference.size();
-  double deviation = 0;
-  for (int d : difference) deviation += std::abs(d - offset);
-  deviation /= difference.size();
-  EXPECT_LT(std::abs(offset), 4.0);
-  EXPECT_LT(deviation, 1.0) << "mean difference from the decoded frame, per pixel";
-  OrvanaBitmap* bitmap = o.Orvana_BitmapHandle();
-  ASSERT_NE(bitmap, nullptr);
-  EXPECT_EQ(std::memcmp(bitmap->pixels, bmp.constData() + 26, 921600), 0) << "the same frame both ways";
-  OrvanaFreeBitmap(bitmap);
-}
-
-std::vector<int32_t> g_sizes;
-void RecordSize(int32_t code, int32_t param1, int32_t) {
-  if (code == ORVANA_EC_VIDEO_SIZE_CHANGED) g_sizes.push_back(param1);
-}
-
-// A picture that changes its size while playing is told to the host and fitted anew, in the
-// overlay mode and in the windowless one.
-TEST_F(OrvanaHost, APictureThatChangesSizeIsToldToTheHost) {
-  OrvanaLibrary& o = Lib();
-  for (int32_t mode : {0, 1}) {
-    o.Orvana_SetConfig(256, mode);
-    g_sizes.clear();
-    ASSERT_EQ(Load("sizes.ts", RecordSize), 0) << "mode " << mode;
-    EXPECT_EQ(Info().width, 320);
-    ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !g_sizes.empty(); }, 4000)) << "mode " << mode;
-    EXPECT_EQ(g_sizes, std::vector<int32_t>{640 | 480 << 16}) << "mode " << mode;
-    EXPECT_TRUE(QTest::qWaitFor([] { return Info().width == 640; }, 2000)) << "mode " << mode;
-  }
-  o.Orvana_SetConfig(256, 0);
 }
 
 extern "C" uint32_t OrvanaLengthFromC(const char16_t* text, uint32_t length);
@@ -454,6 +158,7 @@ TEST_F(OrvanaHost, MidiPlaysThroughTheSoftwareSynthesizer) {
 }
 
 std::vector<std::string> g_dropped;
+
 void RecordDrop(const char* text) { g_dropped.emplace_back(text); }
 
 TEST_F(OrvanaHost, TextDroppedOnTheWindowReachesTheHostAndTheTrayCommandsAnswer) {
@@ -487,107 +192,6 @@ TEST_F(OrvanaHost, TextDroppedOnTheWindowReachesTheHostAndTheTrayCommandsAnswer)
   const QString notADrive = MediaFile("tone.ogg");
   EXPECT_EQ(o.Orvana_CDROM_State(notADrive.toUtf8().constData(), 0), ORVANA_TRUE)
       << "opened, but it has no door to open";
-}
-
-// The centre of the owner's picture, as on the screen.
-QColor ScreenPixel(QWidget& owner, QPoint at) {
-  return owner.screen()->grabWindow(owner.winId()).toImage().pixelColor(at);
-}
-
-TEST_F(OrvanaHost, TheWindowlessModesPaintTheFramesThemselvesWithFlipAndMirror) {
-  OrvanaLibrary& o = Lib();
-  EXPECT_NE(o.Orvana_SetConfig(256, 1), 0);
-  EXPECT_EQ(o.Orvana_GraphMode(), 1);
-  ASSERT_EQ(Load("corner.mp4"), 0);
-  OrvanaVideoInfo info = Info();
-  EXPECT_EQ(info.width, 640);
-  EXPECT_EQ(info.height, 480);
-  EXPECT_EQ(info.hasVideo, ORVANA_TRUE);
-  auto* layer = owner_.findChild<QWidget*>(u"OrvanaPicture"_s);
-  ASSERT_NE(layer, nullptr);
-  EXPECT_EQ(layer->geometry(), owner_.rect()) << "the picture layer covers the client area";
-  ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
-  QTest::qWait(500);
-  o.Orvana_RepaintVideo();
-  QTest::qWait(50);
-  // The picture lies at (0, 50) 400 x 300; which quarter is red, as painted by the library.
-  const auto redQuarter = [&] {
-    QString red;
-    for (const QPoint at : {QPoint(100, 125), QPoint(300, 125), QPoint(100, 275), QPoint(300, 275)})
-      red += ScreenPixel(owner_, at).red() > 200 ? u'R' : u'-';
-    return red;
-  };
-  EXPECT_EQ(redQuarter(), u"R---"_s) << "the picture as it is";
-  EXPECT_LT(ScreenPixel(owner_, {200, 20}).red() + ScreenPixel(owner_, {200, 20}).blue(), 30)
-      << "letter-boxed: black above it";
-  EXPECT_EQ(o.Orvana_StartFullScreen(), ORVANA_TRUE) << "windowless: nothing to switch, but a window exists";
-  EXPECT_FALSE(layer->isFullScreen());
-  o.Orvana_SetVideoEffects(1, 1);
-  o.Orvana_RepaintVideo();
-  EXPECT_EQ(redQuarter(), u"--R-"_s) << "flipped: upside down";
-  o.Orvana_SetVideoEffects(1, 2);
-  o.Orvana_RepaintVideo();
-  EXPECT_EQ(redQuarter(), u"---R"_s) << "flipped and mirrored";
-  o.Orvana_SetVideoEffects(0, 1);
-  o.Orvana_RepaintVideo();
-  EXPECT_EQ(redQuarter(), u"-R--"_s) << "mirrored only";
-
-  // The snapshot of a windowless renderer: file header, info header, 32-bit pixels.
-  const QByteArray bytes = Snapshot(u"mixer.bmp"_s);
-  ASSERT_EQ(bytes.size(), 14 + 40 + 640 * 480 * 4);
-  const auto u32 = [&](int at) {
-    return static_cast<uint32_t>(static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8 |
-                                 static_cast<uint8_t>(bytes[at + 2]) << 16 | static_cast<uint8_t>(bytes[at + 3]) << 24);
-  };
-  EXPECT_EQ(u32(2), static_cast<uint32_t>(bytes.size())) << "bfSize";
-  EXPECT_EQ(u32(10), 54u) << "bfOffBits: no colour table at 32 bits";
-  EXPECT_EQ(u32(14), 40u);
-  EXPECT_EQ(u32(18), 640u);
-  EXPECT_GT(static_cast<uint8_t>(bytes[54 + 479 * 2560 + 2]), 200) << "the top row, stored last: red first";
-  EXPECT_LT(static_cast<uint8_t>(bytes[54 + 2]), 60) << "the bottom row, stored first: blue";
-  EXPECT_GT(static_cast<uint8_t>(bytes[54]), 200) << "blue-green-red-x";
-}
-
-// Run by its own test entry on a GStreamer without plug-ins: the windowless modes say that
-// their renderer is missing and load nothing.
-TEST_F(OrvanaHost, WithoutTheRendererTheWindowlessModesWarnAndLoadNothing) {
-  if (qEnvironmentVariableIsEmpty("ORVANA_TEST_NO_PLUGINS")) GTEST_SKIP() << "needs GStreamer without plug-ins";
-  OrvanaLibrary& o = Lib();
-  BoxAnswerer boxes;
-  for (int32_t mode : {1, 2}) {
-    o.Orvana_SetConfig(256, mode);
-    EXPECT_EQ(Load("tone.ogg"), ORVANA_S_FALSE) << "mode " << mode;
-  }
-  ASSERT_EQ(boxes.titles.size(), 2);
-  EXPECT_EQ(boxes.titles[0], u"Video Mixing Renderer (VMR9) capabilities"_s);
-  EXPECT_TRUE(boxes.texts[1].startsWith(u"This application requires the Video Mixing Renderer"_s));
-  o.Orvana_SetConfig(256, 0);
-}
-
-TEST_F(OrvanaHost, ModeTwoBuildsTheGraphByHandAndWarnsWithoutItsRenderer) {
-  OrvanaLibrary& o = Lib();
-  EXPECT_NE(o.Orvana_SetConfig(256, 2), 0);
-  ASSERT_EQ(Load("tone.ogg"), 0) << "audio only: the source's one output goes to the sound output";
-  OrvanaVideoInfo info = Info();
-  EXPECT_EQ(info.hasVideo, 0);
-  EXPECT_EQ(o.Orvana_GetSeconds(4), 2);
-  o.Orvana_SetVolume(1000);
-  EXPECT_EQ(o.Orvana_GetVolume(), 1000);
-  EXPECT_EQ(o.Orvana_Mute(), ORVANA_TRUE);
-  ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return o.Orvana_IsActive() == ORVANA_STATE_RUNNING; }, 3000));
-
-  ASSERT_EQ(Load("video.mp4"), 0);
-  info = Info();
-  EXPECT_EQ(info.width, 640) << "read from the windowless renderer";
-  EXPECT_EQ(info.hasVideo, ORVANA_TRUE);
-  EXPECT_EQ(o.Orvana_SetVideoWindow(owner_.winId(), 2), ORVANA_TRUE);
-  EXPECT_EQ(owner_.size(), QSize(320, 240)) << "half the picture the renderer has";
-  owner_.resize(400, 400);
-  ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
-  QTest::qWait(500);
-  EXPECT_GT(ScreenPixel(owner_, {200, 200}).red(), 200);
-  o.Orvana_SetConfig(256, 0);
 }
 
 TEST_F(OrvanaHost, SeeksRateStepLimitsZoomAndFullScreen) {
@@ -647,24 +251,6 @@ TEST_F(OrvanaHost, FileNamesAreCutAt259Characters) {
   const QByteArray longer = (name + u"-and-more"_s).toUtf8();
   EXPECT_EQ(Lib().Orvana_MediaLoad(0, owner_.winId(), longer.constData(), 0, nullptr), 0);
   EXPECT_EQ(Lib().Orvana_GetSeconds(4), 2);
-}
-
-TEST_F(OrvanaHost, DigitalZoomShowsTheCentralPartOfThePicture) {
-  OrvanaLibrary& o = Lib();
-  ASSERT_EQ(Load("box.mp4"), 0);
-  ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
-  QTest::qWait(400);
-  const QPoint nearEdge(20, 70);  // inside the 400 x 300 picture, in the blue border
-  EXPECT_GT(ScreenPixel(owner_, nearEdge).blue(), 200);
-  o.Orvana_SetDigitalZoom(50);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return ScreenPixel(owner_, nearEdge).red() > 200; }, 2000))
-      << "the central half (the red box) fills the picture";
-  o.Orvana_SetDigitalZoom(100);  // out of range: nothing changes
-  QTest::qWait(200);
-  EXPECT_GT(ScreenPixel(owner_, nearEdge).red(), 200);
-  o.Orvana_SetDigitalZoom(0);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return ScreenPixel(owner_, nearEdge).blue() > 200; }, 2000))
-      << "zoom 0 restores the whole picture";
 }
 
 // The loudness of each channel at the test's sink, from its monitor, over half a second.
@@ -747,3 +333,4 @@ TEST_F(OrvanaHost, VolumeBalanceAndMuteAreHeardAtTheSink) {
 }
 
 }  // namespace
+}  // namespace orvana_host

@@ -1,0 +1,207 @@
+// The host the Orvana tests drive: liborvana.so bound by name, as the player binds it, media
+// made by the tests (videos, tones, a MIDI file, a broken file), and a native owner window
+// on a real X server (Xvfb) with sound going to the test's PulseAudio.
+#pragma once
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QMimeData>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#include <climits>
+#include <functional>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <numeric>
+
+#include "orvana.h"
+
+namespace orvana_host {
+
+using namespace Qt::StringLiterals;
+
+// The exports the host uses, bound by name.
+struct OrvanaLibrary {
+#define ORVANA_FN(name) decltype(&::name) name = nullptr;
+#define ORVANA_ALL(X)                                                                            \
+  X(Orvana_Init) X(Orvana_Free) X(Orvana_MediaLoad) X(Orvana_MediaState) X(Orvana_SetVolume)     \
+  X(Orvana_GetVolume) X(Orvana_SetBalance) X(Orvana_GetBalance) X(Orvana_IsActive)              \
+  X(Orvana_GetTime) X(Orvana_GetSeconds) X(Orvana_SetPosition) X(Orvana_Mute)                   \
+  X(Orvana_SetWindowResize) X(Orvana_GetVideoInfo) X(Orvana_SetVideoWindow)                     \
+  X(Orvana_CaptureBitmap) X(Orvana_BitmapHandle) X(Orvana_SetChannel) X(Orvana_SetConfig)       \
+  X(Orvana_GraphMode) X(Orvana_SetMsgBoxTextLang) X(Orvana_SetStartStopPosition)                \
+  X(Orvana_FastForward) X(Orvana_SetDigitalZoom) X(Orvana_CDROM_State) X(Orvana_SetVideoEffects) \
+  X(Orvana_RepaintVideo) X(Orvana_StartFullScreen) X(Orvana_SetRate) X(Orvana_FastBack) \
+  X(Orvana_StepOneFrame) X(Orvana_SetMpegAudioChannel) X(Orvana_GetEventCode)
+  ORVANA_ALL(ORVANA_FN)
+  void* handle = nullptr;
+
+  bool bind() {
+    handle = dlopen(LIRRA_APP_DIR "/liborvana.so", RTLD_NOW | RTLD_LOCAL);
+    if (!handle) return false;
+#define ORVANA_BIND(name) name = reinterpret_cast<decltype(name)>(dlsym(handle, #name)); if (!name) return false;
+    ORVANA_ALL(ORVANA_BIND)
+    return true;
+  }
+};
+
+inline OrvanaLibrary& Lib() {
+  static OrvanaLibrary lib;
+  return lib;
+}
+
+inline QTemporaryDir& Media() {
+  static QTemporaryDir dir;
+  return dir;
+}
+inline QString MediaFile(const char* name) { return Media().filePath(QString::fromLatin1(name)); }
+
+inline bool Ffmpeg(const QStringList& args) {
+  QProcess p;
+  p.start(u"ffmpeg"_s, QStringList{u"-loglevel"_s, u"error"_s, u"-y"_s} + args);
+  return p.waitForFinished(60000) && p.exitCode() == 0;
+}
+
+// A standard MIDI file: one track, a few notes of a piano, about a second and a half.
+inline QByteArray MidiFile() {
+  QByteArray track;
+  const auto note = [&](char key) {
+    track += QByteArray("\x00\x90", 2) + key + char(0x60);
+    track += QByteArray("\x83\x00\x80", 3) + key + char(0x40);  // 384 ticks later
+  };
+  note(60), note(64), note(67);
+  track += QByteArray("\x00\xFF\x2F\x00", 4);
+  QByteArray file("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\x80", 14);  // format 0, 384 ticks/beat
+  file += "MTrk";
+  const quint32 n = static_cast<quint32>(track.size());
+  file += char(n >> 24), file += char(n >> 16), file += char(n >> 8), file += char(n);
+  return file + track;
+}
+
+inline std::vector<std::pair<int32_t, Qt::HANDLE>> g_events;
+inline void RecordEvent(int32_t code, int32_t, int32_t) { g_events.push_back({code, QThread::currentThreadId()}); }
+
+// Answers the next modal box like a user and remembers its title and text.
+struct BoxAnswerer {
+  BoxAnswerer() {
+    timer.setInterval(30);
+    QObject::connect(&timer, &QTimer::timeout, [this] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        titles << box->windowTitle();
+        texts << box->text();
+        box->accept();
+      }
+    });
+    timer.start();
+  }
+  QTimer timer;
+  QStringList titles, texts;
+};
+
+class OrvanaHost : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_TRUE(Lib().bind()) << dlerror();
+    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"color=c=red:s=640x480:r=25:d=3"_s, u"-f"_s, u"lavfi"_s,
+                        u"-i"_s, u"sine=frequency=440:duration=3"_s, u"-c:v"_s, u"libx264"_s, u"-g"_s, u"25"_s,
+                        u"-pix_fmt"_s, u"yuv420p"_s, u"-c:a"_s, u"aac"_s, u"-shortest"_s, MediaFile("video.mp4")}));
+    // Blue with a red box over the central half of width and height, for the zoom.
+    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s,
+                        u"color=c=blue:s=640x480:r=25:d=4,drawbox=x=160:y=120:w=320:h=240:color=red:t=fill"_s,
+                        u"-c:v"_s, u"libx264"_s, u"-g"_s, u"25"_s, u"-pix_fmt"_s, u"yuv420p"_s, MediaFile("box.mp4")}));
+    // Blue with its top-left quarter red: every flip and mirror shows.
+    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s,
+                        u"color=c=blue:s=640x480:r=25:d=3,drawbox=x=0:y=0:w=320:h=240:color=red:t=fill"_s,
+                        u"-c:v"_s, u"libx264"_s, u"-g"_s, u"25"_s, u"-pix_fmt"_s, u"yuv420p"_s, MediaFile("corner.mp4")}));
+    // A grey test pattern full of fine detail, kept losslessly: what a snapshot must return.
+    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc=s=640x480:r=25:d=2,format=gray,format=yuv420p"_s,
+                        u"-c:v"_s, u"libx264"_s, u"-qp"_s, u"0"_s, MediaFile("pattern.mp4")}));
+    ASSERT_TRUE(Ffmpeg({u"-i"_s, MediaFile("pattern.mp4"), u"-frames:v"_s, u"1"_s, u"-f"_s, u"rawvideo"_s,
+                        u"-pix_fmt"_s, u"gray"_s, MediaFile("pattern.gray")}));
+    // A transport stream whose pictures grow from 320 x 240 to 640 x 480 after a second.
+    for (const char* size : {"320x240", "640x480"})
+      ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc=r=25:d=1:s="_s + QLatin1String(size), u"-c:v"_s,
+                          u"libx264"_s, u"-pix_fmt"_s, u"yuv420p"_s, MediaFile(size) + u".ts"_s}));
+    QFile sizes(MediaFile("sizes.ts"));
+    ASSERT_TRUE(sizes.open(QIODevice::WriteOnly));
+    for (const char* size : {"320x240", "640x480"}) {
+      QFile part(MediaFile(size) + u".ts"_s);
+      ASSERT_TRUE(part.open(QIODevice::ReadOnly));
+      sizes.write(part.readAll());
+    }
+    sizes.close();
+    // MPEG audio with a tone on the left channel only.
+    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=10"_s, u"-af"_s,
+                        u"pan=stereo|c0=c0|c1=0*c0"_s, u"-c:a"_s, u"libmp3lame"_s, MediaFile("left.mp3")}));
+    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=2"_s, u"-c:a"_s,
+                        u"libvorbis"_s, MediaFile("tone.ogg")}));
+    QFile midi(MediaFile("tune.mid"));
+    ASSERT_TRUE(midi.open(QIODevice::WriteOnly));
+    midi.write(MidiFile());
+    midi.close();
+    QFile broken(MediaFile("broken.mp4"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    QByteArray junk(4096, '\0');
+    for (int i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 7919) % 251);
+    broken.write(junk);
+  }
+
+  void SetUp() override {
+    owner_.setAttribute(Qt::WA_NativeWindow);
+    QPalette black = owner_.palette();  // a black video panel, like the player's
+    black.setColor(QPalette::Window, Qt::black);
+    owner_.setPalette(black);
+    owner_.setAutoFillBackground(true);
+    owner_.resize(400, 400);
+    owner_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner_));
+    ASSERT_EQ(Lib().Orvana_Init(owner_.winId(), nullptr), ORVANA_TRUE);
+    g_events.clear();
+  }
+  void TearDown() override { Lib().Orvana_Free(); }
+
+  int32_t Load(const char* name, OrvanaMediaEventCallback callback = nullptr) {
+    return Lib().Orvana_MediaLoad(0, owner_.winId(), MediaFile(name).toUtf8().constData(), 0, callback);
+  }
+  QWidget* VideoWindow() { return owner_.findChild<QWidget*>(u"OrvanaVideoWindow"_s); }
+  static OrvanaVideoInfo Info() {
+    OrvanaVideoInfo info{0, 0, 0};
+    Lib().Orvana_GetVideoInfo(&info);
+    return info;
+  }
+  // Orvana_CaptureBitmap into a file of the media folder; the file's bytes.
+  QByteArray Snapshot(const QString& name) {
+    const QString file = Media().filePath(name);
+    const std::u16string utf16 = file.toStdU16String();
+    OrvanaBSTR bstr = OrvanaAllocString(utf16.c_str(), static_cast<uint32_t>(utf16.size()));
+    Lib().Orvana_CaptureBitmap(bstr);
+    OrvanaFreeString(bstr);
+    QFile bmp(file);
+    return bmp.open(QIODevice::ReadOnly) ? bmp.readAll() : QByteArray();
+  }
+
+  QWidget owner_;
+};
+
+// The centre of the owner's picture, as on the screen.
+inline QColor ScreenPixel(QWidget& owner, QPoint at) {
+  return owner.screen()->grabWindow(owner.winId()).toImage().pixelColor(at);
+}
+
+}  // namespace orvana_host
