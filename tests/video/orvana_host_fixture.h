@@ -96,6 +96,11 @@ inline QByteArray MidiFile() {
 
 inline std::vector<std::pair<int32_t, Qt::HANDLE>> g_events;
 inline void RecordEvent(int32_t code, int32_t, int32_t) { g_events.push_back({code, QThread::currentThreadId()}); }
+inline std::string EventCodes() {
+  std::string codes;
+  for (auto& e : g_events) codes += std::to_string(e.first) + ' ';
+  return codes;
+}
 
 // Answers the next modal box like a user and remembers its title and text.
 struct BoxAnswerer {
@@ -118,8 +123,8 @@ class OrvanaHost : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     ASSERT_TRUE(Lib().bind()) << dlerror();
-    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"color=c=red:s=640x480:r=25:d=3"_s, u"-f"_s, u"lavfi"_s,
-                        u"-i"_s, u"sine=frequency=440:duration=3"_s, u"-c:v"_s, u"libx264"_s, u"-g"_s, u"25"_s,
+    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"color=c=red:s=640x480:r=25:d=4"_s, u"-f"_s, u"lavfi"_s,
+                        u"-i"_s, u"sine=frequency=440:duration=4"_s, u"-c:v"_s, u"libx264"_s, u"-g"_s, u"25"_s,
                         u"-pix_fmt"_s, u"yuv420p"_s, u"-c:a"_s, u"aac"_s, u"-shortest"_s, MediaFile("video.mp4")}));
     // Blue with a red box over the central half of width and height, for the zoom.
     ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s,

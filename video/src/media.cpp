@@ -59,6 +59,7 @@ bool TDShowMedia::Close() {
   graph_ = Graph{graph_.owner};
   stopped_ = true;
   buffering_ = pausePending_ = false;
+  stopAt_ = -1;
   return true;
 }
 
@@ -150,12 +151,12 @@ bool TDShowMedia::StateCommand(int32_t command) {
       if (FRate != 1.0) {
         FRate = 1.0;
         gint64 now = 0;
-        if (QueryTime(false, &now)) Seek(1.0, now, GST_SEEK_TYPE_SET, 0, GST_SEEK_TYPE_NONE, GST_SEEK_FLAG_FLUSH);
+        if (QueryTime(false, &now)) Seek(1.0, now, GST_SEEK_FLAG_FLUSH);
       }
       return ok;
     }
     case ORVANA_REWIND:
-      Seek(FRate, 0, GST_SEEK_TYPE_SET, 0, GST_SEEK_TYPE_NONE, GST_SEEK_FLAG_FLUSH);
+      Seek(FRate, 0, GST_SEEK_FLAG_FLUSH);
       return false;
     case ORVANA_CLOSE:
       return Close();
@@ -188,10 +189,10 @@ void TDShowMedia::SetRate(double rate) {
   gint64 now = 0;
   if (!QueryTime(false, &now)) now = 0;
   if (rate > 0)
-    Seek(rate, now, GST_SEEK_TYPE_SET, 0, GST_SEEK_TYPE_NONE,
-         static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE));
-  else
-    Seek(rate, 0, GST_SEEK_TYPE_SET, now, GST_SEEK_TYPE_SET, GST_SEEK_FLAG_FLUSH);
+    Seek(rate, now, static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE));
+  else  // backwards: from here to the start
+    gst_element_seek(graph_.pipeline, rate, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET, 0,
+                     GST_SEEK_TYPE_SET, now);
 }
 
 int32_t TDShowMedia::IsActive() {
@@ -214,11 +215,12 @@ bool TDShowMedia::QueryTime(bool duration, gint64* ns) {
                   : gst_element_query_position(graph_.pipeline, GST_FORMAT_TIME, ns);
 }
 
-bool TDShowMedia::Seek(double rate, gint64 start, GstSeekType startType, gint64 stop, GstSeekType stopType,
-                       GstSeekFlags flags) {
+bool TDShowMedia::Seek(double rate, gint64 start, GstSeekFlags flags) {
   if (!FGraphBuilt) return false;
-  return gst_element_seek(graph_.pipeline, rate, GST_FORMAT_TIME, flags, startType, std::max<gint64>(0, start),
-                          stopType, stop);
+  // The stop is always given: a seek that leaves it out lets some demuxers reset it to the end.
+  return gst_element_seek(graph_.pipeline, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                          std::max<gint64>(0, start), stopAt_ < 0 ? GST_SEEK_TYPE_NONE : GST_SEEK_TYPE_SET,
+                          stopAt_);
 }
 
 int32_t TDShowMedia::Seconds(int32_t kind) {
@@ -238,7 +240,7 @@ void TDShowMedia::SetPosition(double seconds) {
   // Not a number is no position; the rest is kept to what a clock time can hold.
   if (!FGraphBuilt || std::isnan(seconds)) return;
   seconds = std::clamp(seconds, 0.0, kLongestSeconds);
-  Seek(FRate, static_cast<gint64>(seconds * GST_SECOND), GST_SEEK_TYPE_SET, 0, GST_SEEK_TYPE_NONE,
+  Seek(FRate, static_cast<gint64>(seconds * GST_SECOND),
        static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE));
 }
 
@@ -264,8 +266,8 @@ void TDShowMedia::StepOneFrame() {
 bool TDShowMedia::SetStartStop(int32_t start, int32_t stop) {
   if (!FGraphBuilt) return false;
   const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT);
-  return Seek(FRate, static_cast<gint64>(start) * GST_SECOND, GST_SEEK_TYPE_SET,
-              static_cast<gint64>(stop) * GST_SECOND, GST_SEEK_TYPE_SET, flags);
+  stopAt_ = static_cast<gint64>(stop) * GST_SECOND;
+  return Seek(FRate, static_cast<gint64>(start) * GST_SECOND, flags);
 }
 
 int32_t TDShowMedia::SetMpegAudioChannel(int32_t mode) {

@@ -80,8 +80,8 @@ class TDShowMedia {
   static gboolean OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
   void DispatchEvent(int32_t code, int32_t param1, int32_t param2);
   bool QueryTime(bool duration, gint64* ns);
-  bool Seek(double rate, gint64 start, GstSeekType startType, gint64 stop, GstSeekType stopType,
-            GstSeekFlags flags);
+  // A seek keeps the stop position the host set last (Orvana_SetStartStopPosition).
+  bool Seek(double rate, gint64 start, GstSeekFlags flags);
 
   MessageTable& messages_;
   uintptr_t FParentWnd = 0;
@@ -101,6 +101,7 @@ class TDShowMedia {
   bool pausePending_ = false; // a pause was asked; EC_PAUSED goes out when it completes
   bool buffering_ = false;    // the graph said it is buffering (EC_BUFFERING_DATA 1 sent)
   int32_t appliedVolume_ = 0; // what the audio currently gets, in 1/100 dB
+  gint64 stopAt_ = -1;        // where playing stops, in ns; -1: the end
 };
 
 // GStreamer comes up on first need, not at Orvana_Init: a host that never plays video
