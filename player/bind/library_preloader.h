@@ -1,6 +1,6 @@
 // Loads shared libraries on a background thread while the program starts its window, so
 // that binding them by name later finds them in memory. Binding itself (and everything it
-// decides) still happens in its designed place; this only warms the loader up.
+// decides) still happens in its usual place; this only warms the loader up.
 #pragma once
 
 #include <string>

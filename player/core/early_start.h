@@ -3,7 +3,7 @@
 // started engine and the playing channel) where it would otherwise start the engine and
 // open the file itself; everything else it does in its usual order. When any step here
 // fails, nothing of it is kept and the first show runs its own steps, which report the
-// failure as designed.
+// failure the usual way.
 #pragma once
 
 #include <QString>

@@ -1,5 +1,5 @@
 // Start-up and shutdown of the main window: creation, first show, activation, the close
-// query and the close, in the player's designed order.
+// query and the close, each in its fixed order.
 #pragma once
 
 #include <QLocale>

@@ -1,5 +1,5 @@
 // The main window's controls: names, kinds, design bounds and anchors, and the layout for
-// any client size. The form is designed for a 195 x 109 client; anchored edges keep their
+// any client size. The form is laid out for a 195 x 109 client; anchored edges keep their
 // margins when the window grows, and a few controls follow rules of their own (the hover
 // strip lbTmp2 and the bottom button strip).
 #pragma once

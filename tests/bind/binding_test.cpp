@@ -1,4 +1,4 @@
-// Binding by name against fake libraries: all-or-nothing, once, and released as designed.
+// Binding by name against fake libraries: all-or-nothing, once, and released when the player is done with them.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // A file named on the command line starting before the window: which command lines
 // qualify, how the first show takes over the started engine and channel, and that a
-// failed or abandoned early start leaves the designed steps (and their messages) intact.
+// failed or abandoned early start leaves the usual steps (and their messages) intact.
 #include <dlfcn.h>
 
 #include <QDir>

@@ -48,7 +48,10 @@ struct OrvanaLibrary {
   X(Orvana_GraphMode) X(Orvana_SetMsgBoxTextLang) X(Orvana_SetStartStopPosition)                \
   X(Orvana_FastForward) X(Orvana_SetDigitalZoom) X(Orvana_CDROM_State) X(Orvana_SetVideoEffects) \
   X(Orvana_RepaintVideo) X(Orvana_StartFullScreen) X(Orvana_SetRate) X(Orvana_FastBack) \
-  X(Orvana_StepOneFrame) X(Orvana_SetMpegAudioChannel) X(Orvana_GetEventCode)
+  X(Orvana_StepOneFrame) X(Orvana_SetMpegAudioChannel) X(Orvana_GetEventCode)                \
+  X(Orvana_GetMediaInfo) X(Orvana_EnumFilter) X(Orvana_HasFilterPropertyPage)                   \
+  X(Orvana_ShowFilterPropertyPage) X(Orvana_ViewRenderLog) X(Orvana_LoadFromFileToGraphEdit)    \
+  X(Orvana_ShowAboutBox)
   ORVANA_ALL(ORVANA_FN)
   void* handle = nullptr;
 
@@ -100,6 +103,26 @@ inline std::string EventCodes() {
   std::string codes;
   for (auto& e : g_events) codes += std::to_string(e.first) + ' ';
   return codes;
+}
+
+// The loudness of each channel at the test's sink, from its monitor, over half a second.
+inline std::pair<double, double> SinkLevels() {
+  QProcess parec;
+  parec.start(u"parec"_s, {u"--device="_s + qEnvironmentVariable("LIRRA_TEST_SINK") + u".monitor"_s,
+                           u"--format=s16le"_s, u"--channels=2"_s, u"--rate=44100"_s, u"--raw"_s});
+  if (!parec.waitForStarted(5000)) return {-1, -1};
+  QTest::qWait(600);
+  parec.kill();
+  parec.waitForFinished(2000);
+  const QByteArray pcm = parec.readAllStandardOutput();
+  double left = 0, right = 0;
+  const auto* samples = reinterpret_cast<const int16_t*>(pcm.constData());
+  const qsizetype frames = pcm.size() / 4;
+  for (qsizetype i = 0; i < frames; ++i) {
+    left += std::abs(samples[2 * i]);
+    right += std::abs(samples[2 * i + 1]);
+  }
+  return frames ? std::pair{left / frames, right / frames} : std::pair{-1.0, -1.0};
 }
 
 // Answers the next modal box like a user and remembers its title and text.
@@ -156,6 +179,8 @@ class OrvanaHost : public ::testing::Test {
                         u"pan=stereo|c0=c0|c1=0*c0"_s, u"-c:a"_s, u"libmp3lame"_s, MediaFile("left.mp3")}));
     ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=2"_s, u"-c:a"_s,
                         u"libvorbis"_s, MediaFile("tone.ogg")}));
+    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=1:sample_rate=22050"_s,
+                        u"-c:a"_s, u"pcm_u8"_s, MediaFile("tone8.wav")}));
     QFile midi(MediaFile("tune.mid"));
     ASSERT_TRUE(midi.open(QIODevice::WriteOnly));
     midi.write(MidiFile());

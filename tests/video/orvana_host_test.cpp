@@ -256,26 +256,6 @@ TEST_F(OrvanaHost, FileNamesAreCutAt259Characters) {
   EXPECT_EQ(Lib().Orvana_GetSeconds(4), 2);
 }
 
-// The loudness of each channel at the test's sink, from its monitor, over half a second.
-std::pair<double, double> SinkLevels() {
-  QProcess parec;
-  parec.start(u"parec"_s, {u"--device="_s + qEnvironmentVariable("LIRRA_TEST_SINK") + u".monitor"_s,
-                           u"--format=s16le"_s, u"--channels=2"_s, u"--rate=44100"_s, u"--raw"_s});
-  if (!parec.waitForStarted(5000)) return {-1, -1};
-  QTest::qWait(600);
-  parec.kill();
-  parec.waitForFinished(2000);
-  const QByteArray pcm = parec.readAllStandardOutput();
-  double left = 0, right = 0;
-  const auto* samples = reinterpret_cast<const int16_t*>(pcm.constData());
-  const qsizetype frames = pcm.size() / 4;
-  for (qsizetype i = 0; i < frames; ++i) {
-    left += std::abs(samples[2 * i]);
-    right += std::abs(samples[2 * i + 1]);
-  }
-  return frames ? std::pair{left / frames, right / frames} : std::pair{-1.0, -1.0};
-}
-
 TEST_F(OrvanaHost, TheDualChannelChoiceOfMpegAudioIsHeardAtTheSink) {
   OrvanaLibrary& o = Lib();
   ASSERT_FALSE(qEnvironmentVariableIsEmpty("LIRRA_TEST_SINK")) << "the test command starts PulseAudio";

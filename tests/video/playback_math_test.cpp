@@ -6,6 +6,7 @@
 
 #include "event_texts.h"
 #include "messages.h"
+#include "stream_text.h"
 
 namespace orvana {
 namespace {
@@ -108,6 +109,37 @@ TEST(EventTexts, EachCodesTextAndTheUnknownOnes) {
       {-1, "Unknow Graph Event"}, {514, "Unknow Graph Event"},
   };
   for (const auto& [code, text] : texts) EXPECT_EQ(EventCodeText(code), text) << code;
+}
+
+TEST(StreamText, TheMediaTypeWordsOfEachFormatBlock) {
+  using F = StreamFormat;
+  MessageTable english, chinese;
+  english.Load(0);
+  chinese.Load(1);
+  const struct {
+    F format;
+    const MessageTable& words;
+    const char* line;
+  } cases[] = {
+      {{F::Major::Video, "YV12", F::Block::VideoInfo, 0x32315659, 640, 480, 12}, english,
+       "Video: YV12, Format: VideoInfo YV12 640 X 480, 12 bits"},
+      {{F::Major::Video, "RGB24", F::Block::VideoInfo, 0, 320, 240, 24}, english,
+       "Video: RGB24, Format: VideoInfo RGB 320 X 240, 24 bits"},
+      {{F::Major::Video, "RGB565", F::Block::VideoInfo, 3, 2, 2, 16}, chinese,
+       "Video: RGB565, 格式: 视频信息 BITFIELDS 2 X 2, 16 bits"},
+      {{F::Major::Video, "", F::Block::VideoInfo, 1, 8, 8, 8}, english, "Video: UnKnown , Format: VideoInfo RLE8 8 X 8, 8 bits"},
+      {{F::Major::Audio, "PCM", F::Block::WaveFormatEx, 0, 0, 0, 0, 1, 44100, 16, 2}, english,
+       "Audio: PCM, Format: WaveFormatEx: PCM, 44100 Hz, 16 Bits, 2 Chan"},
+      {{F::Major::Audio, "", F::Block::WaveFormatEx, 0, 0, 0, 0, 0x1234, 22050, 8, 1}, english,
+       "Audio: UnKnown , Format: WaveFormatEx: UnKnown , 22050 Hz, 8 Bits, 1 Chan"},
+      {{F::Major::Audio, "", F::Block::WaveFormatEx, 0, 0, 0, 0, 117, 8000, 16, 1}, chinese,
+       "Audio: 未知 , 格式: WaveFormatEx: VOXWARE, 8000 Hz, 16 Bits, 1 Chan"},
+      {{F::Major::Audio, "", F::Block::WaveFormatEx, 0, 0, 0, 0, 0x55, 48000, 0, 2}, english,
+       "Audio: UnKnown , Format: WaveFormatEx: MPEGLAYER3, 48000 Hz, 0 Bits, 2 Chan"},
+      {{F::Major::Text, "", F::Block::None}, english, "Text: UnKnown , Format: UnKnown "},
+      {{F::Major::Other, "", F::Block::None}, english, "UnKnown UnKnown , Format: UnKnown "},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DescribeStream(c.format, c.words), c.line);
 }
 
 }  // namespace

@@ -14,8 +14,10 @@
 #include "event_texts.h"
 #include "host_window.h"
 #include "media.h"
+#include "media_info.h"
 #include "messages.h"
 #include "playback_math.h"
+#include "property_page.h"
 #include "orvana.h"
 
 #define ORVANA_EXPORT extern "C" __attribute__((visibility("default")))
@@ -225,18 +227,52 @@ ORVANA_EXPORT void Orvana_GetEventCode(OrvanaBSTR* text, int32_t code) {
   OnMedia([&](Media_&) { StoreString(text, orvana::EventCodeText(code)); });
 }
 
+ORVANA_EXPORT void Orvana_GetMediaInfo(const char* file, OrvanaTextCallback callback) {
+  OnMedia([&](Media_&) {
+    if (callback) orvana::DescribeMediaFile(file, Lib().messages, [&](const std::string& line) { callback(line.c_str()); });
+  });
+}
+
+ORVANA_EXPORT int32_t Orvana_EnumFilter(OrvanaTextCallback callback) {
+  return OnMedia(ORVANA_FALSE, [&](Media_& m) {
+    if (!callback || !m.Pipeline()) return ORVANA_FALSE;
+    return orvana::EnumFilters(m.Pipeline(), [&](const std::string& name) { callback(name.c_str()); }) ? ORVANA_TRUE
+                                                                                                      : ORVANA_FALSE;
+  });
+}
+
+// The filter the host names in the built graph, held while `body` runs; null when none.
+template <typename Body>
+auto WithFilter(Media_& m, const char* name, Body&& body) {
+  GstElement* filter = m.Pipeline() && name ? orvana::FindFilter(m.Pipeline(), name) : nullptr;
+  auto result = body(filter);
+  if (filter) gst_object_unref(filter);
+  return result;
+}
+
+ORVANA_EXPORT void Orvana_ShowFilterPropertyPage(const char* filterName) {
+  OnMedia([&](Media_& m) {
+    WithFilter(m, filterName, [&](GstElement* filter) {
+      if (orvana::HasPropertyPage(filter)) orvana::ShowPropertyPage(filter, m.Owner());
+      return 0;
+    });
+  });
+}
+ORVANA_EXPORT int32_t Orvana_HasFilterPropertyPage(const char* filterName) {
+  return OnMedia(ORVANA_FALSE, [&](Media_& m) {
+    return WithFilter(m, filterName, [](GstElement* filter) { return orvana::HasPropertyPage(filter); }) ? ORVANA_TRUE
+                                                                                                       : ORVANA_FALSE;
+  });
+}
+
 ORVANA_EXPORT int32_t Orvana_CDROM_State(const char* drive, int32_t action) {
   return OnMedia(0, [&](Media_&) { return DriveDoor(drive, action); });
 }
 
 // Media information and diagnostics, capture devices and DVD navigation are the next
 // part of the library: until then they answer what they answer with nothing open.
-ORVANA_EXPORT int32_t Orvana_EnumFilter(OrvanaTextCallback) { return ORVANA_FALSE; }
-ORVANA_EXPORT void Orvana_ShowFilterPropertyPage(const char*) {}
-ORVANA_EXPORT int32_t Orvana_HasFilterPropertyPage(const char*) { return ORVANA_FALSE; }
 ORVANA_EXPORT int32_t Orvana_ShowAboutBox(void) { return 0; }
 ORVANA_EXPORT int32_t Orvana_LoadFromFileToGraphEdit(const char*) { return 0; }
-ORVANA_EXPORT void Orvana_GetMediaInfo(const char*, OrvanaTextCallback) {}
 ORVANA_EXPORT void Orvana_ViewRenderLog(void) {}
 ORVANA_EXPORT int32_t Orvana_Capture_EnumVideoDevice(int32_t, OrvanaCaptureDeviceEntry*) { return ORVANA_FALSE; }
 ORVANA_EXPORT int32_t Orvana_Capture_OpenVideoDevice(int32_t, uintptr_t, int32_t, OrvanaMediaEventCallback) {

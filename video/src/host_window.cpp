@@ -15,17 +15,13 @@
 
 namespace orvana {
 
-namespace {
-
-QWidget* WidgetOf(uintptr_t window) {
+QWidget* HostWidget(uintptr_t window) {
   if (!window || !qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
   return QWidget::find(static_cast<WId>(window));
 }
 
-}  // namespace
-
 bool ClientSize(uintptr_t window, int32_t* width, int32_t* height) {
-  const QWidget* w = WidgetOf(window);
+  const QWidget* w = HostWidget(window);
   if (!w) return false;
   *width = w->width();
   *height = w->height();
@@ -33,7 +29,7 @@ bool ClientSize(uintptr_t window, int32_t* width, int32_t* height) {
 }
 
 bool WindowExists(uintptr_t window) {
-  if (WidgetOf(window)) return true;
+  if (HostWidget(window)) return true;
   auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
   xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
   if (!connection) return true;
@@ -55,7 +51,7 @@ void ShowMessageBox(uintptr_t owner, const std::string& text, const std::string&
                                   : icon == BoxIcon::Warning ? QMessageBox::Warning
                                                              : QMessageBox::Information;
   QMessageBox box(shown, QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok,
-                  WidgetOf(owner));
+                  HostWidget(owner));
   box.exec();
 }
 
@@ -65,12 +61,12 @@ namespace orvana {
 
 namespace {
 
-QWidget* ChildOf(uintptr_t child) { return WidgetOf(child); }
+QWidget* ChildOf(uintptr_t child) { return HostWidget(child); }
 
 }  // namespace
 
 uintptr_t CreateVideoChild(uintptr_t owner) {
-  QWidget* parent = WidgetOf(owner);
+  QWidget* parent = HostWidget(owner);
   if (!parent) return 0;
   auto* child = new QWidget(parent);
   child->setObjectName(QStringLiteral("OrvanaVideoWindow"));
@@ -116,7 +112,7 @@ void SetVideoChildFullScreen(uintptr_t child, bool on) {
 }
 
 bool ResizeWindow(uintptr_t window, int32_t width, int32_t height) {
-  QWidget* w = WidgetOf(window);
+  QWidget* w = HostWidget(window);
   if (!w) return false;
   w->resize(width, height);
   return true;
@@ -181,7 +177,7 @@ class DropTarget : public QObject {
 
 // The target lives with its window; the handle notices when the window went first.
 void* InstallDropTarget(uintptr_t window, void (*callback)(const char* text)) {
-  QWidget* w = WidgetOf(window);
+  QWidget* w = HostWidget(window);
   return w ? new QPointer<DropTarget>(new DropTarget(w, callback)) : nullptr;
 }
 

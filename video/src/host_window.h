@@ -6,8 +6,12 @@
 #include <cstdint>
 #include <string>
 
+class QWidget;
+
 namespace orvana {
 
+// The host's widget of a window id; null without a Qt application or for a foreign window.
+QWidget* HostWidget(uintptr_t window);
 bool ClientSize(uintptr_t window, int32_t* width, int32_t* height);
 // Whether the X server knows a window of that id (true where it cannot be asked): an id
 // that does not exist would end a host that has no X error handler once a sink draws

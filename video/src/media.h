@@ -70,6 +70,9 @@ class TDShowMedia {
 
   void AddListener(MediaEvents* listener) { FListeners.push_back(listener); }
   bool GraphBuilt() const { return FGraphBuilt; }
+  // The built graph (null when none) and the window its pages and boxes belong to.
+  GstElement* Pipeline() const { return FGraphBuilt ? graph_.pipeline : nullptr; }
+  uintptr_t Owner() const { return graph_.owner; }
 
  private:
   void TeardownGraph();

@@ -54,7 +54,7 @@ void MessageTable::Load(int language) {
 }
 
 std::string MessageTable::ErrorCodeText(int32_t code) const {
-  // The format's "%x" is filled with upper-case digits, as the original formatting did.
+  // The format's "%x" is filled with upper-case digits.
   const std::string& format = text(Message::ErrorCodeFormat);
   char hex[16];
   std::snprintf(hex, sizeof hex, "%X", static_cast<uint32_t>(code));
