@@ -2,6 +2,7 @@
 // log, the graph viewer and the about box.
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -95,4 +96,105 @@ TEST_F(OrvanaHost, FiltersAreListedAndTheirPagesChangeWhatIsHeard) {
   EXPECT_EQ(warnings, QStringList{u"\"loud\" is no value of volume."_s});
   QTest::qWait(1500);  // what is already on its way to the sink plays out
   EXPECT_LT(SinkLevels().first, 100) << "muted through the page";
+}
+
+// A stand-in for the desktop's opener and the graph viewer: writes its arguments to a file.
+QString RecordingProgram(const char* name) {
+  const QString path = MediaFile(name);
+  QFile script(path);
+  script.open(QIODevice::WriteOnly);
+  script.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n");
+  script.close();
+  script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  return path;
+}
+QString ArgumentsOf(const QString& program) {
+  QFile args(program + u".args"_s);
+  return QTest::qWaitFor([&] { return args.exists(); }, 10000) && args.open(QIODevice::ReadOnly)
+             ? QString::fromUtf8(args.readAll()).trimmed()
+             : QString();
+}
+
+TEST_F(OrvanaHost, TheRenderLogKeepsTheLastRenderAndOpensOnTheDesktop) {
+  OrvanaLibrary& o = Lib();
+  const QString log = QCoreApplication::applicationDirPath() + u"/rlog.txt"_s;
+  const auto render = [&](const char* name, int32_t withLog) {
+    return o.Orvana_MediaLoad(0, owner_.winId(), MediaFile(name).toUtf8().constData(), withLog, nullptr);
+  };
+  const auto logText = [&] {
+    QFile f(log);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+  };
+  ASSERT_EQ(render("tone.ogg", 1), 0);
+  EXPECT_TRUE(logText().contains(u"tone.ogg"_s)) << "the render is logged";
+  ASSERT_EQ(render("left.mp3", 1), 0);
+  const QString second = logText();
+  EXPECT_TRUE(second.contains(u"left.mp3"_s));
+  EXPECT_FALSE(second.contains(u"tone.ogg"_s)) << "only the last render's log";
+  ASSERT_EQ(render("tone.ogg", 0), 0);
+  EXPECT_EQ(logText(), second) << "a load without the flag leaves the log alone";
+
+  const QString opener = RecordingProgram("xdg-open");
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", QFileInfo(opener).path().toUtf8() + ':' + path);
+  o.Orvana_ViewRenderLog();
+  qputenv("PATH", path);
+  const QString opened = ArgumentsOf(opener);
+  EXPECT_EQ(QUrl::fromUserInput(opened).toLocalFile(), log) << "the desktop opens the log: " << opened.toStdString();
+}
+
+TEST_F(OrvanaHost, BuiltGraphsAreListedForTheGraphViewer) {
+  OrvanaLibrary& o = Lib();
+  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  const QDir folder(runtime.isEmpty() ? u"/tmp/orvana-"_s + QString::number(getuid()) : runtime + u"/orvana"_s);
+  const QString pid = u" pid "_s + QString::number(QCoreApplication::applicationPid(), 16) + u".dot"_s;
+  const auto listed = [&] { return folder.entryList({u"FilterGraph *"_s + pid}, QDir::Files); };
+  ASSERT_EQ(Load("left.mp3"), 0);
+  const QStringList graphs = listed();
+  ASSERT_EQ(graphs.size(), 1) << "the built graph, as a Graphviz file";
+  QFile dot(folder.filePath(graphs[0]));
+  ASSERT_TRUE(dot.open(QIODevice::ReadOnly));
+  const QByteArray text = dot.readAll();
+  EXPECT_TRUE(text.startsWith("digraph")) << text.left(80).constData();
+  EXPECT_TRUE(text.contains("left.mp3")) << "with its elements' settings";
+  ASSERT_EQ(o.Orvana_MediaState(ORVANA_CLOSE), ORVANA_TRUE);
+  EXPECT_TRUE(listed().isEmpty()) << "revoked when the graph goes";
+
+  const QString viewer = RecordingProgram("viewer");
+  const struct {
+    QString program;
+    int32_t result;
+    QStringList boxes;
+  } cases[] = {
+      {viewer, 42, {}},
+      {MediaFile("no-such-viewer"), 2, {u"Error: Couldn't find the GraphEdit application."_s}},
+  };
+  for (const auto& c : cases) {
+    qputenv("ORVANA_GRAPH_VIEWER", c.program.toUtf8());
+    BoxAnswerer user;
+    EXPECT_EQ(o.Orvana_LoadFromFileToGraphEdit("/some/graph.dot"), c.result);
+    QStringList boxes;
+    for (qsizetype i = 0; i < user.titles.size(); ++i) boxes << user.titles[i] + u": "_s + user.texts[i];
+    EXPECT_EQ(boxes, c.boxes) << c.program.toStdString();
+  }
+  qunsetenv("ORVANA_GRAPH_VIEWER");
+  EXPECT_EQ(ArgumentsOf(viewer), u"/some/graph.dot"_s);
+}
+
+TEST_F(OrvanaHost, TheAboutBoxShowsItsLinesAndEndsWithOk) {
+  QStringList lines;
+  QTimer user;
+  user.setInterval(30);
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!about || about->windowTitle() != u"About Orvana..."_s) return;
+    for (QLabel* label : about->findChildren<QLabel*>())
+      if (!label->text().isEmpty()) lines << label->text();
+    QMetaObject::invokeMethod(about->findChild<QPushButton*>(), &QPushButton::click, Qt::QueuedConnection);
+    user.stop();
+  });
+  user.start();
+  EXPECT_EQ(Lib().Orvana_ShowAboutBox(), 1);
+  EXPECT_EQ(lines.mid(0, 2), (QStringList{u"Orvana - DirectShow Media"_s, u"Version 6,7,8,9,10"_s}));
+  EXPECT_EQ(lines.size(), 3) << "and the authors' line";
 }

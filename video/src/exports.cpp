@@ -6,18 +6,22 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <QDesktopServices>
 #include <QString>
+#include <QUrl>
 
 #include <memory>
 #include <string>
 
 #include "event_texts.h"
+#include "graph_registry.h"
 #include "host_window.h"
 #include "media.h"
 #include "media_info.h"
 #include "messages.h"
 #include "playback_math.h"
 #include "property_page.h"
+#include "render_log.h"
 #include "orvana.h"
 
 #define ORVANA_EXPORT extern "C" __attribute__((visibility("default")))
@@ -265,15 +269,24 @@ ORVANA_EXPORT int32_t Orvana_HasFilterPropertyPage(const char* filterName) {
   });
 }
 
+ORVANA_EXPORT void Orvana_ViewRenderLog(void) {
+  OnMedia([](Media_&) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(orvana::RenderLogPath())));
+  });
+}
+ORVANA_EXPORT int32_t Orvana_LoadFromFileToGraphEdit(const char* file) {
+  return OnMedia(0, [&](Media_& m) { return orvana::OpenInGraphViewer(file, m.ParentWindow(), Lib().messages); });
+}
+ORVANA_EXPORT int32_t Orvana_ShowAboutBox(void) {
+  return OnMedia(0, [](Media_& m) { return orvana::ShowAboutBox(m.ParentWindow()); });
+}
+
 ORVANA_EXPORT int32_t Orvana_CDROM_State(const char* drive, int32_t action) {
   return OnMedia(0, [&](Media_&) { return DriveDoor(drive, action); });
 }
 
 // Media information and diagnostics, capture devices and DVD navigation are the next
 // part of the library: until then they answer what they answer with nothing open.
-ORVANA_EXPORT int32_t Orvana_ShowAboutBox(void) { return 0; }
-ORVANA_EXPORT int32_t Orvana_LoadFromFileToGraphEdit(const char*) { return 0; }
-ORVANA_EXPORT void Orvana_ViewRenderLog(void) {}
 ORVANA_EXPORT int32_t Orvana_Capture_EnumVideoDevice(int32_t, OrvanaCaptureDeviceEntry*) { return ORVANA_FALSE; }
 ORVANA_EXPORT int32_t Orvana_Capture_OpenVideoDevice(int32_t, uintptr_t, int32_t, OrvanaMediaEventCallback) {
   return ORVANA_FALSE;

@@ -1,6 +1,12 @@
 #include "host_window.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPointer>
@@ -53,6 +59,26 @@ void ShowMessageBox(uintptr_t owner, const std::string& text, const std::string&
   QMessageBox box(shown, QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok,
                   HostWidget(owner));
   box.exec();
+}
+
+int32_t ShowAboutBox(uintptr_t owner) {
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return 0;
+  QDialog about(HostWidget(owner));
+  about.setWindowTitle(QStringLiteral("About Orvana..."));
+  auto* icon = new QLabel;
+  icon->setPixmap(about.style()->standardIcon(QStyle::SP_MediaPlay).pixmap(32, 32));
+  auto* lines = new QVBoxLayout;
+  for (const char* text : {"Orvana - DirectShow Media", "Version 6,7,8,9,10", "\u00a9 The Lirra developers"})
+    lines->addWidget(new QLabel(QString::fromUtf8(text)));
+  auto* ok = new QPushButton(QStringLiteral("OK"));
+  ok->setDefault(true);
+  QObject::connect(ok, &QPushButton::clicked, &about, [&about] { about.done(1); });
+  auto* layout = new QHBoxLayout(&about);
+  layout->addWidget(icon, 0, Qt::AlignTop);
+  layout->addLayout(lines);
+  layout->addWidget(ok, 0, Qt::AlignTop);
+  const int closed = about.exec();
+  return closed == QDialog::Rejected ? 1 : closed;  // the close button ends it like OK
 }
 
 }  // namespace orvana

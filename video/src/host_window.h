@@ -20,6 +20,9 @@ bool WindowExists(uintptr_t window);
 enum class BoxIcon { Error, Warning, Information };
 // A modal box with one OK button, a top-level dialog with `caption` as its title.
 void ShowMessageBox(uintptr_t owner, const std::string& text, const std::string& caption, BoxIcon icon);
+// The modal about box on the owner window: 1 when closed (OK or the close button), 0
+// without a Qt application.
+int32_t ShowAboutBox(uintptr_t owner);
 
 }  // namespace orvana
 

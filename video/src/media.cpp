@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "graph_registry.h"
 #include "graph_support.h"
 #include "host_window.h"
 #include "playback_math.h"
+#include "render_log.h"
 #include "utilities.h"
 
 namespace orvana {
@@ -47,6 +49,8 @@ void TDShowMedia::TeardownGraph() {
   StateCommand(ORVANA_STOP);
   if (busWatch_) g_source_remove(busWatch_);
   busWatch_ = 0;
+  RevokeGraph(FRotCookie);
+  FRotCookie = 0;
   FGraphBuilt = false;
 }
 
@@ -73,7 +77,6 @@ int32_t TDShowMedia::SetConfig(int32_t key, int32_t value) {
 
 int32_t TDShowMedia::Load(bool playAtOnce, uintptr_t window, const char* file, bool renderLog,
                           OrvanaMediaEventCallback callback) {
-  (void)renderLog;  // the render log arrives with the diagnostics
   if (!kind_) return ORVANA_S_FALSE;  // DVD and capture graphs are built by their own opens
   graph_.owner = window;
   Close();
@@ -88,11 +91,15 @@ int32_t TDShowMedia::Load(bool playAtOnce, uintptr_t window, const char* file, b
   FGraphBuilt = true;
 
   NotifyStep(3, 0);
-  const int32_t hr = CheckResult(kind_->Render(graph_, CutFileName(file)));
+  if (renderLog) StartRenderLog();
+  const int32_t rendered = kind_->Render(graph_, CutFileName(file));
+  StopRenderLog();
+  const int32_t hr = CheckResult(rendered);
   if (hr >= 0) {
     NotifyStep(4, 0);
     ReapplySettings();
     kind_->Attach(graph_);
+    if (FRotWanted && !FRotCookie) FRotCookie = RegisterGraph(graph_.pipeline);
   }
   if (playAtOnce) StateCommand(ORVANA_PLAY);
   FEventCallback = callback;

@@ -73,6 +73,7 @@ class TDShowMedia {
   // The built graph (null when none) and the window its pages and boxes belong to.
   GstElement* Pipeline() const { return FGraphBuilt ? graph_.pipeline : nullptr; }
   uintptr_t Owner() const { return graph_.owner; }
+  uintptr_t ParentWindow() const { return FParentWnd; }
 
  private:
   void TeardownGraph();
@@ -105,6 +106,8 @@ class TDShowMedia {
   bool buffering_ = false;    // the graph said it is buffering (EC_BUFFERING_DATA 1 sent)
   int32_t appliedVolume_ = 0; // what the audio currently gets, in 1/100 dB
   gint64 stopAt_ = -1;        // where playing stops, in ns; -1: the end
+  bool FRotWanted = true;     // list each built graph for a graph viewer
+  uint32_t FRotCookie = 0;    // its entry in the table of graphs; 0 when not listed
 };
 
 // GStreamer comes up on first need, not at Orvana_Init: a host that never plays video
