@@ -150,8 +150,9 @@ TEST_F(OrvanaHost, BuiltGraphsAreListedForTheGraphViewer) {
   const QString pid = u" pid "_s + QString::number(QCoreApplication::applicationPid(), 16) + u".dot"_s;
   const auto listed = [&] { return folder.entryList({u"FilterGraph *"_s + pid}, QDir::Files); };
   ASSERT_EQ(Load("left.mp3"), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !listed().isEmpty(); }, 3000)) << "the built graph, as a Graphviz file";
   const QStringList graphs = listed();
-  ASSERT_EQ(graphs.size(), 1) << "the built graph, as a Graphviz file";
+  ASSERT_EQ(graphs.size(), 1);
   QFile dot(folder.filePath(graphs[0]));
   ASSERT_TRUE(dot.open(QIODevice::ReadOnly));
   const QByteArray text = dot.readAll();

@@ -18,8 +18,15 @@ namespace orvana {
 
 namespace {
 
+// A listed graph. Its file is written once the host's thread is idle (a few ms of text for
+// a playing graph that the load need not wait for); until then it holds the pipeline.
+struct Entry {
+  std::string path;
+  GstElement* pipeline = nullptr;
+  guint pending = 0;
+};
 std::mutex g_tableLock;
-std::map<uint32_t, std::string> g_table;  // cookie → the graph's Graphviz file
+std::map<uint32_t, Entry> g_table;  // by cookie
 uint32_t g_lastCookie = 0;
 
 std::string GraphFolder() {
@@ -44,6 +51,20 @@ bool WriteWhole(const std::string& path, const gchar* text) {
   return true;
 }
 
+gboolean WritePendingGraph(gpointer cookie) {
+  std::lock_guard<std::mutex> hold(g_tableLock);
+  const auto it = g_table.find(GPOINTER_TO_UINT(cookie));
+  if (it == g_table.end()) return G_SOURCE_REMOVE;
+  Entry& entry = it->second;
+  gchar* dot = gst_debug_bin_to_dot_data(GST_BIN(entry.pipeline), GST_DEBUG_GRAPH_SHOW_ALL);
+  if (dot) WriteWhole(entry.path, dot);
+  g_free(dot);
+  gst_object_unref(entry.pipeline);
+  entry.pipeline = nullptr;
+  entry.pending = 0;
+  return G_SOURCE_REMOVE;
+}
+
 }  // namespace
 
 uint32_t RegisterGraph(GstElement* pipeline) {
@@ -51,14 +72,12 @@ uint32_t RegisterGraph(GstElement* pipeline) {
   char name[64];
   std::snprintf(name, sizeof name, "FilterGraph %p pid %x", static_cast<void*>(pipeline),
                 static_cast<unsigned>(getpid()));
-  const std::string path = GraphFolder() + name + ".dot";
-  gchar* dot = gst_debug_bin_to_dot_data(GST_BIN(pipeline), GST_DEBUG_GRAPH_SHOW_ALL);
-  const bool written = dot && WriteWhole(path, dot);
-  g_free(dot);
-  if (!written) return 0;
   std::lock_guard<std::mutex> hold(g_tableLock);
   if (++g_lastCookie == 0) ++g_lastCookie;  // 0 is "not listed"
-  g_table[g_lastCookie] = path;
+  Entry& entry = g_table[g_lastCookie];
+  entry.path = GraphFolder() + name + ".dot";
+  entry.pipeline = GST_ELEMENT(gst_object_ref(pipeline));
+  entry.pending = g_idle_add_full(G_PRIORITY_LOW, WritePendingGraph, GUINT_TO_POINTER(g_lastCookie), nullptr);
   return g_lastCookie;
 }
 
@@ -66,15 +85,10 @@ void RevokeGraph(uint32_t cookie) {
   std::lock_guard<std::mutex> hold(g_tableLock);
   const auto it = g_table.find(cookie);
   if (it == g_table.end()) return;
-  std::remove(it->second.c_str());
+  if (it->second.pending) g_source_remove(it->second.pending);
+  if (it->second.pipeline) gst_object_unref(it->second.pipeline);
+  std::remove(it->second.path.c_str());
   g_table.erase(it);
-}
-
-std::vector<std::string> RegisteredGraphFiles() {
-  std::lock_guard<std::mutex> hold(g_tableLock);
-  std::vector<std::string> files;
-  for (const auto& [cookie, path] : g_table) files.push_back(path);
-  return files;
 }
 
 int32_t OpenInGraphViewer(const char* file, uintptr_t owner, const MessageTable& messages) {
