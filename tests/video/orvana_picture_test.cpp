@@ -165,19 +165,20 @@ TEST_F(OrvanaHost, TheWindowlessModesPaintTheFramesThemselvesWithFlipAndMirror) 
 }
 
 // Run by its own test entry on a GStreamer without plug-ins: the windowless modes say that
-// their renderer is missing and load nothing.
+// their renderer is missing, the overlay mode that no renderer is registered, and none of
+// them loads anything.
 TEST_F(OrvanaHost, WithoutTheRendererTheWindowlessModesWarnAndLoadNothing) {
   if (qEnvironmentVariableIsEmpty("ORVANA_TEST_NO_PLUGINS")) GTEST_SKIP() << "needs GStreamer without plug-ins";
   OrvanaLibrary& o = Lib();
   BoxAnswerer boxes;
-  for (int32_t mode : {1, 2}) {
+  for (int32_t mode : {1, 2, 0}) {
     o.Orvana_SetConfig(256, mode);
     EXPECT_EQ(Load("tone.ogg"), ORVANA_S_FALSE) << "mode " << mode;
   }
-  ASSERT_EQ(boxes.titles.size(), 2);
+  ASSERT_EQ(boxes.titles.size(), 3);
   EXPECT_EQ(boxes.titles[0], u"Video Mixing Renderer (VMR9) capabilities"_s);
   EXPECT_TRUE(boxes.texts[1].startsWith(u"This application requires the Video Mixing Renderer"_s));
-  o.Orvana_SetConfig(256, 0);
+  EXPECT_EQ(boxes.titles[2] + u": "_s + boxes.texts[2], u"Error: Error Code: $80040154"_s) << "no overlay sink";
 }
 
 TEST_F(OrvanaHost, ModeTwoBuildsTheGraphByHandAndWarnsWithoutItsRenderer) {

@@ -12,14 +12,38 @@
 #include "graph_kind.h"
 #include "graph_support.h"
 #include "host_window.h"
+#include "messages.h"
 #include "playback_math.h"
 
 namespace orvana {
 
 namespace {
 
+constexpr int32_t kRendererNotRegistered = static_cast<int32_t>(0x80040154);  // REGDB_E_CLASSNOTREG
+
+// The overlay sinks in the order they are tried (xvimagesink has no port on a virtual
+// screen). Plain X11 comes first for now: on a software OpenGL renderer the OpenGL sink falls
+// behind the clock at 640 x 480 and draws the zoom's crop differently.
+constexpr const char* kOverlaySinks[] = {"ximagesink", "glimagesink"};
+
+bool Installed(const char* factory) {
+  GstElementFactory* found = gst_element_factory_find(factory);
+  if (found) gst_object_unref(found);
+  return found != nullptr;
+}
+
 class OverlayGraph : public GraphKind {
  public:
+  // Without an overlay sink there is no renderer: the load fails with its error box rather
+  // than playing sound with no picture.
+  bool Available(MessageTable& messages, uintptr_t owner) override {
+    for (const char* factory : kOverlaySinks)
+      if (Installed(factory)) return true;
+    ShowMessageBox(owner, messages.ErrorCodeText(kRendererNotRegistered), messages.text(Message::ErrorCaption),
+                   BoxIcon::Error);
+    return false;
+  }
+
   bool Build(Graph& graph) override {
     graph.pipeline = gst_element_factory_make("playbin", "graph");
     if (!graph.pipeline) return false;
@@ -47,7 +71,9 @@ class OverlayGraph : public GraphKind {
     // The renderer's window, and the sink drawing into it (none without a window).
     videoWindow_ = CreateVideoChild(graph.owner);
     const uintptr_t target = videoWindow_ ? videoWindow_ : graph.owner;
-    if (target && (sink_ = MakeOptional("ximagesink"))) {
+    for (const char* factory : kOverlaySinks)
+      if (target && !sink_) sink_ = MakeOptional(factory);
+    if (sink_) {
       gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink_), target);
     } else {
       sink_ = gst_element_factory_make("fakesink", nullptr);

@@ -43,8 +43,11 @@ QString ValueText(GstElement* element, const GParamSpec* spec) {
   GValue value = G_VALUE_INIT;
   g_value_init(&value, spec->value_type);
   g_object_get_property(G_OBJECT(element), spec->name, &value);
-  gchar* text = gst_value_serialize(&value);
-  if (!text && g_value_type_transformable(spec->value_type, G_TYPE_STRING)) {
+  // An unset structure, caps or object has no text (and serialising one is an error).
+  const bool unset = (G_VALUE_HOLDS_BOXED(&value) && !g_value_get_boxed(&value)) ||
+                     (G_VALUE_HOLDS_OBJECT(&value) && !g_value_get_object(&value));
+  gchar* text = unset ? nullptr : gst_value_serialize(&value);
+  if (!text && !unset && g_value_type_transformable(spec->value_type, G_TYPE_STRING)) {
     GValue string = G_VALUE_INIT;
     g_value_init(&string, G_TYPE_STRING);
     if (g_value_transform(&value, &string)) text = g_value_dup_string(&string);
