@@ -177,6 +177,13 @@ class OrvanaHost : public ::testing::Test {
     // MPEG audio with a tone on the left channel only.
     ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=10"_s, u"-af"_s,
                         u"pan=stereo|c0=c0|c1=0*c0"_s, u"-c:a"_s, u"libmp3lame"_s, MediaFile("left.mp3")}));
+    // MPEG audio coded as two mono channels, the tone on the first.
+    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=10"_s, u"-af"_s,
+                        u"pan=stereo|c0=c0|c1=0*c0"_s, u"-c:a"_s, u"libtwolame"_s, u"-mode"_s, u"dual_channel"_s,
+                        u"-b:a"_s, u"192k"_s, MediaFile("dual.mp2")}));
+    ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=3:sample_rate=48000"_s, u"-af"_s,
+                        u"pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0"_s, u"-c:a"_s, u"pcm_f32le"_s,
+                        MediaFile("surround.wav")}));
     ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=2"_s, u"-c:a"_s,
                         u"libvorbis"_s, MediaFile("tone.ogg")}));
     ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=1:sample_rate=22050"_s,

@@ -262,23 +262,50 @@ TEST_F(OrvanaHost, TheDualChannelChoiceOfMpegAudioIsHeardAtTheSink) {
   EXPECT_EQ(o.Orvana_SetMpegAudioChannel(1), ORVANA_S_FALSE) << "nothing open";
   ASSERT_EQ(Load("tone.ogg"), 0);
   EXPECT_EQ(o.Orvana_SetMpegAudioChannel(1), ORVANA_S_FALSE) << "Vorbis: no MPEG audio decoder";
-  ASSERT_EQ(Load("left.mp3"), 0);
-  ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
-  QTest::qWait(300);
-  auto [left, right] = SinkLevels();
-  EXPECT_GT(left, 1000) << "the tone is on the left";
-  EXPECT_LT(right, 100);
-  // What is already on its way to the sink plays out first.
-  EXPECT_EQ(o.Orvana_SetMpegAudioChannel(1), ORVANA_S_OK);  // the left on both
-  QTest::qWait(1500);
-  std::tie(left, right) = SinkLevels();
-  EXPECT_GT(right, 1000) << "the left channel now plays on the right too";
-  EXPECT_EQ(o.Orvana_SetMpegAudioChannel(2), ORVANA_S_OK);  // the (silent) right on both
-  QTest::qWait(1500);
-  std::tie(left, right) = SinkLevels();
-  EXPECT_LT(left, 100);
-  EXPECT_LT(right, 100);
-  EXPECT_EQ(o.Orvana_SetMpegAudioChannel(0), ORVANA_S_OK);
+  // The choice puts one channel of a stream coded as two mono channels on both; ordinary
+  // stereo MPEG audio keeps its channels.
+  for (const char* name : {"dual.mp2", "left.mp3"}) {
+    const bool dual = std::strcmp(name, "dual.mp2") == 0;
+    ASSERT_EQ(Load(name), 0);
+    ASSERT_EQ(o.Orvana_MediaState(0), ORVANA_TRUE);
+    QTest::qWait(300);
+    auto [left, right] = SinkLevels();
+    EXPECT_GT(left, 1000) << name << ": the tone is on the left";
+    EXPECT_LT(right, 100) << name;
+    // What is already on its way to the sink plays out first.
+    EXPECT_EQ(o.Orvana_SetMpegAudioChannel(1), ORVANA_S_OK);  // the left on both
+    QTest::qWait(1500);
+    std::tie(left, right) = SinkLevels();
+    if (dual)
+      EXPECT_GT(right, 1000) << "the left channel now plays on the right too";
+    else
+      EXPECT_LT(right, 100) << "ordinary stereo is not collapsed";
+    EXPECT_EQ(o.Orvana_SetMpegAudioChannel(2), ORVANA_S_OK);  // the (silent) right on both
+    QTest::qWait(1500);
+    std::tie(left, right) = SinkLevels();
+    EXPECT_LT(right, 100) << name;
+    if (dual)
+      EXPECT_LT(left, 100) << "the silent right on both";
+    else
+      EXPECT_GT(left, 1000) << "ordinary stereo keeps its left";
+    EXPECT_EQ(o.Orvana_SetMpegAudioChannel(0), ORVANA_S_OK);
+  }
+}
+
+// Surround and float sound reach the sound server in their own format: the stream the server
+// shows for the player.
+TEST_F(OrvanaHost, SurroundFloatSoundKeepsItsFormatToTheSink) {
+  ASSERT_EQ(Load("surround.wav"), 0);
+  ASSERT_EQ(Lib().Orvana_MediaState(0), ORVANA_TRUE);
+  QString streams;
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    QProcess pactl;
+    pactl.start(u"pactl"_s, {u"list"_s, u"sink-inputs"_s});
+    pactl.waitForFinished(5000);
+    streams = QString::fromUtf8(pactl.readAllStandardOutput());
+    return streams.contains(u"Sample Specification:"_s);
+  }, 3000));
+  EXPECT_TRUE(streams.contains(u"Sample Specification: float32le 6ch 48000Hz"_s)) << streams.toStdString();
 }
 
 // Volume, balance and mute as heard: the left-only tone's level at the sink.

@@ -6,6 +6,8 @@
 
 #include <gst/gst.h>
 
+#include "audio_shaper.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -20,11 +22,16 @@ class MessageTable;
 
 // What a kind builds and the media object's common controls act on.
 struct Graph {
+  // Nothing built yet, for the host's window.
+  static Graph For(uintptr_t window) {
+    Graph graph;
+    graph.owner = window;
+    return graph;
+  }
   uintptr_t owner = 0;                // the host's video window
   GstElement* pipeline = nullptr;     // the media object's reference once built
   GstElement* volumeStage = nullptr;  // what has the "volume" (none: volume only stored)
-  GstElement* panorama = nullptr;     // the balance stage (optional)
-  GstElement* channelMix = nullptr;   // the dual channel choice for MPEG audio (optional)
+  std::shared_ptr<AudioShaper> audio; // the balance and the dual channel choice (optional)
   // The picture's native size as last read (these defaults until one is known).
   int32_t videoWidth = 4290, videoHeight = 2640;
   bool hasVideo = false;

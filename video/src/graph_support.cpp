@@ -45,21 +45,10 @@ std::string CutFileName(const char* file) {
 
 GstElement* MakeOptional(const char* factory) { return gst_element_factory_make(factory, nullptr); }
 
-GstElement* AudioStages(GstElement** panorama, GstElement** mix) {
-  *mix = MakeOptional("audiochannelmix");
-  *panorama = MakeOptional("audiopanorama");
-  if (*panorama) g_object_set(*panorama, "method", 1 /* simple: the other side is only attenuated */, nullptr);
-  if (!*mix || !*panorama) return *mix ? *mix : *panorama;
-  GstElement* bin = gst_bin_new(nullptr);
-  gst_bin_add_many(GST_BIN(bin), *mix, *panorama, nullptr);
-  gst_element_link(*mix, *panorama);
-  GstPad* in = gst_element_get_static_pad(*mix, "sink");
-  GstPad* out = gst_element_get_static_pad(*panorama, "src");
-  gst_element_add_pad(bin, gst_ghost_pad_new("sink", in));
-  gst_element_add_pad(bin, gst_ghost_pad_new("src", out));
-  gst_object_unref(in);
-  gst_object_unref(out);
-  return bin;
+GstElement* AudioStage(std::shared_ptr<AudioShaper>* shaper) {
+  GstElement* stage = MakeOptional("identity");
+  if (stage) *shaper = AudioShaper::Attach(stage);
+  return stage;
 }
 
 bool IsMpegAudioDecoder(GstElement* element) {

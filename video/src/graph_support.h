@@ -4,8 +4,11 @@
 
 #include <gst/gst.h>
 
+#include "audio_shaper.h"
+
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,9 +18,9 @@ namespace orvana {
 std::string CutFileName(const char* file);
 // An element of the factory, or null when it is not installed.
 GstElement* MakeOptional(const char* factory);
-// The audio stages behind the decoders: the dual channel mix, then the balance. A bin of
-// the ones there are, or null when neither element is installed.
-GstElement* AudioStages(GstElement** panorama, GstElement** mix);
+// The stage behind the decoders that passes the sound unchanged, with the shaper of the
+// balance and the dual channel choice on its output; null when it cannot be made.
+GstElement* AudioStage(std::shared_ptr<AudioShaper>* shaper);
 // A decoder of MPEG audio (layers 1 to 3): what the dual channel choice applies to.
 bool IsMpegAudioDecoder(GstElement* element);
 // Adds the elements to the bin linked in a row and started with it; the first, or null

@@ -60,7 +60,7 @@ bool TDShowMedia::Close() {
   gst_element_set_state(graph_.pipeline, GST_STATE_NULL);
   gst_object_unref(graph_.pipeline);
   kind_->Release();
-  graph_ = Graph{graph_.owner};
+  graph_ = Graph::For(graph_.owner);
   stopped_ = true;
   buffering_ = pausePending_ = false;
   stopAt_ = -1;
@@ -82,7 +82,7 @@ int32_t TDShowMedia::Load(bool playAtOnce, uintptr_t window, const char* file, b
   Close();
   if (!EnsureGstreamer() || !kind_->Available(messages_, window)) return ORVANA_S_FALSE;
   if (!kind_->Build(graph_)) {
-    graph_ = Graph{window};
+    graph_ = Graph::For(window);
     return ORVANA_S_FALSE;
   }
   GstBus* bus = gst_element_get_bus(graph_.pipeline);
@@ -182,8 +182,7 @@ void TDShowMedia::SetVolume(int32_t volume) {
 void TDShowMedia::SetBalance(int32_t balance) {
   if (!FGraphBuilt) return;
   FBalance = Clamp(balance, -10000, 10000);
-  if (graph_.panorama)
-    g_object_set(graph_.panorama, "panorama", static_cast<gfloat>(BalanceToPanorama(BalanceToCentibels(FBalance))), nullptr);
+  if (graph_.audio) graph_.audio->SetPanorama(BalanceToPanorama(BalanceToCentibels(FBalance)));
 }
 
 void TDShowMedia::SetRate(double rate) {
@@ -278,19 +277,15 @@ bool TDShowMedia::SetStartStop(int32_t start, int32_t stop) {
 }
 
 int32_t TDShowMedia::SetMpegAudioChannel(int32_t mode) {
-  // An MPEG audio decoder in the graph is "met"; the choice itself is made by the channel
-  // mixing stage behind it: 0 both channels as they are, 1 the left on both, 2 the right.
+  // An MPEG audio decoder in the graph is "met"; the choice itself (0 both channels as they
+  // are, 1 the left on both, 2 the right) applies to a stream coded as dual channel only.
   bool met = false;
   for (GstElement* e : FilterList(graph_.pipeline)) {
     met = met || IsMpegAudioDecoder(e);
     gst_object_unref(e);
   }
   if (!met) return ORVANA_S_FALSE;
-  if (graph_.channelMix && mode >= 0 && mode <= 2) {
-    const double left = mode != 2, right = mode != 1;
-    g_object_set(graph_.channelMix, "left-to-left", left, "right-to-left", mode == 2 ? 1.0 : 0.0, "left-to-right",
-                 mode == 1 ? 1.0 : 0.0, "right-to-right", right, nullptr);
-  }
+  if (graph_.audio && mode >= 0 && mode <= 2) graph_.audio->SetDualChoice(mode);
   return ORVANA_S_OK;
 }
 

@@ -49,10 +49,7 @@ class OverlayGraph : public GraphKind {
     if (!graph.pipeline) return false;
     gst_object_ref_sink(graph.pipeline);
     graph.volumeStage = graph.pipeline;
-    // The audio stages are optional: without them balance is only stored and the dual
-    // channel choice changes nothing.
-    if (GstElement* stages = AudioStages(&graph.panorama, &graph.channelMix))
-      g_object_set(graph.pipeline, "audio-filter", stages, nullptr);
+    if (GstElement* stage = AudioStage(&graph.audio)) g_object_set(graph.pipeline, "audio-filter", stage, nullptr);
     // The video filter: the zoom's crop (or a stage that passes frames), whose input is the
     // decoded frame the snapshots take.
     crop_ = MakeOptional("videocrop");

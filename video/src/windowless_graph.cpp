@@ -43,8 +43,7 @@ class WindowlessGraph : public GraphKind {
     gst_object_ref_sink(graph.pipeline);
     if (!byHand_) {
       graph.volumeStage = graph.pipeline;
-      if (GstElement* stages = AudioStages(&graph.panorama, &graph.channelMix))
-        g_object_set(graph.pipeline, "audio-filter", stages, nullptr);
+      if (GstElement* stage = AudioStage(&graph.audio)) g_object_set(graph.pipeline, "audio-filter", stage, nullptr);
     }
     return true;
   }
@@ -118,7 +117,8 @@ class WindowlessGraph : public GraphKind {
     g_object_set(source, "uri", uri.c_str(), nullptr);
     {
       std::lock_guard<std::mutex> lock(linkMutex_);
-      linked_ = Linked{graph.pipeline};
+      linked_ = Linked{};
+      linked_.pipeline = graph.pipeline;
     }
     gst_bin_add(GST_BIN(graph.pipeline), source);
     g_signal_connect(source, "pad-added", G_CALLBACK(+[](GstElement*, GstPad* pad, gpointer self) {
@@ -128,8 +128,7 @@ class WindowlessGraph : public GraphKind {
     int32_t hr = Preroll(graph.pipeline, nullptr);
     std::lock_guard<std::mutex> lock(linkMutex_);
     graph.volumeStage = linked_.volume;
-    graph.panorama = linked_.panorama;
-    graph.channelMix = linked_.mix;
+    graph.audio = linked_.audio;
     if (hr >= 0 && linked_.pads == 0) hr = ORVANA_S_FALSE;  // a source without outputs
     return hr;
   }
@@ -146,13 +145,10 @@ class WindowlessGraph : public GraphKind {
       first = Chain(linked_.pipeline, {MakeOptional("videoconvert"), renderer_->sink()});
     } else if (g_str_has_prefix(kind, "audio/") && !linked_.volume) {
       GstElement* volume = MakeOptional("volume");
-      GstElement* panorama = nullptr;
-      GstElement* mix = nullptr;
-      GstElement* stages = AudioStages(&panorama, &mix);
+      std::shared_ptr<AudioShaper> audio;
       first = Chain(linked_.pipeline, {MakeOptional("audioconvert"), MakeOptional("audioresample"), volume,
-                                       stages ? stages : MakeOptional("identity"), MakeOptional("audioconvert"),
-                                       MakeOptional("autoaudiosink")});
-      if (first) linked_ = {linked_.pipeline, volume, panorama, mix, linked_.pads};
+                                       AudioStage(&audio), MakeOptional("audioconvert"), MakeOptional("autoaudiosink")});
+      if (first) linked_ = {linked_.pipeline, volume, audio, linked_.pads};
     }
     gst_caps_unref(caps);
     if (!first) return;
@@ -165,8 +161,7 @@ class WindowlessGraph : public GraphKind {
   struct Linked {
     GstElement* pipeline = nullptr;
     GstElement* volume = nullptr;
-    GstElement* panorama = nullptr;
-    GstElement* mix = nullptr;
+    std::shared_ptr<AudioShaper> audio;
     int pads = 0;  // outputs rendered
   };
 
