@@ -32,6 +32,7 @@ struct Library {
   orvana::MessageTable messages;
   std::unique_ptr<orvana::TDShowMedia> media;  // DSMedia
   void* dropTarget = nullptr;                  // URLDropper
+  orvana::DeviceEntry device;                  // the texts of the last device entry handed out
 };
 
 Library& Lib() {
@@ -281,13 +282,23 @@ ORVANA_EXPORT int32_t Orvana_ShowAboutBox(void) {
   return OnMedia(0, [](Media_& m) { return orvana::ShowAboutBox(m.ParentWindow()); });
 }
 
+ORVANA_EXPORT int32_t Orvana_Capture_EnumVideoDevice(int32_t index, OrvanaCaptureDeviceEntry* entry) {
+  return OnMedia(ORVANA_FALSE, [&](Media_& m) {
+    orvana::DeviceEntry found;
+    if (!entry || !m.VideoDevice(index, &found)) return ORVANA_FALSE;
+    Lib().device = std::move(found);
+    entry->friendlyName = Lib().device.FriendlyName.c_str();
+    entry->classId = Lib().device.ClassId.c_str();
+    return ORVANA_TRUE;
+  });
+}
+
 ORVANA_EXPORT int32_t Orvana_CDROM_State(const char* drive, int32_t action) {
   return OnMedia(0, [&](Media_&) { return DriveDoor(drive, action); });
 }
 
 // Media information and diagnostics, capture devices and DVD navigation are the next
 // part of the library: until then they answer what they answer with nothing open.
-ORVANA_EXPORT int32_t Orvana_Capture_EnumVideoDevice(int32_t, OrvanaCaptureDeviceEntry*) { return ORVANA_FALSE; }
 ORVANA_EXPORT int32_t Orvana_Capture_OpenVideoDevice(int32_t, uintptr_t, int32_t, OrvanaMediaEventCallback) {
   return ORVANA_FALSE;
 }

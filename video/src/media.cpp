@@ -289,6 +289,11 @@ int32_t TDShowMedia::SetMpegAudioChannel(int32_t mode) {
   return ORVANA_S_OK;
 }
 
+bool TDShowMedia::VideoDevice(int32_t index, DeviceEntry* entry) {
+  if (!FDevEnum && EnsureGstreamer()) FDevEnum = std::make_unique<SysDevEnum>("Video/Source");
+  return FDevEnum && FDevEnum->entry(index, entry);
+}
+
 void TDShowMedia::FitVideo() {
   if (FGraphBuilt) kind_->Fit(graph_);
 }

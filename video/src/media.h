@@ -14,6 +14,7 @@
 #include "graph_kind.h"
 #include "messages.h"
 #include "orvana.h"
+#include "utilities.h"
 
 namespace orvana {
 
@@ -68,6 +69,9 @@ class TDShowMedia {
   bool CaptureBitmap(const std::string& file);
   OrvanaBitmap* BitmapHandle();
 
+  // The video input devices, listed on first need: false outside the list.
+  bool VideoDevice(int32_t index, DeviceEntry* entry);
+
   void AddListener(MediaEvents* listener) { FListeners.push_back(listener); }
   bool GraphBuilt() const { return FGraphBuilt; }
   // The built graph (null when none) and the window its pages and boxes belong to.
@@ -98,6 +102,7 @@ class TDShowMedia {
   OrvanaMediaEventCallback FEventCallback = nullptr;
   std::vector<MediaEvents*> FListeners;
 
+  std::unique_ptr<SysDevEnum> FDevEnum;  // the video input devices, once listed
   std::unique_ptr<GraphKind> kind_;  // the graph mode's kind; null for a mode none builds
   Graph graph_;                      // what the kind built
   guint busWatch_ = 0;
