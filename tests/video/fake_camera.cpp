@@ -29,7 +29,9 @@ struct FakeCameraProviderClass {
 G_DEFINE_TYPE(FakeCameraProvider, fake_camera_provider, GST_TYPE_DEVICE_PROVIDER)
 
 GList* ProbeCameras(GstDeviceProvider*) {
-  GstCaps* caps = gst_caps_from_string("video/x-raw");
+  // Like a real camera's list of modes, the preferred first.
+  GstCaps* caps = gst_caps_from_string("video/x-raw, format=I420, width=320, height=240, framerate=30/1; "
+                                       "video/x-raw, format=I420, width=160, height=120, framerate=30/1");
   GstDevice* camera = GST_DEVICE(g_object_new(fake_camera_get_type(), "display-name", orvana_host::kFakeCameraName,
                                               "device-class", "Video/Source", "caps", caps, nullptr));
   gst_caps_unref(caps);

@@ -18,3 +18,48 @@ TEST_F(OrvanaHost, VideoInputDevicesAreListedWithTheirNames) {
   EXPECT_STREQ(kept.friendlyName, "kept");
   EXPECT_EQ(o.Orvana_Capture_EnumVideoDevice(0, nullptr), ORVANA_FALSE);
 }
+
+TEST_F(OrvanaHost, ACameraIsShownAndRecordedToNumberedFilesThatPlayBack) {
+  ASSERT_TRUE(RegisterFakeCamera());
+  OrvanaLibrary& o = Lib();
+  ASSERT_EQ(Load("video.mp4"), 0);
+  EXPECT_EQ(o.Orvana_Capture_OpenVideoDevice(0, owner_.winId(), 0, nullptr), ORVANA_FALSE) << "not in mode 0";
+  EXPECT_EQ(o.Orvana_GetSeconds(4), 4) << "and the open file is left alone";
+  ASSERT_NE(o.Orvana_SetConfig(256, 4), 0);
+  EXPECT_EQ(Load("video.mp4"), ORVANA_S_FALSE) << "files are not loaded in the capture mode";
+  for (int32_t index : {-1, 1}) EXPECT_EQ(o.Orvana_Capture_OpenVideoDevice(0, owner_.winId(), index, nullptr), ORVANA_FALSE);
+
+  // Preview: the test picture's colour bars (light grey first, blue last) in the letter-box.
+  ASSERT_EQ(o.Orvana_Capture_OpenVideoDevice(0, owner_.winId(), 0, nullptr), ORVANA_TRUE);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Info().hasVideo != 0; }, 3000));
+  EXPECT_EQ(Info().width, 320);
+  const auto barsShown = [&] {
+    const QColor first = ScreenPixel(owner_, {20, 150}), last = ScreenPixel(owner_, {385, 150});
+    return first.red() > 150 && first.green() > 150 && first.blue() > 150 && last.blue() > 150 && last.red() < 80;
+  };
+  EXPECT_TRUE(QTest::qWaitFor(barsShown, 3000))
+      << "the camera's picture on the screen: " << ScreenPixel(owner_, {20, 150}).name().toStdString() << " "
+      << ScreenPixel(owner_, {385, 150}).name().toStdString();
+
+  // Recording: files 1.avi and 2.avi in the host's folder, each a video with sound.
+  const QString folder = QCoreApplication::applicationDirPath() + u'/';
+  for (const char* name : {"1.avi", "2.avi"}) QFile::remove(folder + QLatin1String(name));
+  for (const char* name : {"1.avi", "2.avi"}) {
+    ASSERT_EQ(o.Orvana_Capture_OpenVideoDevice(1, owner_.winId(), 0, nullptr), ORVANA_TRUE) << name;
+    QTest::qWait(1000);
+    ASSERT_EQ(o.Orvana_MediaState(ORVANA_STOP), ORVANA_TRUE);
+    static std::vector<std::string> lines;
+    lines.clear();
+    o.Orvana_GetMediaInfo((folder + QLatin1String(name)).toUtf8().constData(),
+                          [](const char* line) { lines.emplace_back(line); });
+    ASSERT_EQ(lines.size(), 2u) << name;
+    EXPECT_EQ(lines[0], "Video: YV12, Format: VideoInfo YV12 320 X 240, 12 bits") << name;
+    EXPECT_EQ(lines[1].rfind("Audio: PCM", 0), 0u) << lines[1];
+  }
+  EXPECT_EQ(o.Orvana_Capture_OpenVideoDevice(2, owner_.winId(), 0, nullptr), ORVANA_TRUE) << "other modes: nothing run";
+  // A recording plays back as a file.
+  ASSERT_NE(o.Orvana_SetConfig(256, 0), 0);
+  ASSERT_EQ(o.Orvana_MediaLoad(1, owner_.winId(), (folder + u"1.avi"_s).toUtf8().constData(), 0, nullptr), 0);
+  EXPECT_EQ(Info().width, 320);
+  EXPECT_TRUE(QTest::qWaitFor(barsShown, 3000)) << "the recorded picture on the screen";
+}

@@ -51,7 +51,7 @@ struct OrvanaLibrary {
   X(Orvana_StepOneFrame) X(Orvana_SetMpegAudioChannel) X(Orvana_GetEventCode)                \
   X(Orvana_GetMediaInfo) X(Orvana_EnumFilter) X(Orvana_HasFilterPropertyPage)                   \
   X(Orvana_ShowFilterPropertyPage) X(Orvana_ViewRenderLog) X(Orvana_LoadFromFileToGraphEdit)    \
-  X(Orvana_ShowAboutBox) X(Orvana_Capture_EnumVideoDevice)
+  X(Orvana_ShowAboutBox) X(Orvana_Capture_EnumVideoDevice) X(Orvana_Capture_OpenVideoDevice)
   ORVANA_ALL(ORVANA_FN)
   void* handle = nullptr;
 

@@ -293,15 +293,19 @@ ORVANA_EXPORT int32_t Orvana_Capture_EnumVideoDevice(int32_t index, OrvanaCaptur
   });
 }
 
+ORVANA_EXPORT int32_t Orvana_Capture_OpenVideoDevice(int32_t mode, uintptr_t videoWindow, int32_t index,
+                                                     OrvanaMediaEventCallback callback) {
+  return OnMedia(ORVANA_FALSE, [&](Media_& m) {
+    return m.OpenCaptureDevice(mode, videoWindow, index, callback) ? ORVANA_TRUE : ORVANA_FALSE;
+  });
+}
+
 ORVANA_EXPORT int32_t Orvana_CDROM_State(const char* drive, int32_t action) {
   return OnMedia(0, [&](Media_&) { return DriveDoor(drive, action); });
 }
 
 // Media information and diagnostics, capture devices and DVD navigation are the next
 // part of the library: until then they answer what they answer with nothing open.
-ORVANA_EXPORT int32_t Orvana_Capture_OpenVideoDevice(int32_t, uintptr_t, int32_t, OrvanaMediaEventCallback) {
-  return ORVANA_FALSE;
-}
 ORVANA_EXPORT int32_t Orvana_DVD_TitleMenu(void) { return ORVANA_FALSE; }
 ORVANA_EXPORT int32_t Orvana_DVD_RootMenu(void) { return ORVANA_FALSE; }
 ORVANA_EXPORT int32_t Orvana_DVD_PrevChapter(void) { return ORVANA_FALSE; }

@@ -53,6 +53,17 @@ class GraphKind {
   virtual void Attach(Graph& graph) { (void)graph; }
   // The graph is gone: what the kind made beside it goes too.
   virtual void Release() {}
+  // The graph is about to stop (a recording is finished here).
+  virtual void Stopping(Graph& graph) { (void)graph; }
+  // A device's sources into the built graph (the graph takes them; the picture in `format`
+  // when one is given), shown in the owner's
+  // window and recorded to `recordTo` when it is not empty, and run; false when the kind
+  // has no devices or it failed.
+  virtual bool OpenDevice(Graph& graph, GstElement* video, GstCaps* format, GstElement* audio,
+                          const std::string& recordTo) {
+    (void)graph, (void)video, (void)format, (void)audio, (void)recordTo;
+    return false;
+  }
 
   // The picture's operations.
   virtual bool VideoInfo(const Graph&, OrvanaVideoInfo*) { return false; }
@@ -86,5 +97,6 @@ std::unique_ptr<GraphKind> MakeGraphKind(int32_t mode);
 std::unique_ptr<GraphKind> MakeOverlayGraph();
 std::unique_ptr<GraphKind> MakeWindowlessGraph();
 std::unique_ptr<GraphKind> MakeHandBuiltWindowlessGraph();
+std::unique_ptr<GraphKind> MakeCaptureGraph();
 
 }  // namespace orvana

@@ -77,7 +77,8 @@ int32_t TDShowMedia::SetConfig(int32_t key, int32_t value) {
 
 int32_t TDShowMedia::Load(bool playAtOnce, uintptr_t window, const char* file, bool renderLog,
                           OrvanaMediaEventCallback callback) {
-  if (!kind_) return ORVANA_S_FALSE;  // DVD and capture graphs are built by their own opens
+  // DVD graphs are not built yet; devices are opened by Orvana_Capture_OpenVideoDevice only.
+  if (!kind_ || FGraphMode == 4) return ORVANA_S_FALSE;
   graph_.owner = window;
   Close();
   if (!EnsureGstreamer() || !kind_->Available(messages_, window)) return ORVANA_S_FALSE;
@@ -151,6 +152,7 @@ bool TDShowMedia::StateCommand(int32_t command) {
     }
     case ORVANA_STOP: {
       // Stopped keeps the position and the last picture, like a stopped graph.
+      kind_->Stopping(graph_);
       NotifyStep(2, 0);
       pausePending_ = false;
       const bool ok = gst_element_set_state(graph_.pipeline, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
@@ -287,6 +289,41 @@ int32_t TDShowMedia::SetMpegAudioChannel(int32_t mode) {
   if (!met) return ORVANA_S_FALSE;
   if (graph_.audio && mode >= 0 && mode <= 2) graph_.audio->SetDualChoice(mode);
   return ORVANA_S_OK;
+}
+
+bool TDShowMedia::OpenCaptureDevice(int32_t mode, uintptr_t window, int32_t index, OrvanaMediaEventCallback callback) {
+  if (FGraphMode != 4 || !kind_ || index < 0 || !EnsureGstreamer()) return false;
+  graph_.owner = window;
+  Close();
+  DeviceEntry unused;
+  if (!VideoDevice(index, &unused) || !kind_->Build(graph_)) return false;
+  GstBus* bus = gst_element_get_bus(graph_.pipeline);
+  busWatch_ = gst_bus_add_watch(bus, &TDShowMedia::OnBusMessage, this);
+  gst_object_unref(bus);
+  FGraphBuilt = true;
+  if (mode != 0 && mode != 1) {
+    FEventCallback = callback;
+    return true;
+  }
+  GstElement* video = FDevEnum->baseFilter(index);
+  // The sound input kept is the last one listed.
+  SysDevEnum sound("Audio/Source");
+  GstElement* audio = mode == 1 && sound.count() > 0 ? sound.baseFilter(sound.count() - 1) : nullptr;
+  const std::string recordTo = mode == 1 ? HostFolder() + std::to_string(++FCaptureCount) + ".avi" : "";
+  GstCaps* format = FDevEnum->preferredFormat(index);
+  const bool open = video && kind_->OpenDevice(graph_, video, format, audio, recordTo);
+  if (format) gst_caps_unref(format);
+  if (!open) {
+    for (GstElement* e : {video, audio})
+      if (e && !GST_OBJECT_PARENT(e)) gst_object_unref(gst_object_ref_sink(e));
+    Close();
+    return false;
+  }
+  stopped_ = false;
+  kind_->Attach(graph_);
+  if (FRotWanted && !FRotCookie) FRotCookie = RegisterGraph(graph_.pipeline);
+  FEventCallback = callback;
+  return true;
 }
 
 bool TDShowMedia::VideoDevice(int32_t index, DeviceEntry* entry) {

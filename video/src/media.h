@@ -69,6 +69,10 @@ class TDShowMedia {
   bool CaptureBitmap(const std::string& file);
   OrvanaBitmap* BitmapHandle();
 
+  // Opens video input device `index` in graph mode 4: mode 0 shows it, 1 shows and records
+  // it with the sound input to the next numbered AVI file in the host's folder, any other
+  // only stores the callback.
+  bool OpenCaptureDevice(int32_t mode, uintptr_t window, int32_t index, OrvanaMediaEventCallback callback);
   // The video input devices, listed on first need: false outside the list.
   bool VideoDevice(int32_t index, DeviceEntry* entry);
 
@@ -103,6 +107,7 @@ class TDShowMedia {
   std::vector<MediaEvents*> FListeners;
 
   std::unique_ptr<SysDevEnum> FDevEnum;  // the video input devices, once listed
+  int32_t FCaptureCount = 0;             // the number of the last recording's file
   std::unique_ptr<GraphKind> kind_;  // the graph mode's kind; null for a mode none builds
   Graph graph_;                      // what the kind built
   guint busWatch_ = 0;

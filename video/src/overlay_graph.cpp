@@ -55,17 +55,28 @@ class OverlayGraph : public GraphKind {
     crop_ = MakeOptional("videocrop");
     if (GstElement* filter = crop_ ? crop_ : MakeOptional("identity")) {
       g_object_set(graph.pipeline, "video-filter", filter, nullptr);
-      GstPad* in = gst_element_get_static_pad(filter, "sink");
-      gst_pad_add_probe(in, GST_PAD_PROBE_TYPE_BUFFER, &OverlayGraph::KeepFrame, this, nullptr);
-      gst_object_unref(in);
-      WatchVideoSize(filter);
+      WatchFrames(filter);
     }
     return true;
   }
 
   int32_t Render(Graph& graph, const std::string& file) override {
     if (graph.owner && !WindowExists(graph.owner)) return ORVANA_E_INVALIDARG;  // no window to draw in
-    // The renderer's window, and the sink drawing into it (none without a window).
+    g_object_set(graph.pipeline, "video-sink", MakeSink(graph), nullptr);
+    return Preroll(graph.pipeline, file.c_str());
+  }
+
+ protected:
+  // The frames arriving at the element are kept for snapshots, and a change of their size is told.
+  void WatchFrames(GstElement* element) {
+    GstPad* in = gst_element_get_static_pad(element, "sink");
+    gst_pad_add_probe(in, GST_PAD_PROBE_TYPE_BUFFER, &OverlayGraph::KeepFrame, this, nullptr);
+    gst_object_unref(in);
+    WatchVideoSize(element);
+  }
+
+  // The renderer's window, and the sink drawing into it (a clocked fakesink without a window).
+  GstElement* MakeSink(const Graph& graph) {
     videoWindow_ = CreateVideoChild(graph.owner);
     const uintptr_t target = videoWindow_ ? videoWindow_ : graph.owner;
     for (const char* factory : kOverlaySinks)
@@ -76,10 +87,10 @@ class OverlayGraph : public GraphKind {
       sink_ = gst_element_factory_make("fakesink", nullptr);
       g_object_set(sink_, "sync", TRUE, nullptr);  // frames pass at their time, not at once
     }
-    g_object_set(graph.pipeline, "video-sink", sink_, nullptr);
-    return Preroll(graph.pipeline, file.c_str());
+    return sink_;
   }
 
+ public:
   void Attach(Graph& graph) override {
     ReadPictureSize(graph);
     Fit(graph);
@@ -163,7 +174,7 @@ class OverlayGraph : public GraphKind {
     return bitmap;
   }
 
- private:
+ protected:
   // Runs on the streaming thread for every decoded frame. The frames travel on through a
   // queue to the sink, so the last few are kept and a snapshot picks the one shown now.
   static GstPadProbeReturn KeepFrame(GstPad* pad, GstPadProbeInfo* info, gpointer self) {
@@ -221,8 +232,116 @@ class OverlayGraph : public GraphKind {
   uintptr_t videoWindow_ = 0;  // the sink's window (a native child of the owner)
 };
 
+// Graph mode 4: a video input device shown in the host's window like a file's picture, with
+// the same snapshots; when recording, the picture (as Motion JPEG) and the sound input go to
+// an AVI file as well. Loads of files do nothing in this mode.
+class CaptureGraph : public OverlayGraph {
+ public:
+  bool Build(Graph& graph) override {
+    graph.pipeline = gst_pipeline_new("graph");
+    if (!graph.pipeline) return false;
+    gst_object_ref_sink(graph.pipeline);
+    return true;
+  }
+
+  int32_t Render(Graph&, const std::string&) override { return ORVANA_S_FALSE; }
+
+  bool OpenDevice(Graph& graph, GstElement* video, GstCaps* format, GstElement* audio,
+                  const std::string& recordTo) override {
+    if (graph.owner && !WindowExists(graph.owner)) return false;
+    GstBin* bin = GST_BIN(graph.pipeline);
+    gst_object_set_name(GST_OBJECT(video), "Video Capture");
+    gst_bin_add(bin, video);
+    frames_ = MakeOptional("identity");
+    GstElement* tee = MakeOptional("tee");
+    // The device keeps its own picture size; the scaler fits it to the window.
+    GstElement* preview = Chain(graph.pipeline, {MakeOptional("queue"), MakeOptional("videoconvert"), frames_,
+                                                 MakeOptional("videoscale"), MakeSink(graph)});
+    if (!tee || !preview) return false;
+    gst_bin_add(bin, tee);
+    WatchFrames(frames_);
+    if (!gst_element_link_filtered(video, tee, format) || !gst_element_link(tee, preview)) return false;
+    if (!recordTo.empty()) {
+      GstElement* file = MakeOptional("filesink");
+      GstElement* mux = MakeOptional("avimux");
+      if (!file || !mux) return false;
+      g_object_set(file, "location", recordTo.c_str(), nullptr);
+      Chain(graph.pipeline, {mux, file});
+      GstElement* pictures =
+          Chain(graph.pipeline, {MakeOptional("queue"), MakeOptional("videoconvert"), MakeOptional("jpegenc")});
+      if (!pictures || !gst_element_link(tee, pictures) || !LinkLast(pictures, mux)) return false;
+      if (audio) {
+        gst_object_set_name(GST_OBJECT(audio), "Audio Capture");
+        gst_bin_add(bin, audio);
+        GstElement* sound = Chain(graph.pipeline, {MakeOptional("audioconvert"), MakeOptional("queue")});
+        if (!sound || !gst_element_link(audio, sound) || !LinkLast(sound, mux)) return false;
+      }
+      recording_ = true;
+    }
+    if (gst_element_set_state(graph.pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) return false;
+    // Until the first picture has arrived (briefly), so its size is known to the window.
+    gst_element_get_state(graph.pipeline, nullptr, nullptr, 2 * GST_SECOND);
+    return true;
+  }
+
+  // A recording is ended before the graph stops, so the file gets its index and sizes.
+  void Stopping(Graph& graph) override {
+    if (!recording_) return;
+    recording_ = false;
+    gst_element_send_event(graph.pipeline, gst_event_new_eos());
+    GstBus* bus = gst_element_get_bus(graph.pipeline);
+    if (GstMessage* end = gst_bus_timed_pop_filtered(bus, 3 * GST_SECOND,
+                                                     static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)))
+      gst_message_unref(end);
+    gst_object_unref(bus);
+  }
+
+  bool VideoInfo(const Graph&, OrvanaVideoInfo* info) override {
+    info->hasVideo = 0;
+    GstPad* pad = frames_ ? gst_element_get_static_pad(frames_, "src") : nullptr;
+    GstCaps* caps = pad ? gst_pad_get_current_caps(pad) : nullptr;
+    gint width = 0, height = 0;
+    if (caps && gst_structure_get_int(gst_caps_get_structure(caps, 0), "width", &width) &&
+        gst_structure_get_int(gst_caps_get_structure(caps, 0), "height", &height)) {
+      info->width = width;
+      info->height = height;
+      info->hasVideo = ORVANA_TRUE;
+    }
+    if (caps) gst_caps_unref(caps);
+    if (pad) gst_object_unref(pad);
+    return true;
+  }
+
+  void Release() override {
+    OverlayGraph::Release();
+    frames_ = nullptr;
+    recording_ = false;
+  }
+
+ private:
+  // Links the last element of a chain that starts at `first` to `to`.
+  static bool LinkLast(GstElement* first, GstElement* to) {
+    GstElement* last = first;
+    for (GstPad* out; (out = gst_element_get_static_pad(last, "src"));) {
+      GstPad* peer = gst_pad_get_peer(out);
+      gst_object_unref(out);
+      if (!peer) break;
+      GstElement* next = gst_pad_get_parent_element(peer);
+      gst_object_unref(peer);
+      if (!next) break;
+      gst_object_unref(next);  // the bin keeps it
+      last = next;
+    }
+    return gst_element_link(last, to);
+  }
+
+  GstElement* frames_ = nullptr;  // the stage the preview's frames pass (the pipeline holds it)
+  bool recording_ = false;
+};
+
 }  // namespace
 
 std::unique_ptr<GraphKind> MakeOverlayGraph() { return std::make_unique<OverlayGraph>(); }
+std::unique_ptr<GraphKind> MakeCaptureGraph() { return std::make_unique<CaptureGraph>(); }
 
 }  // namespace orvana

@@ -92,6 +92,14 @@ GstElement* SysDevEnum::baseFilter(int index) const {
   return gst_device_create_element(handles_[static_cast<size_t>(index)], nullptr);
 }
 
+GstCaps* SysDevEnum::preferredFormat(int index) const {
+  if (index < 0 || index >= count()) return nullptr;
+  GstCaps* all = gst_device_get_caps(handles_[static_cast<size_t>(index)]);
+  GstCaps* first = all && !gst_caps_is_any(all) && !gst_caps_is_empty(all) ? gst_caps_copy_nth(all, 0) : nullptr;
+  if (all) gst_caps_unref(all);
+  return first ? gst_caps_fixate(first) : nullptr;
+}
+
 std::vector<GstElement*> FilterList(GstElement* graph) {
   std::vector<GstElement*> out;
   if (!graph || !GST_IS_BIN(graph)) return out;

@@ -37,6 +37,9 @@ class SysDevEnum {
   bool entry(int index, DeviceEntry* out) const;
   // A new source element for the device (the caller owns it), or null.
   GstElement* baseFilter(int index) const;
+  // The device's first format, fixed (its preferred one; the caller owns it), or null when
+  // it names none.
+  GstCaps* preferredFormat(int index) const;
   void selectCategory(std::string category);
   const std::vector<std::string>& categories() const { return categories_; }
 
