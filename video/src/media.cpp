@@ -291,46 +291,6 @@ int32_t TDShowMedia::SetMpegAudioChannel(int32_t mode) {
   return ORVANA_S_OK;
 }
 
-bool TDShowMedia::OpenCaptureDevice(int32_t mode, uintptr_t window, int32_t index, OrvanaMediaEventCallback callback) {
-  if (FGraphMode != 4 || !kind_ || index < 0 || !EnsureGstreamer()) return false;
-  graph_.owner = window;
-  Close();
-  DeviceEntry unused;
-  if (!VideoDevice(index, &unused) || !kind_->Build(graph_)) return false;
-  GstBus* bus = gst_element_get_bus(graph_.pipeline);
-  busWatch_ = gst_bus_add_watch(bus, &TDShowMedia::OnBusMessage, this);
-  gst_object_unref(bus);
-  FGraphBuilt = true;
-  if (mode != 0 && mode != 1) {
-    FEventCallback = callback;
-    return true;
-  }
-  GstElement* video = FDevEnum->baseFilter(index);
-  // The sound input kept is the last one listed.
-  SysDevEnum sound("Audio/Source");
-  GstElement* audio = mode == 1 && sound.count() > 0 ? sound.baseFilter(sound.count() - 1) : nullptr;
-  const std::string recordTo = mode == 1 ? HostFolder() + std::to_string(++FCaptureCount) + ".avi" : "";
-  GstCaps* format = FDevEnum->preferredFormat(index);
-  const bool open = video && kind_->OpenDevice(graph_, video, format, audio, recordTo);
-  if (format) gst_caps_unref(format);
-  if (!open) {
-    for (GstElement* e : {video, audio})
-      if (e && !GST_OBJECT_PARENT(e)) gst_object_unref(gst_object_ref_sink(e));
-    Close();
-    return false;
-  }
-  stopped_ = false;
-  kind_->Attach(graph_);
-  if (FRotWanted && !FRotCookie) FRotCookie = RegisterGraph(graph_.pipeline);
-  FEventCallback = callback;
-  return true;
-}
-
-bool TDShowMedia::VideoDevice(int32_t index, DeviceEntry* entry) {
-  if (!FDevEnum && EnsureGstreamer()) FDevEnum = std::make_unique<SysDevEnum>("Video/Source");
-  return FDevEnum && FDevEnum->entry(index, entry);
-}
-
 void TDShowMedia::FitVideo() {
   if (FGraphBuilt) kind_->Fit(graph_);
 }
