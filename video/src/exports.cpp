@@ -304,8 +304,8 @@ ORVANA_EXPORT int32_t Orvana_CDROM_State(const char* drive, int32_t action) {
   return OnMedia(0, [&](Media_&) { return DriveDoor(drive, action); });
 }
 
-// Media information and diagnostics, capture devices and DVD navigation are the next
-// part of the library: until then they answer what they answer with nothing open.
+// DVD navigation is the next part of the library: until then these answer what they
+// answer with no DVD open.
 ORVANA_EXPORT int32_t Orvana_DVD_TitleMenu(void) { return ORVANA_FALSE; }
 ORVANA_EXPORT int32_t Orvana_DVD_RootMenu(void) { return ORVANA_FALSE; }
 ORVANA_EXPORT int32_t Orvana_DVD_PrevChapter(void) { return ORVANA_FALSE; }

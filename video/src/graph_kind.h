@@ -6,14 +6,13 @@
 
 #include <gst/gst.h>
 
-#include "audio_shaper.h"
-
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "audio_shaper.h"
 #include "orvana.h"
 
 namespace orvana {
@@ -56,9 +55,8 @@ class GraphKind {
   // The graph is about to stop (a recording is finished here).
   virtual void Stopping(Graph& graph) { (void)graph; }
   // A device's sources into the built graph (the graph takes them; the picture in `format`
-  // when one is given), shown in the owner's
-  // window and recorded to `recordTo` when it is not empty, and run; false when the kind
-  // has no devices or it failed.
+  // when one is given), shown in the owner's window and recorded to `recordTo` when that is
+  // not empty, and run; false when the kind has no devices or it failed.
   virtual bool OpenDevice(Graph& graph, GstElement* video, GstCaps* format, GstElement* audio,
                           const std::string& recordTo) {
     (void)graph, (void)video, (void)format, (void)audio, (void)recordTo;

@@ -225,7 +225,7 @@ bool TDShowMedia::QueryTime(bool duration, gint64* ns) {
 
 bool TDShowMedia::Seek(double rate, gint64 start, GstSeekFlags flags) {
   if (!FGraphBuilt) return false;
-  // The stop is always given: a seek that leaves it out lets some demuxers reset it to the end.
+  // The host's stop position goes with every seek, so none relies on the demuxer keeping it.
   return gst_element_seek(graph_.pipeline, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
                           std::max<gint64>(0, start), stopAt_ < 0 ? GST_SEEK_TYPE_NONE : GST_SEEK_TYPE_SET,
                           stopAt_);
