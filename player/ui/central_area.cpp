@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "spectrum_box.h"
+#include "vis_box.h"
 
 namespace lirra {
 

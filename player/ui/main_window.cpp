@@ -26,7 +26,7 @@
 #include "open_filter.h"
 #include "screen_saver.h"
 #include "shell_label.h"
-#include "spectrum_box.h"
+#include "vis_box.h"
 
 namespace lirra {
 

@@ -14,7 +14,7 @@
 
 #include "app_icon.h"
 #include "display.h"
-#include "spectrum_box.h"
+#include "vis_box.h"
 
 namespace lirra {
 

@@ -15,7 +15,7 @@
 #include "main_window.h"
 #include "scratch_app.h"
 #include "skin_image.h"
-#include "spectrum_box.h"
+#include "vis_box.h"
 #include "track_kind.h"
 
 namespace lirra {

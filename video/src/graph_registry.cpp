@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include <QProcess>
+#include <QSaveFile>
 #include <QString>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -38,17 +38,12 @@ std::string GraphFolder() {
 }
 
 // Whole or not at all: the viewer may read it at any moment.
-bool WriteWhole(const std::string& path, const gchar* text) {
-  const std::string part = path + ".part";
-  FILE* f = std::fopen(part.c_str(), "we");
-  if (!f) return false;
-  const size_t size = std::strlen(text);
-  const bool written = std::fwrite(text, 1, size, f) == size;
-  if (std::fclose(f) != 0 || !written || std::rename(part.c_str(), path.c_str()) != 0) {
-    std::remove(part.c_str());
-    return false;
+void WriteWhole(const std::string& path, const gchar* text) {
+  QSaveFile out(QString::fromStdString(path));
+  if (out.open(QIODevice::WriteOnly)) {
+    out.write(text);
+    out.commit();
   }
-  return true;
 }
 
 gboolean WritePendingGraph(gpointer cookie) {

@@ -113,6 +113,20 @@ int32_t Preroll(GstElement* pipeline, const char* file) {
   return hr;
 }
 
+void PictureSizeAt(GstPad* pad, OrvanaVideoInfo* info) {
+  info->hasVideo = 0;
+  GstCaps* caps = pad ? gst_pad_get_current_caps(pad) : nullptr;
+  if (!caps) return;
+  const GstStructure* s = gst_caps_get_structure(caps, 0);
+  gint width = 0, height = 0;
+  if (gst_structure_get_int(s, "width", &width) && gst_structure_get_int(s, "height", &height)) {
+    info->width = width;
+    info->height = height;
+    info->hasVideo = ORVANA_TRUE;
+  }
+  gst_caps_unref(caps);
+}
+
 namespace {
 
 struct SeenSize {

@@ -5,6 +5,7 @@
 #include <gst/gst.h>
 
 #include "audio_shaper.h"
+#include "orvana.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -38,6 +39,8 @@ std::string FileUri(const char* file);
 // bus (the media object tells the host EC_VIDEO_SIZE_CHANGED).
 inline constexpr const char* kVideoSizeMessage = "orvana-video-size";
 void WatchVideoSize(GstElement* element);
+// The size of the pictures passing `pad` now, into `info` (hasVideo 0 when none has passed).
+void PictureSizeAt(GstPad* pad, OrvanaVideoInfo* info);
 // The rows of a BGR sample, bottom row first, each padded to 4 bytes (empty on failure).
 std::vector<uint8_t> BottomUpRows(GstSample* sample, int32_t* width, int32_t* height);
 

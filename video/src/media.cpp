@@ -44,6 +44,17 @@ void TDShowMedia::NotifyStep(int32_t step, int32_t flag) {
   if (step <= 2) FitVideo();
 }
 
+void TDShowMedia::WatchGraph() {
+  GstBus* bus = gst_element_get_bus(graph_.pipeline);
+  busWatch_ = gst_bus_add_watch(bus, &TDShowMedia::OnBusMessage, this);
+  gst_object_unref(bus);
+  FGraphBuilt = true;
+}
+
+void TDShowMedia::ListGraph() {
+  if (FRotWanted && !FRotCookie) FRotCookie = RegisterGraph(graph_.pipeline);
+}
+
 void TDShowMedia::TeardownGraph() {
   if (!FGraphBuilt) return;
   StateCommand(ORVANA_STOP);
@@ -86,10 +97,7 @@ int32_t TDShowMedia::Load(bool playAtOnce, uintptr_t window, const char* file, b
     graph_ = Graph::For(window);
     return ORVANA_S_FALSE;
   }
-  GstBus* bus = gst_element_get_bus(graph_.pipeline);
-  busWatch_ = gst_bus_add_watch(bus, &TDShowMedia::OnBusMessage, this);
-  gst_object_unref(bus);
-  FGraphBuilt = true;
+  WatchGraph();
 
   NotifyStep(3, 0);
   if (renderLog) StartRenderLog();
@@ -100,7 +108,7 @@ int32_t TDShowMedia::Load(bool playAtOnce, uintptr_t window, const char* file, b
     NotifyStep(4, 0);
     ReapplySettings();
     kind_->Attach(graph_);
-    if (FRotWanted && !FRotCookie) FRotCookie = RegisterGraph(graph_.pipeline);
+    ListGraph();
   }
   if (playAtOnce) StateCommand(ORVANA_PLAY);
   FEventCallback = callback;

@@ -84,6 +84,10 @@ class TDShowMedia {
   uintptr_t ParentWindow() const { return FParentWnd; }
 
  private:
+  // A built graph: its bus delivers events from now on.
+  void WatchGraph();
+  // A rendered graph goes into the table of graphs (when wanted and not there yet).
+  void ListGraph();
   void TeardownGraph();
   int32_t CheckResult(int32_t hr);
   void NotifyStep(int32_t step, int32_t flag);

@@ -1,5 +1,4 @@
 // The media object's video input devices: the list and the capture graph's open.
-#include "graph_registry.h"
 #include "media.h"
 #include "utilities.h"
 
@@ -11,10 +10,7 @@ bool TDShowMedia::OpenCaptureDevice(int32_t mode, uintptr_t window, int32_t inde
   Close();
   DeviceEntry unused;
   if (!VideoDevice(index, &unused) || !kind_->Build(graph_)) return false;
-  GstBus* bus = gst_element_get_bus(graph_.pipeline);
-  busWatch_ = gst_bus_add_watch(bus, &TDShowMedia::OnBusMessage, this);
-  gst_object_unref(bus);
-  FGraphBuilt = true;
+  WatchGraph();
   if (mode != 0 && mode != 1) {
     FEventCallback = callback;
     return true;
@@ -35,7 +31,7 @@ bool TDShowMedia::OpenCaptureDevice(int32_t mode, uintptr_t window, int32_t inde
   }
   stopped_ = false;
   kind_->Attach(graph_);
-  if (FRotWanted && !FRotCookie) FRotCookie = RegisterGraph(graph_.pipeline);
+  ListGraph();
   FEventCallback = callback;
   return true;
 }

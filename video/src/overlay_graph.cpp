@@ -113,18 +113,7 @@ class OverlayGraph : public GraphKind {
     g_object_get(graph.pipeline, "n-video", &videos, nullptr);
     GstPad* pad = nullptr;
     if (videos > 0) g_signal_emit_by_name(graph.pipeline, "get-video-pad", 0, &pad);
-    GstCaps* caps = pad ? gst_pad_get_current_caps(pad) : nullptr;
-    info->hasVideo = 0;
-    if (caps) {
-      const GstStructure* s = gst_caps_get_structure(caps, 0);
-      gint width = 0, height = 0;
-      if (gst_structure_get_int(s, "width", &width) && gst_structure_get_int(s, "height", &height)) {
-        info->width = width;
-        info->height = height;
-        info->hasVideo = ORVANA_TRUE;
-      }
-      gst_caps_unref(caps);
-    }
+    PictureSizeAt(pad, info);
     if (pad) gst_object_unref(pad);
     return true;
   }
@@ -264,17 +253,16 @@ class CaptureGraph : public OverlayGraph {
     if (!recordTo.empty()) {
       GstElement* file = MakeOptional("filesink");
       GstElement* mux = MakeOptional("avimux");
-      if (!file || !mux) return false;
-      g_object_set(file, "location", recordTo.c_str(), nullptr);
-      Chain(graph.pipeline, {mux, file});
-      GstElement* pictures =
-          Chain(graph.pipeline, {MakeOptional("queue"), MakeOptional("videoconvert"), MakeOptional("jpegenc")});
-      if (!pictures || !gst_element_link(tee, pictures) || !LinkLast(pictures, mux)) return false;
+      if (file) g_object_set(file, "location", recordTo.c_str(), nullptr);
+      GstElement* pictures = Chain(graph.pipeline, {MakeOptional("queue"), MakeOptional("videoconvert"),
+                                                    MakeOptional("jpegenc"), mux, file});
+      if (!pictures || !gst_element_link(tee, pictures)) return false;
       if (audio) {
         gst_object_set_name(GST_OBJECT(audio), "Audio Capture");
         gst_bin_add(bin, audio);
-        GstElement* sound = Chain(graph.pipeline, {MakeOptional("audioconvert"), MakeOptional("queue")});
-        if (!sound || !gst_element_link(audio, sound) || !LinkLast(sound, mux)) return false;
+        GstElement* soundQueue = MakeOptional("queue");
+        GstElement* sound = Chain(graph.pipeline, {MakeOptional("audioconvert"), soundQueue});
+        if (!sound || !gst_element_link(audio, sound) || !gst_element_link(soundQueue, mux)) return false;
       }
       recording_ = true;
     }
@@ -297,17 +285,8 @@ class CaptureGraph : public OverlayGraph {
   }
 
   bool VideoInfo(const Graph&, OrvanaVideoInfo* info) override {
-    info->hasVideo = 0;
     GstPad* pad = frames_ ? gst_element_get_static_pad(frames_, "src") : nullptr;
-    GstCaps* caps = pad ? gst_pad_get_current_caps(pad) : nullptr;
-    gint width = 0, height = 0;
-    if (caps && gst_structure_get_int(gst_caps_get_structure(caps, 0), "width", &width) &&
-        gst_structure_get_int(gst_caps_get_structure(caps, 0), "height", &height)) {
-      info->width = width;
-      info->height = height;
-      info->hasVideo = ORVANA_TRUE;
-    }
-    if (caps) gst_caps_unref(caps);
+    PictureSizeAt(pad, info);
     if (pad) gst_object_unref(pad);
     return true;
   }
@@ -319,22 +298,6 @@ class CaptureGraph : public OverlayGraph {
   }
 
  private:
-  // Links the last element of a chain that starts at `first` to `to`.
-  static bool LinkLast(GstElement* first, GstElement* to) {
-    GstElement* last = first;
-    for (GstPad* out; (out = gst_element_get_static_pad(last, "src"));) {
-      GstPad* peer = gst_pad_get_peer(out);
-      gst_object_unref(out);
-      if (!peer) break;
-      GstElement* next = gst_pad_get_parent_element(peer);
-      gst_object_unref(peer);
-      if (!next) break;
-      gst_object_unref(next);  // the bin keeps it
-      last = next;
-    }
-    return gst_element_link(last, to);
-  }
-
   GstElement* frames_ = nullptr;  // the stage the preview's frames pass (the pipeline holds it)
   bool recording_ = false;
 };

@@ -22,32 +22,32 @@ namespace orvana {
 namespace {
 
 // What a page can edit: readable and writable after construction, and not the name.
-bool Editable(const GParamSpec* spec) {
-  return (spec->flags & G_PARAM_READWRITE) == G_PARAM_READWRITE &&
-         !(spec->flags & (G_PARAM_CONSTRUCT_ONLY | G_PARAM_DEPRECATED)) && std::strcmp(spec->name, "name") != 0 &&
-         std::strcmp(spec->name, "parent") != 0;
+bool Editable(const GParamSpec* param) {
+  return (param->flags & G_PARAM_READWRITE) == G_PARAM_READWRITE &&
+         !(param->flags & (G_PARAM_CONSTRUCT_ONLY | G_PARAM_DEPRECATED)) && std::strcmp(param->name, "name") != 0 &&
+         std::strcmp(param->name, "parent") != 0;
 }
 
 std::vector<GParamSpec*> EditableProperties(GstElement* element) {
   guint count = 0;
-  GParamSpec** specs = g_object_class_list_properties(G_OBJECT_GET_CLASS(element), &count);
+  GParamSpec** params = g_object_class_list_properties(G_OBJECT_GET_CLASS(element), &count);
   std::vector<GParamSpec*> out;
   for (guint i = 0; i < count; ++i)
-    if (Editable(specs[i])) out.push_back(specs[i]);
-  g_free(specs);
+    if (Editable(params[i])) out.push_back(params[i]);
+  g_free(params);
   return out;
 }
 
 // The property's value as text (enum and flags values by their nicks).
-QString ValueText(GstElement* element, const GParamSpec* spec) {
+QString ValueText(GstElement* element, const GParamSpec* param) {
   GValue value = G_VALUE_INIT;
-  g_value_init(&value, spec->value_type);
-  g_object_get_property(G_OBJECT(element), spec->name, &value);
+  g_value_init(&value, param->value_type);
+  g_object_get_property(G_OBJECT(element), param->name, &value);
   // An unset structure, caps or object has no text (and serialising one is an error).
   const bool unset = (G_VALUE_HOLDS_BOXED(&value) && !g_value_get_boxed(&value)) ||
                      (G_VALUE_HOLDS_OBJECT(&value) && !g_value_get_object(&value));
   gchar* text = unset ? nullptr : gst_value_serialize(&value);
-  if (!text && !unset && g_value_type_transformable(spec->value_type, G_TYPE_STRING)) {
+  if (!text && !unset && g_value_type_transformable(param->value_type, G_TYPE_STRING)) {
     GValue string = G_VALUE_INIT;
     g_value_init(&string, G_TYPE_STRING);
     if (g_value_transform(&value, &string)) text = g_value_dup_string(&string);
@@ -61,37 +61,37 @@ QString ValueText(GstElement* element, const GParamSpec* spec) {
 
 // One property's editor, and how to read back what the user set.
 struct Editor {
-  GParamSpec* spec;
+  GParamSpec* param;
   QWidget* widget;
   QString before;
   std::function<QString()> text;
 };
 
-Editor MakeEditor(GstElement* element, GParamSpec* spec) {
-  const QString now = ValueText(element, spec);
-  if (G_IS_PARAM_SPEC_BOOLEAN(spec)) {
+Editor MakeEditor(GstElement* element, GParamSpec* param) {
+  const QString now = ValueText(element, param);
+  if (G_IS_PARAM_SPEC_BOOLEAN(param)) {
     auto* box = new QCheckBox;
     box->setChecked(now == QLatin1String("true"));
-    return {spec, box, box->isChecked() ? QStringLiteral("true") : QStringLiteral("false"),
+    return {param, box, box->isChecked() ? QStringLiteral("true") : QStringLiteral("false"),
             [box] { return box->isChecked() ? QStringLiteral("true") : QStringLiteral("false"); }};
   }
-  if (G_IS_PARAM_SPEC_ENUM(spec)) {
+  if (G_IS_PARAM_SPEC_ENUM(param)) {
     auto* combo = new QComboBox;
-    const GEnumClass* values = G_PARAM_SPEC_ENUM(spec)->enum_class;
+    const GEnumClass* values = G_PARAM_SPEC_ENUM(param)->enum_class;
     for (guint i = 0; i < values->n_values; ++i) combo->addItem(QString::fromUtf8(values->values[i].value_nick));
     combo->setCurrentText(now);
-    return {spec, combo, combo->currentText(), [combo] { return combo->currentText(); }};
+    return {param, combo, combo->currentText(), [combo] { return combo->currentText(); }};
   }
   auto* line = new QLineEdit(now);
-  return {spec, line, now, [line] { return line->text(); }};
+  return {param, line, now, [line] { return line->text(); }};
 }
 
 // Whether the text reads as a value of the property, inside its range.
-bool ValueOfText(const GParamSpec* spec, const QString& text) {
+bool ValueOfText(const GParamSpec* param, const QString& text) {
   GValue value = G_VALUE_INIT;
-  g_value_init(&value, spec->value_type);
+  g_value_init(&value, param->value_type);
   bool ok = gst_value_deserialize(&value, text.toUtf8().constData()) &&
-            !g_param_value_validate(const_cast<GParamSpec*>(spec), &value);
+            !g_param_value_validate(const_cast<GParamSpec*>(param), &value);
   g_value_unset(&value);
   return ok;
 }
@@ -142,11 +142,11 @@ void ShowPropertyPage(GstElement* element, uintptr_t owner) {
   auto* fields = new QWidget;
   auto* form = new QFormLayout(fields);
   std::vector<Editor> editors;
-  for (GParamSpec* spec : EditableProperties(element)) {
-    editors.push_back(MakeEditor(element, spec));
-    editors.back().widget->setObjectName(QString::fromUtf8(spec->name));
-    editors.back().widget->setToolTip(QString::fromUtf8(g_param_spec_get_blurb(spec)));
-    form->addRow(QString::fromUtf8(spec->name), editors.back().widget);
+  for (GParamSpec* param : EditableProperties(element)) {
+    editors.push_back(MakeEditor(element, param));
+    editors.back().widget->setObjectName(QString::fromUtf8(param->name));
+    editors.back().widget->setToolTip(QString::fromUtf8(g_param_spec_get_blurb(param)));
+    form->addRow(QString::fromUtf8(param->name), editors.back().widget);
   }
   auto* scroll = new QScrollArea;
   scroll->setWidget(fields);
@@ -156,9 +156,9 @@ void ShowPropertyPage(GstElement* element, uintptr_t owner) {
   QObject::connect(buttons, &QDialogButtonBox::accepted, &page, [&] {
     for (const Editor& e : editors) {
       const QString now = e.text();
-      if (now == e.before || ValueOfText(e.spec, now)) continue;
+      if (now == e.before || ValueOfText(e.param, now)) continue;
       QMessageBox::warning(&page, page.windowTitle(),
-                           QStringLiteral("\"%1\" is no value of %2.").arg(now, QString::fromUtf8(e.spec->name)));
+                           QStringLiteral("\"%1\" is no value of %2.").arg(now, QString::fromUtf8(e.param->name)));
       e.widget->setFocus();
       return;
     }
@@ -174,7 +174,7 @@ void ShowPropertyPage(GstElement* element, uintptr_t owner) {
   if (page.exec() == QDialog::Accepted)
     for (const Editor& e : editors)
       if (const QString now = e.text(); now != e.before)
-        gst_util_set_object_arg(G_OBJECT(element), e.spec->name, now.toUtf8().constData());
+        gst_util_set_object_arg(G_OBJECT(element), e.param->name, now.toUtf8().constData());
   gst_object_unref(element);
 }
 

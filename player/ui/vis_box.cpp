@@ -1,4 +1,4 @@
-#include "spectrum_box.h"
+#include "vis_box.h"
 
 #include <QGuiApplication>
 #include <QPainter>
