@@ -22,7 +22,7 @@ RUN_PKGS=(
   pulseaudio pulseaudio-utils ffmpeg
   gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-base-apps gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-x gstreamer1.0-gl timgm6mb-soundfont
-  projectm-data dvdauthor
+  projectm-data dvdauthor gstreamer1.0-plugins-ugly
   fonts-noto-cjk qt6-translations-l10n dbus-daemon desktop-file-utils appstream
 )
 

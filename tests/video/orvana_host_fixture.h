@@ -51,7 +51,12 @@ struct OrvanaLibrary {
   X(Orvana_StepOneFrame) X(Orvana_SetMpegAudioChannel) X(Orvana_GetEventCode)                \
   X(Orvana_GetMediaInfo) X(Orvana_EnumFilter) X(Orvana_HasFilterPropertyPage)                   \
   X(Orvana_ShowFilterPropertyPage) X(Orvana_ViewRenderLog) X(Orvana_LoadFromFileToGraphEdit)    \
-  X(Orvana_ShowAboutBox) X(Orvana_Capture_EnumVideoDevice) X(Orvana_Capture_OpenVideoDevice)
+  X(Orvana_ShowAboutBox) X(Orvana_Capture_EnumVideoDevice) X(Orvana_Capture_OpenVideoDevice)     \
+  X(Orvana_DVD_TitleMenu) X(Orvana_DVD_RootMenu) X(Orvana_DVD_PrevChapter) X(Orvana_DVD_NextChapter) \
+  X(Orvana_DVD_ReplayChapter) X(Orvana_DVD_Resume) X(Orvana_DVD_Forwards) X(Orvana_DVD_Backwards)   \
+  X(Orvana_DVD_SetTitle) X(Orvana_DVD_SetChapter) X(Orvana_DVD_SetAngle) X(Orvana_DVD_ModifyRate)   \
+  X(Orvana_DVD_SaveBookmark) X(Orvana_DVD_RestoreBookmark) X(Orvana_DVD_SetPresentationMode)       \
+  X(Orvana_DVD_ToggleCaptioning)
   ORVANA_ALL(ORVANA_FN)
   void* handle = nullptr;
 

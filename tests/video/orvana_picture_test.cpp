@@ -175,6 +175,8 @@ TEST_F(OrvanaHost, WithoutTheRendererTheWindowlessModesWarnAndLoadNothing) {
     o.Orvana_SetConfig(256, mode);
     EXPECT_EQ(Load("tone.ogg"), ORVANA_S_FALSE) << "mode " << mode;
   }
+  o.Orvana_SetConfig(256, 3);
+  EXPECT_EQ(Load("tone.ogg"), ORVANA_VFW_E_DVD_RENDERFAIL) << "no DVD navigator: failed at once, with no box";
   ASSERT_EQ(boxes.titles.size(), 3);
   EXPECT_EQ(boxes.titles[0], u"Video Mixing Renderer (VMR9) capabilities"_s);
   EXPECT_TRUE(boxes.texts[1].startsWith(u"This application requires the Video Mixing Renderer"_s));

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "dvd_place.h"
 #include "event_texts.h"
 #include "messages.h"
 #include "stream_text.h"
@@ -140,6 +143,31 @@ TEST(StreamText, TheMediaTypeWordsOfEachFormatBlock) {
       {{F::Major::Other, "", F::Block::None}, english, "UnKnown UnKnown , Format: UnKnown "},
   };
   for (const auto& c : cases) EXPECT_EQ(DescribeStream(c.format, c.words), c.line);
+}
+
+TEST(DvdPlace, TheVolumeAPathNames) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/media/disc", "/media/disc"},          {"/media/disc/", "/media/disc"},
+      {"/media/disc/VIDEO_TS", "/media/disc"}, {"/media/disc/video_ts/", "/media/disc"},
+      {"/media/disc/VIDEO_TS/VTS_01_0.IFO", "/media/disc"}, {"/films/movie.iso", "/films/movie.iso"},
+      {"/VIDEO_TS/VIDEO_TS.BUP", "/"},         {"", ""},
+  };
+  for (const auto& [path, volume] : cases) EXPECT_EQ(DvdVolumeOf(path), volume) << path;
+}
+
+TEST(DvdPlace, BookmarksRoundTripAndOnlyPlacesADiscHasAreRead) {
+  const DvdPlace place{2, 3, 61234, 2};
+  const std::optional<DvdBookmark> back = ParseBookmark(BookmarkText("/media/a disc=1", place));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->volume, "/media/a disc=1");
+  EXPECT_EQ(std::tie(back->place.title, back->place.chapter, back->place.positionMs, back->place.angle),
+            std::tie(place.title, place.chapter, place.positionMs, place.angle));
+  EXPECT_TRUE(ParseBookmark(BookmarkText("/d", DvdPlace{0, kDvdRootMenu, 0, 1}))) << "a menu";
+  const std::string header = "[Lirra DVD bookmark 1]\nvolume=/d\n";
+  for (const std::string& text : {std::string(), std::string("volume=/d\ntitle=1\n"), header,
+                                 header + "title=x\n", header + "title=1\nposition=-5\n", header + "title=0\nchapter=5\n",
+                                 header + "title=-1\n", header + "title=1\nangle=0\n", header + "title=1 \n"})
+    EXPECT_FALSE(ParseBookmark(text)) << text;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -304,21 +305,65 @@ ORVANA_EXPORT int32_t Orvana_CDROM_State(const char* drive, int32_t action) {
   return OnMedia(0, [&](Media_&) { return DriveDoor(drive, action); });
 }
 
-// DVD navigation is the next part of the library: until then these answer what they
-// answer with no DVD open.
-ORVANA_EXPORT int32_t Orvana_DVD_TitleMenu(void) { return ORVANA_FALSE; }
-ORVANA_EXPORT int32_t Orvana_DVD_RootMenu(void) { return ORVANA_FALSE; }
-ORVANA_EXPORT int32_t Orvana_DVD_PrevChapter(void) { return ORVANA_FALSE; }
-ORVANA_EXPORT int32_t Orvana_DVD_NextChapter(void) { return ORVANA_FALSE; }
-ORVANA_EXPORT int32_t Orvana_DVD_ReplayChapter(void) { return ORVANA_FALSE; }
-ORVANA_EXPORT int32_t Orvana_DVD_Resume(void) { return ORVANA_FALSE; }
-ORVANA_EXPORT int32_t Orvana_DVD_Forwards(void) { return ORVANA_FALSE; }
-ORVANA_EXPORT int32_t Orvana_DVD_Backwards(void) { return ORVANA_FALSE; }
-ORVANA_EXPORT int32_t Orvana_DVD_SetTitle(int32_t) { return ORVANA_FALSE; }
-ORVANA_EXPORT int32_t Orvana_DVD_SetChapter(int32_t) { return ORVANA_FALSE; }
-ORVANA_EXPORT int32_t Orvana_DVD_SetAngle(int32_t) { return ORVANA_FALSE; }
-ORVANA_EXPORT int32_t Orvana_DVD_ModifyRate(double) { return ORVANA_FALSE; }
-ORVANA_EXPORT void Orvana_DVD_SaveBookmark(const OrvanaBSTR) {}
-ORVANA_EXPORT void Orvana_DVD_RestoreBookmark(const OrvanaBSTR) {}
-ORVANA_EXPORT int32_t Orvana_DVD_SetPresentationMode(int32_t) { return ORVANA_FALSE; }
-ORVANA_EXPORT int32_t Orvana_DVD_ToggleCaptioning(int32_t) { return ORVANA_FALSE; }
+// DVD navigation: each command through the navigator of a DVD graph (false without one).
+namespace {
+using Navigator_ = orvana::DvdNavigator;
+int32_t Dvd(const std::function<bool(Navigator_&)>& command, bool normalRate) {
+  return OnMedia(ORVANA_FALSE, [&](Media_& m) { return m.DvdCommand(command, normalRate) ? ORVANA_TRUE : ORVANA_FALSE; });
+}
+}  // namespace
+
+ORVANA_EXPORT int32_t Orvana_DVD_TitleMenu(void) {
+  return Dvd([](Navigator_& n) { return n.ShowMenu(orvana::kDvdTitleMenu); }, true);
+}
+ORVANA_EXPORT int32_t Orvana_DVD_RootMenu(void) {
+  return Dvd([](Navigator_& n) { return n.ShowMenu(orvana::kDvdRootMenu); }, true);
+}
+ORVANA_EXPORT int32_t Orvana_DVD_PrevChapter(void) {
+  return Dvd([](Navigator_& n) { return n.PlayPrevChapter(); }, true);
+}
+ORVANA_EXPORT int32_t Orvana_DVD_NextChapter(void) {
+  return Dvd(
+      [](Navigator_& n) {
+        if (!n.PlayNextChapter()) return false;
+        n.WaitForEnd();
+        return true;
+      },
+      true);
+}
+ORVANA_EXPORT int32_t Orvana_DVD_ReplayChapter(void) {
+  return Dvd([](Navigator_& n) { return n.ReplayChapter(); }, true);
+}
+ORVANA_EXPORT int32_t Orvana_DVD_Resume(void) {
+  return Dvd([](Navigator_& n) { return n.Resume(); }, true);
+}
+ORVANA_EXPORT int32_t Orvana_DVD_Forwards(void) {
+  return Dvd([](Navigator_& n) { return n.PlayForwards(orvana::kDvdScanSpeed); }, false);
+}
+ORVANA_EXPORT int32_t Orvana_DVD_Backwards(void) {
+  return Dvd([](Navigator_& n) { return n.PlayBackwards(orvana::kDvdScanSpeed); }, false);
+}
+ORVANA_EXPORT int32_t Orvana_DVD_SetTitle(int32_t title) {
+  return Dvd([&](Navigator_& n) { return n.PlayTitle(title); }, false);
+}
+ORVANA_EXPORT int32_t Orvana_DVD_SetChapter(int32_t chapter) {
+  return Dvd([&](Navigator_& n) { return n.PlayChapter(chapter); }, false);
+}
+ORVANA_EXPORT int32_t Orvana_DVD_SetAngle(int32_t angle) {
+  return Dvd([&](Navigator_& n) { return n.SelectAngle(angle); }, false);
+}
+ORVANA_EXPORT int32_t Orvana_DVD_ModifyRate(double change) {
+  return OnMedia(ORVANA_FALSE, [&](Media_& m) { return m.DvdModifyRate(change) ? ORVANA_TRUE : ORVANA_FALSE; });
+}
+ORVANA_EXPORT void Orvana_DVD_SaveBookmark(const OrvanaBSTR fileName) {
+  OnMedia([&](Media_& m) { m.DvdSaveBookmark(Utf8(fileName)); });
+}
+ORVANA_EXPORT void Orvana_DVD_RestoreBookmark(const OrvanaBSTR fileName) {
+  OnMedia([&](Media_& m) { m.DvdRestoreBookmark(Utf8(fileName)); });
+}
+ORVANA_EXPORT int32_t Orvana_DVD_SetPresentationMode(int32_t mode) {
+  return OnMedia(ORVANA_FALSE, [&](Media_& m) { return m.DvdSetPresentationMode(mode) ? ORVANA_TRUE : ORVANA_FALSE; });
+}
+ORVANA_EXPORT int32_t Orvana_DVD_ToggleCaptioning(int32_t on) {
+  return OnMedia(ORVANA_FALSE, [&](Media_& m) { return m.DvdSetCaptions(on != 0) ? ORVANA_TRUE : ORVANA_FALSE; });
+}

@@ -15,6 +15,7 @@ const std::vector<GraphKindEntry>& GraphKinds() {
       {0, "file playback with an overlay window", &MakeOverlayGraph},
       {1, "windowless rendering", &MakeWindowlessGraph},
       {2, "windowless rendering, built by hand", &MakeHandBuiltWindowlessGraph},
+      {3, "DVD-Video volumes", &MakeDvdGraph},
       {4, "capture devices", &MakeCaptureGraph},
   };
   return kinds;

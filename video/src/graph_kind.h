@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "audio_shaper.h"
+#include "dvd_navigator.h"
 #include "orvana.h"
 
 namespace orvana {
@@ -39,10 +40,11 @@ struct Graph {
 class GraphKind {
  public:
   virtual ~GraphKind() = default;
-  // Whether the kind can play here; false after telling the user (nothing is done).
-  virtual bool Available(MessageTable&, uintptr_t owner) {
+  // Whether the kind can play here: S_OK, else the load's result (after telling the user
+  // when the kind says so); nothing is done then.
+  virtual int32_t Available(MessageTable&, uintptr_t owner) {
     (void)owner;
-    return true;
+    return ORVANA_S_OK;
   }
   // Makes graph.pipeline and the stages it has; false when it cannot.
   virtual bool Build(Graph& graph) = 0;
@@ -60,6 +62,25 @@ class GraphKind {
   virtual bool OpenDevice(Graph& graph, GstElement* video, GstCaps* format, GstElement* audio,
                           const std::string& recordTo) {
     (void)graph, (void)video, (void)format, (void)audio, (void)recordTo;
+    return false;
+  }
+
+  // DVD volumes: the navigator of the built graph (null for other kinds), the volume
+  // played, captions and the presentation mode for wide pictures (0 as the disc says, 1
+  // wide, 2 pan-and-scan, 3 letter-box). A disc's load is told as steps 5 and 6 and plays at
+  // once; after a stop it plays from its beginning again.
+  virtual DvdNavigator* Navigator() { return nullptr; }
+  virtual const std::string& Volume() const {
+    static const std::string none;
+    return none;
+  }
+  virtual bool PlaysDisc() const { return false; }
+  virtual bool SetCaptions(bool on) {
+    (void)on;
+    return false;
+  }
+  virtual bool SetPresentation(Graph& graph, int32_t mode) {
+    (void)graph, (void)mode;
     return false;
   }
 
@@ -95,6 +116,7 @@ std::unique_ptr<GraphKind> MakeGraphKind(int32_t mode);
 std::unique_ptr<GraphKind> MakeOverlayGraph();
 std::unique_ptr<GraphKind> MakeWindowlessGraph();
 std::unique_ptr<GraphKind> MakeHandBuiltWindowlessGraph();
+std::unique_ptr<GraphKind> MakeDvdGraph();
 std::unique_ptr<GraphKind> MakeCaptureGraph();
 
 }  // namespace orvana

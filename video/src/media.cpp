@@ -88,29 +88,36 @@ int32_t TDShowMedia::SetConfig(int32_t key, int32_t value) {
 
 int32_t TDShowMedia::Load(bool playAtOnce, uintptr_t window, const char* file, bool renderLog,
                           OrvanaMediaEventCallback callback) {
-  // DVD graphs are not built yet; devices are opened by Orvana_Capture_OpenVideoDevice only.
+  // Devices are opened by Orvana_Capture_OpenVideoDevice only.
   if (!kind_ || FGraphMode == 4) return ORVANA_S_FALSE;
   graph_.owner = window;
   Close();
-  if (!EnsureGstreamer() || !kind_->Available(messages_, window)) return ORVANA_S_FALSE;
+  if (!EnsureGstreamer()) return ORVANA_S_FALSE;
+  if (const int32_t ready = kind_->Available(messages_, window); ready != ORVANA_S_OK) return ready;
   if (!kind_->Build(graph_)) {
     graph_ = Graph::For(window);
     return ORVANA_S_FALSE;
   }
   WatchGraph();
 
-  NotifyStep(3, 0);
+  // A DVD volume is told as steps 5 and 6 and plays at once.
+  const bool volume = kind_->PlaysDisc();
+  NotifyStep(volume ? 5 : 3, volume ? 1 : 0);
   if (renderLog) StartRenderLog();
   const int32_t rendered = kind_->Render(graph_, CutFileName(file));
   StopRenderLog();
   const int32_t hr = CheckResult(rendered);
   if (hr >= 0) {
-    NotifyStep(4, 0);
+    NotifyStep(volume ? 6 : 4, volume ? 1 : 0);
     ReapplySettings();
     kind_->Attach(graph_);
     ListGraph();
   }
-  if (playAtOnce) StateCommand(ORVANA_PLAY);
+  if (volume && hr < 0) {
+    Close();
+    return hr;
+  }
+  if (playAtOnce || volume) StateCommand(ORVANA_PLAY);
   FEventCallback = callback;
   return hr;
 }
@@ -163,9 +170,13 @@ bool TDShowMedia::StateCommand(int32_t command) {
       kind_->Stopping(graph_);
       NotifyStep(2, 0);
       pausePending_ = false;
-      const bool ok = gst_element_set_state(graph_.pipeline, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
+      // A disc that resets on stop starts again from its beginning when played next.
+      const GstState halt = kind_->PlaysDisc() ? GST_STATE_READY : GST_STATE_PAUSED;
+      const bool ok = gst_element_set_state(graph_.pipeline, halt) != GST_STATE_CHANGE_FAILURE;
       stopped_ = true;
-      if (FRate != 1.0) {
+      if (halt == GST_STATE_READY) {
+        FRate = 1.0;
+      } else if (FRate != 1.0) {
         FRate = 1.0;
         gint64 now = 0;
         if (QueryTime(false, &now)) Seek(1.0, now, GST_SEEK_FLAG_FLUSH);
@@ -197,6 +208,10 @@ void TDShowMedia::SetBalance(int32_t balance) {
 
 void TDShowMedia::SetRate(double rate) {
   if (!FGraphBuilt) return;
+  if (kind_->Navigator()) {
+    DvdPlayAtRate(rate);
+    return;
+  }
   FRate = rate;
   if (FGraphMode > 2 || rate == 0.0) return;
   // A seek still settling (a flushing seek prerolls again) is waited for, briefly: the new

@@ -7,6 +7,7 @@
 #include <gst/gst.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -75,6 +76,19 @@ class TDShowMedia {
   bool OpenCaptureDevice(int32_t mode, uintptr_t window, int32_t index, OrvanaMediaEventCallback callback);
   // The video input devices, listed on first need: false outside the list.
   bool VideoDevice(int32_t index, DeviceEntry* entry);
+
+  // DVD volumes (graph mode 3). A navigator command answers false, sending nothing, without
+  // a DVD graph; after a command with `normalRate` that succeeded the disc plays forwards at
+  // rate 1 and FRate is 1.
+  bool DvdCommand(const std::function<bool(DvdNavigator&)>& command, bool normalRate);
+  // Forwards above 0, backwards below (not beyond 16 either way): an HRESULT; FRate follows.
+  int32_t DvdPlayAtRate(double rate);
+  bool DvdModifyRate(double delta);
+  bool DvdSetPresentationMode(int32_t mode);
+  bool DvdSetCaptions(bool on);
+  // The place on the disc into a bookmark file (written whole), and back from one.
+  void DvdSaveBookmark(const std::string& file);
+  void DvdRestoreBookmark(const std::string& file);
 
   void AddListener(MediaEvents* listener) { FListeners.push_back(listener); }
   bool GraphBuilt() const { return FGraphBuilt; }

@@ -25,16 +25,16 @@ class WindowlessGraph : public GraphKind {
   explicit WindowlessGraph(bool byHand) : byHand_(byHand) {}
 
   // Without the renderer's sink, say so and do nothing.
-  bool Available(MessageTable& messages, uintptr_t owner) override {
+  int32_t Available(MessageTable& messages, uintptr_t owner) override {
     GstElementFactory* appsink = gst_element_factory_find("appsink");
     if (!appsink) {
       ShowMessageBox(owner, messages.text(Message::RendererMissingText), messages.text(Message::RendererMissingCaption),
                      BoxIcon::Warning);
-      return false;
+      return ORVANA_S_FALSE;
     }
     gst_object_unref(appsink);
     EffectsOf(byHand_) = EffectRect{};
-    return true;
+    return ORVANA_S_OK;
   }
 
   bool Build(Graph& graph) override {

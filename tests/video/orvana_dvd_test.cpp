@@ -1,0 +1,224 @@
+// DVD-Video through the navigator, on a disc the tests author with dvdauthor: a title menu
+// (magenta), a root menu (yellow), title 1 (blue, 4:3, chapters at 0, 2 and 4 s, a 440 Hz
+// tone) and title 2 (green with a red band at its left edge, 16:9, chapters at 0 and 3 s,
+// an 880 Hz tone).
+#include "orvana_host_fixture.h"
+
+using namespace orvana_host;
+
+namespace {
+
+QString Volume() { return MediaFile("DVD"); }
+
+bool AuthorDisc() {
+  const auto mpeg = [](const QString& picture, const QString& sound, const char* aspect, const char* name) {
+    return Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, picture, u"-f"_s, u"lavfi"_s, u"-i"_s, sound, u"-shortest"_s,
+                   u"-target"_s, u"pal-dvd"_s, u"-aspect"_s, QLatin1String(aspect), u"-g"_s, u"10"_s,
+                   MediaFile(name)});
+  };
+  const QString silence = u"anullsrc=r=48000:cl=stereo"_s;
+  if (!mpeg(u"color=c=magenta:s=720x576:r=25:d=1"_s, silence, "4:3", "menu.mpg") ||
+      !mpeg(u"color=c=yellow:s=720x576:r=25:d=1"_s, silence, "4:3", "root.mpg") ||
+      !mpeg(u"color=c=blue:s=720x576:r=25:d=6"_s, u"sine=frequency=440:duration=6:sample_rate=48000"_s, "4:3", "t1.mpg") ||
+      !mpeg(u"color=c=green:s=720x576:r=25:d=6,drawbox=x=0:y=0:w=60:h=576:color=red:t=fill"_s,
+            u"sine=frequency=880:duration=6:sample_rate=48000"_s, "16:9", "t2.mpg"))
+    return false;
+  QFile xml(MediaFile("dvd.xml"));
+  if (!xml.open(QIODevice::WriteOnly)) return false;
+  xml.write(R"(<dvdauthor dest="DVD">
+  <vmgm><menus><pgc entry="title"><vob file="menu.mpg" pause="inf"/></pgc></menus></vmgm>
+  <titleset>
+    <menus><pgc entry="root"><vob file="root.mpg" pause="inf"/></pgc></menus>
+    <titles><pgc><vob file="t1.mpg" chapters="0,2,4"/></pgc></titles>
+  </titleset>
+  <titleset>
+    <titles><video aspect="16:9"/><pgc><vob file="t2.mpg" chapters="0,3"/></pgc></titles>
+  </titleset>
+</dvdauthor>
+)");
+  xml.close();
+  QProcess author;
+  author.setWorkingDirectory(Media().path());
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(u"VIDEO_FORMAT"_s, u"PAL"_s);
+  author.setProcessEnvironment(env);
+  author.start(u"dvdauthor"_s, {u"-x"_s, u"dvd.xml"_s});
+  return author.waitForFinished(60000) && author.exitCode() == 0;
+}
+
+bool Magenta(QColor c) { return c.red() > 150 && c.blue() > 150 && c.green() < 90; }
+bool Yellow(QColor c) { return c.red() > 150 && c.green() > 150 && c.blue() < 90; }
+bool Blue(QColor c) { return c.blue() > 150 && c.red() < 90 && c.green() < 90; }
+bool Green(QColor c) { return c.green() > 90 && c.red() < 90 && c.blue() < 90; }
+bool Red(QColor c) { return c.red() > 150 && c.green() < 90 && c.blue() < 90; }
+
+void WriteText(const QString& file, const QByteArray& text) {
+  QFile out(file);
+  ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+  out.write(text);
+}
+
+class OrvanaDvd : public OrvanaHost {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_TRUE(Lib().bind()) << dlerror();
+    ASSERT_TRUE(AuthorDisc());
+  }
+
+  // The disc in graph mode 3, named by the path a host may give.
+  int32_t LoadDisc(const QString& path) {
+    Lib().Orvana_SetConfig(256, 3);
+    return Lib().Orvana_MediaLoad(0, owner_.winId(), path.toUtf8().constData(), 0, nullptr);
+  }
+  bool Shows(bool (*colour)(QColor), QPoint at = {200, 200}) {
+    return QTest::qWaitFor([&] { return colour(ScreenPixel(owner_, at)); }, 3000);
+  }
+  static int32_t Seconds() { return Lib().Orvana_GetSeconds(3); }
+  static void Bookmark(void (*call)(const OrvanaBSTR), const QString& file) {
+    const std::u16string utf16 = file.toStdU16String();
+    OrvanaBSTR name = OrvanaAllocString(utf16.c_str(), static_cast<uint32_t>(utf16.size()));
+    call(name);
+    OrvanaFreeString(name);
+  }
+};
+
+TEST_F(OrvanaDvd, MenusTitlesAndChaptersAreWhereTheDiscPutsThem) {
+  OrvanaLibrary& o = Lib();
+  // No DVD graph: every command is refused.
+  for (auto command : {o.Orvana_DVD_TitleMenu, o.Orvana_DVD_RootMenu, o.Orvana_DVD_NextChapter, o.Orvana_DVD_Resume,
+                       o.Orvana_DVD_Forwards})
+    EXPECT_EQ(command(), ORVANA_FALSE);
+  EXPECT_EQ(o.Orvana_DVD_SetTitle(1), ORVANA_FALSE);
+
+  // A file of the volume's VIDEO_TS folder names the volume; the disc starts in its title menu.
+  ASSERT_EQ(LoadDisc(Volume() + u"/VIDEO_TS/VIDEO_TS.IFO"_s), 0);
+  EXPECT_TRUE(Shows(Magenta)) << "the title menu";
+  EXPECT_EQ(o.Orvana_IsActive(), ORVANA_STATE_RUNNING) << "a disc plays at once";
+  EXPECT_EQ(Info().width, 768) << "PAL 4:3 is shown 768 wide";
+  EXPECT_EQ(Info().height, 576);
+  EXPECT_EQ(o.Orvana_DVD_RootMenu(), ORVANA_TRUE);
+  EXPECT_TRUE(Shows(Yellow));
+  EXPECT_EQ(o.Orvana_DVD_NextChapter(), ORVANA_FALSE) << "menus have no chapters";
+  EXPECT_EQ(o.Orvana_DVD_Resume(), ORVANA_TRUE) << "back to the title the fast start began";
+  EXPECT_TRUE(Shows(Blue));
+
+  // Chapters land on their times.
+  struct Step {
+    const char* what;
+    std::function<int32_t()> call;
+    int32_t result, seconds;
+  } steps[] = {
+      {"title 1", [&] { return o.Orvana_DVD_SetTitle(1); }, ORVANA_TRUE, 0},
+      {"next", [&] { return o.Orvana_DVD_NextChapter(); }, ORVANA_TRUE, 2},
+      {"next again", [&] { return o.Orvana_DVD_NextChapter(); }, ORVANA_TRUE, 4},
+      {"past the last", [&] { return o.Orvana_DVD_NextChapter(); }, ORVANA_FALSE, 4},
+      {"previous", [&] { return o.Orvana_DVD_PrevChapter(); }, ORVANA_TRUE, 2},
+      {"replay", [&] { return o.Orvana_DVD_ReplayChapter(); }, ORVANA_TRUE, 2},
+      {"chapter 3", [&] { return o.Orvana_DVD_SetChapter(3); }, ORVANA_TRUE, 4},
+      {"chapter 4", [&] { return o.Orvana_DVD_SetChapter(4); }, ORVANA_FALSE, 4},
+      {"chapter 1", [&] { return o.Orvana_DVD_SetChapter(1); }, ORVANA_TRUE, 0},
+      {"before the first", [&] { return o.Orvana_DVD_PrevChapter(); }, ORVANA_FALSE, 0},
+  };
+  for (const Step& step : steps) {
+    EXPECT_EQ(step.call(), step.result) << step.what;
+    o.Orvana_MediaState(1);  // paused, so the second read is where the command went
+    QTest::qWait(150);
+    // On the chapter's mark: the disc's entry point at or just before it.
+    EXPECT_GE(Seconds(), step.seconds - 1) << step.what;
+    EXPECT_LE(Seconds(), step.seconds) << step.what;
+    o.Orvana_MediaState(0);
+  }
+  EXPECT_EQ(o.Orvana_DVD_SetAngle(1), ORVANA_TRUE) << "the one angle";
+  EXPECT_EQ(o.Orvana_DVD_SetAngle(2), ORVANA_FALSE);
+  const auto [left, right] = SinkLevels();
+  EXPECT_GT(left + right, 1000) << "the title's tone at the sink";
+
+  // Title 2 is wide: letter-boxed with its red band at the left, or pan-and-scan without it.
+  EXPECT_EQ(o.Orvana_DVD_SetTitle(3), ORVANA_FALSE);
+  ASSERT_EQ(o.Orvana_DVD_SetTitle(2), ORVANA_TRUE);
+  EXPECT_TRUE(Shows(Green));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Info().width == 1024; }, 3000)) << Info().width;
+  EXPECT_TRUE(Shows(Red, {5, 200}));
+  EXPECT_EQ(o.Orvana_DVD_SetPresentationMode(7), ORVANA_FALSE);
+  ASSERT_EQ(o.Orvana_DVD_SetPresentationMode(2), ORVANA_TRUE);
+  EXPECT_EQ(Info().width, 768);
+  EXPECT_TRUE(Shows(Green, {5, 200})) << "the sides are cut";
+  EXPECT_TRUE(Shows(Green, {200, 60})) << "and the picture is taller in the window";
+  EXPECT_EQ(o.Orvana_DVD_SetPresentationMode(0), ORVANA_TRUE);
+  EXPECT_TRUE(Shows(Red, {5, 200}));
+
+  EXPECT_EQ(o.Orvana_DVD_TitleMenu(), ORVANA_TRUE);
+  EXPECT_TRUE(Shows(Magenta));
+  // A stop sends the disc back to its beginning.
+  o.Orvana_SetConfig(256, 3);  // a mode set again closes the disc
+  ASSERT_EQ(LoadDisc(Volume() + u"/VIDEO_TS"_s), 0);
+  ASSERT_EQ(o.Orvana_DVD_SetTitle(2), ORVANA_TRUE);
+  EXPECT_TRUE(Shows(Green));
+  o.Orvana_MediaState(2);
+  EXPECT_EQ(o.Orvana_IsActive(), ORVANA_STATE_STOPPED);
+  o.Orvana_MediaState(0);
+  EXPECT_TRUE(Shows(Magenta)) << "from the start: the title menu";
+}
+
+TEST_F(OrvanaDvd, RatesBookmarksAndMissingDiscs) {
+  OrvanaLibrary& o = Lib();
+  BoxAnswerer boxes;
+  ASSERT_EQ(LoadDisc(Volume()), 0);
+  ASSERT_EQ(o.Orvana_DVD_SetTitle(2), ORVANA_TRUE);
+  ASSERT_EQ(o.Orvana_DVD_SetChapter(2), ORVANA_TRUE);
+  o.Orvana_MediaState(1);
+  QTest::qWait(150);
+  const QString mark = MediaFile("place.bookmark");
+  Bookmark(o.Orvana_DVD_SaveBookmark, mark);
+  QFile saved(mark);
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  const QByteArray text = saved.readAll();
+  EXPECT_TRUE(text.startsWith("[Lirra DVD bookmark 1]\nvolume=" + Volume().toUtf8() + "\ntitle=2\nchapter=2\n")) << text.constData();
+
+  // Another place, then back to the bookmark.
+  o.Orvana_MediaState(0);
+  ASSERT_EQ(o.Orvana_DVD_SetTitle(1), ORVANA_TRUE);
+  EXPECT_TRUE(Shows(Blue));
+  Bookmark(o.Orvana_DVD_RestoreBookmark, mark);
+  EXPECT_TRUE(Shows(Green));
+  const qsizetype at = text.indexOf("position=") + 9;
+  const int32_t savedSeconds = text.mid(at, text.indexOf('\n', at) - at).toInt() / 1000;
+  EXPECT_GE(savedSeconds, 2);
+  EXPECT_GE(Seconds(), savedSeconds - 1) << "the entry point at or before the place";
+  EXPECT_LE(Seconds(), savedSeconds);
+  // Not a bookmark: nothing happens, silently; another disc's: the box, nothing happens.
+  WriteText(MediaFile("junk.bookmark"), "title=1\n");
+  WriteText(MediaFile("other.bookmark"), "[Lirra DVD bookmark 1]\nvolume=/elsewhere\ntitle=1\nchapter=1\nposition=0\nangle=1\n");
+  Bookmark(o.Orvana_DVD_RestoreBookmark, MediaFile("junk.bookmark"));
+  Bookmark(o.Orvana_DVD_RestoreBookmark, MediaFile("missing.bookmark"));
+  EXPECT_TRUE(boxes.texts.isEmpty());
+  Bookmark(o.Orvana_DVD_RestoreBookmark, MediaFile("other.bookmark"));
+  ASSERT_EQ(boxes.texts.size(), 1);
+  EXPECT_EQ(boxes.texts[0], u"Error Code: $80070057"_s);
+  EXPECT_TRUE(Shows(Green));
+
+  // Rates: none of 0, none beyond 16; up and down by steps; backwards moves back.
+  ASSERT_EQ(o.Orvana_DVD_SetTitle(1), ORVANA_TRUE);
+  ASSERT_EQ(o.Orvana_DVD_SetChapter(3), ORVANA_TRUE);
+  EXPECT_EQ(o.Orvana_DVD_ModifyRate(0), ORVANA_FALSE);
+  EXPECT_EQ(o.Orvana_DVD_ModifyRate(-1), ORVANA_FALSE) << "1 - 1 is no rate";
+  o.Orvana_SetRate(20.0);
+  EXPECT_EQ(o.Orvana_DVD_ModifyRate(1), ORVANA_TRUE) << "20 was not stored: 1 + 1";
+  EXPECT_EQ(o.Orvana_DVD_ModifyRate(-1), ORVANA_TRUE);
+  o.Orvana_SetRate(-2.0);
+  QTest::qWait(1200);
+  EXPECT_LE(Seconds(), 3) << "two seconds back from 4 or more";
+  EXPECT_EQ(o.Orvana_DVD_ModifyRate(1), ORVANA_TRUE) << "-1";
+  EXPECT_EQ(o.Orvana_DVD_ModifyRate(1), ORVANA_TRUE) << "-1 + 1 plays forwards at 1";
+  const int32_t from = Seconds();
+  QTest::qWait(1100);
+  EXPECT_GT(Seconds(), from);
+
+  // No disc in the drive: the error box and the error, no graph.
+  o.Orvana_SetConfig(256, 3);
+  EXPECT_LT(o.Orvana_MediaLoad(0, owner_.winId(), nullptr, 0, nullptr), 0);
+  EXPECT_EQ(boxes.texts.size(), 2);
+  EXPECT_EQ(o.Orvana_DVD_TitleMenu(), ORVANA_FALSE);
+}
+
+}  // namespace

@@ -1,0 +1,187 @@
+#include "dvd_navigator.h"
+
+#include <gst/base/gstbasesrc.h>
+#include <gst/video/navigation.h>
+
+namespace orvana {
+
+namespace {
+
+constexpr guint kStepIntervalMs = 200;
+constexpr GstClockTime kCommandEnd = 2 * GST_SECOND;
+
+GstFormat DvdFormat(const char* nick) { return gst_format_get_by_nick(nick); }
+
+}  // namespace
+
+GstElement* DvdNavigator::Source() const {
+  GstElement* bin = nullptr;
+  g_object_get(pipeline_, "source", &bin, nullptr);
+  if (!bin) return nullptr;
+  // The disc reader is the one source element inside the DVD bin.
+  GstElement* found = nullptr;
+  if (GST_IS_BIN(bin)) {
+    GstIterator* elements = gst_bin_iterate_recurse(GST_BIN(bin));
+    GValue item = G_VALUE_INIT;
+    while (!found && gst_iterator_next(elements, &item) == GST_ITERATOR_OK) {
+      auto* element = GST_ELEMENT(g_value_get_object(&item));
+      if (GST_IS_BASE_SRC(element)) found = GST_ELEMENT(gst_object_ref(element));
+      g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(elements);
+  }
+  gst_object_unref(bin);
+  return found;
+}
+
+bool DvdNavigator::Send(GstEvent* event) const {
+  GstElement* source = Source();
+  if (!source) {
+    gst_event_unref(event);
+    return false;
+  }
+  bool done = false;
+  if (GST_EVENT_TYPE(event) == GST_EVENT_NAVIGATION) {
+    // Navigation goes to the reader's pad, where it is carried out before this returns.
+    GstPad* pad = gst_element_get_static_pad(source, "src");
+    done = pad && gst_pad_send_event(pad, event);
+    if (pad) gst_object_unref(pad);
+    else gst_event_unref(event);
+  } else {
+    done = gst_element_send_event(source, event);
+  }
+  gst_object_unref(source);
+  return done;
+}
+
+bool DvdNavigator::Command(int command) const {
+  return Send(gst_navigation_event_new_command(static_cast<GstNavigationCommand>(command)));
+}
+
+bool DvdNavigator::Seek(GstFormat format, int64_t value, double rate) const {
+  return Send(gst_event_new_seek(rate, format, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET, value, GST_SEEK_TYPE_NONE, -1));
+}
+
+DvdPlace DvdNavigator::Place() const {
+  DvdPlace place;
+  GstElement* source = Source();
+  if (!source) return place;
+  gint64 value = -1;
+  if (gst_element_query_position(source, DvdFormat("title"), &value)) place.title = static_cast<int32_t>(value);
+  if (gst_element_query_position(source, DvdFormat("chapter"), &value)) place.chapter = static_cast<int32_t>(value);
+  GstQuery* angles = gst_navigation_query_new_angles();
+  guint angle = 1, count = 1;
+  if (gst_element_query(source, angles) && gst_navigation_query_parse_angles(angles, &angle, &count))
+    place.angle = static_cast<int32_t>(angle);
+  gst_query_unref(angles);
+  gst_object_unref(source);
+  if (gst_element_query_position(pipeline_, GST_FORMAT_TIME, &value) && value >= 0)
+    place.positionMs = value / GST_MSECOND;
+  return place;
+}
+
+bool DvdNavigator::ShowMenu(int32_t menu) {
+  const auto command = menu == kDvdTitleMenu ? GST_NAVIGATION_COMMAND_DVD_TITLE_MENU : GST_NAVIGATION_COMMAND_DVD_ROOT_MENU;
+  StopStepping();
+  if (!Command(command)) return false;
+  const DvdPlace now = Place();
+  return now.InMenu() && now.chapter == menu;
+}
+
+bool DvdNavigator::Resume() {
+  if (!Place().InMenu()) return false;
+  // The menu key in a menu goes back to where the title was left.
+  return Command(GST_NAVIGATION_COMMAND_DVD_MENU) && Place().InTitle();
+}
+
+bool DvdNavigator::PlayTitle(int32_t title) {
+  StopStepping();
+  return title >= 1 && Seek(DvdFormat("title"), title, speed_);
+}
+
+bool DvdNavigator::PlayChapter(int32_t chapter) {
+  gint64 chapters = 0;
+  GstElement* source = Source();
+  const bool counted = source && gst_element_query_duration(source, DvdFormat("chapter"), &chapters);
+  if (source) gst_object_unref(source);
+  if (!counted || !Place().InTitle() || chapter < 1 || chapter > chapters) return false;
+  StopStepping();
+  return Seek(DvdFormat("chapter"), chapter, speed_);
+}
+
+bool DvdNavigator::PlayNextChapter() { return PlayChapter(Place().chapter + 1); }
+bool DvdNavigator::PlayPrevChapter() { return PlayChapter(Place().chapter - 1); }
+bool DvdNavigator::ReplayChapter() { return PlayChapter(Place().chapter); }
+
+bool DvdNavigator::SelectAngle(int32_t angle) {
+  // The navigator steps through the angles one at a time.
+  for (int step = 0; step <= 9; ++step) {
+    GstElement* source = Source();
+    if (!source) return false;
+    GstQuery* query = gst_navigation_query_new_angles();
+    guint now = 0, count = 0;
+    const bool known = gst_element_query(source, query) && gst_navigation_query_parse_angles(query, &now, &count);
+    gst_query_unref(query);
+    gst_object_unref(source);
+    if (!known || angle < 1 || angle > static_cast<int32_t>(count)) return false;
+    if (static_cast<int32_t>(now) == angle) return true;
+    if (!Command(GST_NAVIGATION_COMMAND_NEXT_ANGLE)) return false;
+  }
+  return false;
+}
+
+bool DvdNavigator::PlayAtTime(int64_t ms) {
+  if (!Place().InTitle()) return false;
+  return Seek(GST_FORMAT_TIME, ms * GST_MSECOND, speed_);
+}
+
+bool DvdNavigator::PlayForwards(double speed) {
+  const bool stepping = stepTimer_ != 0;
+  StopStepping();
+  if (speed == speed_ && !stepping) return true;
+  const DvdPlace now = Place();
+  if (!now.InTitle()) return false;  // menus play at their own pace
+  if (!Seek(GST_FORMAT_TIME, now.positionMs * GST_MSECOND, speed)) return false;
+  speed_ = speed;
+  return true;
+}
+
+bool DvdNavigator::PlayBackwards(double speed) {
+  const DvdPlace now = Place();
+  if (speed <= 0 || !now.InTitle()) return false;
+  if (!stepTimer_) {
+    if (speed_ != 1.0 && !Seek(GST_FORMAT_TIME, now.positionMs * GST_MSECOND, 1.0)) return false;
+    speed_ = 1.0;
+    g_object_set(pipeline_, "mute", TRUE, nullptr);
+    stepTimer_ = g_timeout_add(kStepIntervalMs, &DvdNavigator::StepBack, this);
+  }
+  backSpeed_ = speed;
+  backFromMs_ = now.positionMs;
+  backSinceUs_ = g_get_monotonic_time();
+  return true;
+}
+
+gboolean DvdNavigator::StepBack(gpointer data) {
+  auto* self = static_cast<DvdNavigator*>(data);
+  const int64_t elapsedMs = (g_get_monotonic_time() - self->backSinceUs_) / 1000;
+  const int64_t target = self->backFromMs_ - static_cast<int64_t>(self->backSpeed_ * static_cast<double>(elapsedMs));
+  if (target <= 0 || !self->PlayAtTime(target < 0 ? 0 : target)) {
+    self->PlayAtTime(0);
+    self->stepTimer_ = 0;
+    g_object_set(self->pipeline_, "mute", FALSE, nullptr);
+    return G_SOURCE_REMOVE;
+  }
+  return G_SOURCE_CONTINUE;
+}
+
+void DvdNavigator::StopStepping() {
+  if (!stepTimer_) return;
+  g_source_remove(stepTimer_);
+  stepTimer_ = 0;
+  g_object_set(pipeline_, "mute", FALSE, nullptr);
+}
+
+void DvdNavigator::WaitForEnd() const { gst_element_get_state(pipeline_, nullptr, nullptr, kCommandEnd); }
+
+}  // namespace orvana

@@ -1,0 +1,88 @@
+#include "dvd_place.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <sstream>
+
+namespace orvana {
+
+namespace {
+
+constexpr const char* kBookmarkHeader = "[Lirra DVD bookmark 1]";
+
+std::string Upper(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+  return text;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string Parent(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+template <typename Int>
+bool ReadInt(const std::string& text, Int* value) {
+  const char* end = text.data() + text.size();
+  const auto [at, error] = std::from_chars(text.data(), end, *value);
+  return error == std::errc() && at == end;
+}
+
+}  // namespace
+
+std::string DvdVolumeOf(const std::string& path) {
+  std::string volume = path;
+  while (volume.size() > 1 && volume.back() == '/') volume.pop_back();
+  const std::string upper = Upper(volume);
+  if (EndsWith(upper, ".IFO") || EndsWith(upper, ".BUP") || EndsWith(upper, ".VOB")) volume = Parent(volume);
+  const size_t slash = volume.find_last_of('/');
+  const std::string last = Upper(slash == std::string::npos ? volume : volume.substr(slash + 1));
+  if (last == "VIDEO_TS") volume = Parent(volume);
+  return volume;
+}
+
+std::string BookmarkText(const std::string& volume, const DvdPlace& place) {
+  std::ostringstream text;
+  text << kBookmarkHeader << "\nvolume=" << volume << "\ntitle=" << place.title << "\nchapter=" << place.chapter
+       << "\nposition=" << place.positionMs << "\nangle=" << place.angle << '\n';
+  return text.str();
+}
+
+std::optional<DvdBookmark> ParseBookmark(const std::string& text) {
+  std::istringstream lines(text);
+  std::string line;
+  if (!std::getline(lines, line) || line != kBookmarkHeader) return std::nullopt;
+  DvdBookmark mark;
+  bool hasTitle = false, hasVolume = false;
+  while (std::getline(lines, line)) {
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos) continue;
+    const std::string key = line.substr(0, equals), value = line.substr(equals + 1);
+    bool ok = true;
+    if (key == "volume") {
+      mark.volume = value;
+      hasVolume = true;
+    } else if (key == "title") {
+      ok = hasTitle = ReadInt(value, &mark.place.title);
+    } else if (key == "chapter") {
+      ok = ReadInt(value, &mark.place.chapter);
+    } else if (key == "position") {
+      ok = ReadInt(value, &mark.place.positionMs);
+    } else if (key == "angle") {
+      ok = ReadInt(value, &mark.place.angle);
+    }
+    if (!ok) return std::nullopt;
+  }
+  // A place to go back to: a title, or a menu of the two a navigator can be asked for.
+  const DvdPlace& p = mark.place;
+  const bool menu = p.InMenu() && (p.chapter == kDvdTitleMenu || p.chapter == kDvdRootMenu);
+  if (!hasVolume || !hasTitle || !(menu || p.InTitle()) || p.positionMs < 0 || p.angle < 1) return std::nullopt;
+  return mark;
+}
+
+}  // namespace orvana
