@@ -7,6 +7,8 @@
 //  - Orvana_GetMediaInfo of a local 640 x 480 video;
 //  - a camera (the tests' device provider, a live test picture) from the open call until its
 //    picture is on the screen;
+//  - a DVD (the tests' disc): from the load until its title menu is on the screen, and a
+//    chapter jump until the next chapter's picture is;
 //  - resident memory over 200 load/close cycles: after the first, the 100th and the 200th
 //    (a leak grows between the last two; the first dozens of cycles fill caches once).
 //
@@ -42,6 +44,7 @@
 
 #include "bench_support.h"
 #include "fake_camera.h"
+#include "test_disc.h"
 #include "orvana.h"
 
 extern char** environ;
@@ -63,6 +66,8 @@ struct Orvana {
   decltype(&Orvana_GetMediaInfo) GetMediaInfo;
   decltype(&Orvana_SetConfig) SetConfig;
   decltype(&Orvana_Capture_OpenVideoDevice) OpenVideoDevice;
+  decltype(&Orvana_DVD_SetTitle) SetTitle;
+  decltype(&Orvana_DVD_NextChapter) NextChapter;
   bool bind(const std::string& app) {
     void* h = dlopen((app + "/liborvana.so").c_str(), RTLD_NOW);
     if (!h) return false;
@@ -74,7 +79,10 @@ struct Orvana {
     GetMediaInfo = reinterpret_cast<decltype(GetMediaInfo)>(dlsym(h, "Orvana_GetMediaInfo"));
     SetConfig = reinterpret_cast<decltype(SetConfig)>(dlsym(h, "Orvana_SetConfig"));
     OpenVideoDevice = reinterpret_cast<decltype(OpenVideoDevice)>(dlsym(h, "Orvana_Capture_OpenVideoDevice"));
-    return Init && MediaLoad && MediaState && CaptureBitmap && Free && GetMediaInfo && SetConfig && OpenVideoDevice;
+    SetTitle = reinterpret_cast<decltype(SetTitle)>(dlsym(h, "Orvana_DVD_SetTitle"));
+    NextChapter = reinterpret_cast<decltype(NextChapter)>(dlsym(h, "Orvana_DVD_NextChapter"));
+    return Init && MediaLoad && MediaState && CaptureBitmap && Free && GetMediaInfo && SetConfig && OpenVideoDevice &&
+           SetTitle && NextChapter;
   }
 };
 
@@ -230,7 +238,7 @@ int main(int argc, char** argv) {
           QStringLiteral("yuv420p"), QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-shortest"), moving});
 
   // In-process: the call until the picture is on the screen, then snapshots.
-  std::vector<double> loadMs, captureMs, infoMs, cameraMs;
+  std::vector<double> loadMs, captureMs, infoMs, cameraMs, dvdMenuMs, chapterMs;
   double firstInfoMs = 0;
   long afterCycleKb[3] = {0, 0, 0};  // after cycle 1, 100, 200
   static int infoLines = 0;
@@ -293,6 +301,34 @@ int main(int argc, char** argv) {
       o.MediaState(4);
       QTest::qWait(200);
     }
+    // The disc: its title menu is magenta; title 1 turns from blue to cyan at chapter 2.
+    if (!orvana_host::AuthorTestDisc(media.path()) || !o.SetConfig(256, 3)) return 1;
+    const QByteArray disc = media.filePath(QStringLiteral("DVD")).toUtf8();
+    const auto until = [&](bool (*shown)(QColor)) {
+      const auto start = Clock::now();
+      while (Ms(Clock::now() - start) < 5000) {
+        if (shown(window.screen()->grabWindow(window.winId()).toImage().pixelColor(320, 240))) break;
+        QApplication::processEvents();
+      }
+      return Ms(Clock::now() - start);
+    };
+    const auto magenta = [](QColor c) { return c.red() > 150 && c.blue() > 150 && c.green() < 90; };
+    const auto blue = [](QColor c) { return c.blue() > 150 && c.red() < 90 && c.green() < 90; };
+    const auto cyan = [](QColor c) { return c.blue() > 150 && c.green() > 150 && c.red() < 90; };
+    for (int run = 0; run < 7; ++run) {
+      const auto start = Clock::now();
+      o.MediaLoad(0, window.winId(), disc.constData(), 0, nullptr);
+      until(magenta);
+      dvdMenuMs.push_back(Ms(Clock::now() - start));
+      o.SetTitle(1);
+      until(blue);
+      const auto jump = Clock::now();
+      o.NextChapter();
+      until(cyan);
+      chapterMs.push_back(Ms(Clock::now() - jump));
+      o.MediaState(4);
+      QTest::qWait(200);
+    }
     o.Free();
   }
 
@@ -318,6 +354,8 @@ int main(int argc, char** argv) {
   std::printf("Orvana_GetMediaInfo of a 640 x 480 H.264 + AAC file (%d lines a call): median %.1f ms, first call %.1f ms\n",
               infoLines / 10, Median(infoMs), firstInfoMs);
   std::printf("camera open to its first picture on the screen: median %.0f ms\n", Median(cameraMs));
+  std::printf("DVD load to its title menu on the screen: median %.0f ms; chapter jump to the chapter's picture: "
+              "median %.0f ms\n", Median(dvdMenuMs), Median(chapterMs));
   std::printf("load/close cycles: resident %ld KB after the first, %ld KB after 100 (%+ld KB), %ld KB after 200 "
               "(%+ld KB from 100)\n",
               afterCycleKb[0], afterCycleKb[1], afterCycleKb[1] - afterCycleKb[0], afterCycleKb[2],
