@@ -104,6 +104,7 @@ TEST_F(OrvanaDvd, MenusTitlesAndChaptersAreWhereTheDiscPutsThem) {
   EXPECT_TRUE(Shows(Green));
   ASSERT_TRUE(QTest::qWaitFor([&] { return Info().width == 1024; }, 3000)) << Info().width;
   EXPECT_TRUE(Shows(Red, {5, 200}));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ScreenPixel(owner_, {200, 60}).value() < 40; }, 3000)) << "letter-boxed";
   EXPECT_EQ(o.Orvana_DVD_SetPresentationMode(7), ORVANA_FALSE);
   ASSERT_EQ(o.Orvana_DVD_SetPresentationMode(2), ORVANA_TRUE);
   EXPECT_EQ(Info().width, 768);

@@ -3,6 +3,7 @@
 // picture's size is its display size (DVD pixels are not square); closed captions are drawn
 // over it when the host turns them on; the presentation mode chooses between letter-box and
 // pan-and-scan for a wide picture.
+#include <algorithm>
 #include <memory>
 
 #include "dvd_navigator.h"
@@ -71,13 +72,20 @@ class DvdGraph : public OverlayGraph {
   const std::string& Volume() const override { return volume_; }
   bool PlaysDisc() const override { return true; }
 
-  // The size shown: the display width, and only the middle 4:3 of a wide picture in pan-and-scan.
-  bool VideoInfo(const Graph& graph, OrvanaVideoInfo* info) override {
-    OverlayGraph::VideoInfo(graph, info);
-    if (!info->hasVideo) return true;
-    info->width = DisplayWidth(info->width);
-    if (presentation_ == kPanScan && info->width * 3 > info->height * 4) info->width = info->height * 4 / 3;
+  bool VideoInfo(const Graph&, OrvanaVideoInfo* info) override {
+    info->hasVideo = 0;
+    gint width = 0, height = 0, parN = 1, parD = 1;
+    if (!FrameShape(&width, &height, &parN, &parD)) return true;
+    *info = {width, height, ORVANA_TRUE};
+    ShownSize(&info->width, &info->height, parN, parD);
     return true;
+  }
+
+  // DVD pixels are not square: the display width; only the middle 4:3 of a wide picture in
+  // pan-and-scan.
+  void ShownSize(int32_t* width, int32_t* height, int32_t parN, int32_t parD) const override {
+    if (parD > 0) *width = static_cast<int32_t>(static_cast<int64_t>(*width) * parN / parD);
+    if (presentation_ == kPanScan && *width * 3 > *height * 4) *width = *height * 4 / 3;
   }
 
   void SetZoom(const Graph& graph, int32_t percent) override {
@@ -94,10 +102,15 @@ class DvdGraph : public OverlayGraph {
   bool SetPresentation(Graph& graph, int32_t mode) override {
     if (mode < 0 || mode > 3) return false;
     presentation_ = mode;
-    ApplyCrop(graph);
     ReadPictureSize(graph);
     Fit(graph);
     return true;
+  }
+
+  // A new picture (another title, another shape) is cut as the mode and the zoom say.
+  void Fit(const Graph& graph) override {
+    ApplyCrop(graph);
+    OverlayGraph::Fit(graph);
   }
 
  private:
@@ -107,38 +120,28 @@ class DvdGraph : public OverlayGraph {
       g_object_set(source, "device", volume.c_str(), nullptr);
   }
 
-  // The stored width of the pictures passing now shown at their pixel aspect ratio.
-  int32_t DisplayWidth(int32_t width) const {
-    gint parN = 1, parD = 1;
-    if (GstCaps* caps = FrameCaps()) {
-      gst_structure_get_fraction(gst_caps_get_structure(caps, 0), "pixel-aspect-ratio", &parN, &parD);
-      gst_caps_unref(caps);
-    }
-    return parD > 0 ? static_cast<int32_t>(static_cast<int64_t>(width) * parN / parD) : width;
-  }
-
-  GstCaps* FrameCaps() const {
-    if (!crop_) return nullptr;
-    GstPad* in = gst_element_get_static_pad(crop_, "sink");
-    GstCaps* caps = gst_pad_get_current_caps(in);
-    gst_object_unref(in);
-    return caps;
+  // The stored size and pixel shape of the pictures passing now; false before the first.
+  bool FrameShape(gint* width, gint* height, gint* parN, gint* parD) const {
+    GstPad* in = crop_ ? gst_element_get_static_pad(crop_, "sink") : nullptr;
+    GstCaps* caps = in ? gst_pad_get_current_caps(in) : nullptr;
+    if (in) gst_object_unref(in);
+    if (!caps) return false;
+    const GstStructure* s = gst_caps_get_structure(caps, 0);
+    const bool sized = gst_structure_get_int(s, "width", width) && gst_structure_get_int(s, "height", height);
+    if (!gst_structure_get_fraction(s, "pixel-aspect-ratio", parN, parD)) *parN = *parD = 1;
+    gst_caps_unref(caps);
+    return sized && *width > 0 && *height > 0;
   }
 
   // Pan-and-scan keeps the middle 4:3 of a wide picture; the zoom then crops within that.
   void ApplyCrop(const Graph& graph) {
-    if (!crop_ || !graph.hasVideo) return;
-    gint width = 0, height = 0;
-    if (GstCaps* caps = FrameCaps()) {
-      gst_structure_get_int(gst_caps_get_structure(caps, 0), "width", &width);
-      gst_structure_get_int(gst_caps_get_structure(caps, 0), "height", &height);
-      gst_caps_unref(caps);
-    }
-    if (width <= 0 || height <= 0) return;
-    int32_t keptWidth = width;
-    const int32_t shown = DisplayWidth(width);
-    if (presentation_ == kPanScan && shown * 3 > height * 4)
-      keptWidth = static_cast<int32_t>(static_cast<int64_t>(width) * height * 4 / (3LL * shown));
+    gint width = 0, height = 0, parN = 1, parD = 1;
+    if (!graph.hasVideo || !FrameShape(&width, &height, &parN, &parD)) return;
+    // The stored columns kept: all, or those of the shown 4:3 middle.
+    int32_t shownWidth = width, shownHeight = height;
+    ShownSize(&shownWidth, &shownHeight, parN, parD);
+    const int32_t fullWidth = static_cast<int32_t>(static_cast<int64_t>(width) * parN / std::max(parD, 1));
+    const int32_t keptWidth = static_cast<int32_t>(static_cast<int64_t>(width) * shownWidth / std::max(fullWidth, 1));
     const Rect zoom = ZoomSource(keptWidth, height, zoom_);
     const int32_t left = (width - keptWidth) / 2 + zoom.x;
     g_object_set(crop_, "left", left, "top", zoom.y, "right", width - left - zoom.width, "bottom",

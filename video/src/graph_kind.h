@@ -85,6 +85,10 @@ class GraphKind {
   }
 
   // The picture's operations.
+  // The size a picture of `width` x `height` stored pixels of that shape is shown at.
+  virtual void ShownSize(int32_t* width, int32_t* height, int32_t parN, int32_t parD) const {
+    (void)width, (void)height, (void)parN, (void)parD;
+  }
   virtual bool VideoInfo(const Graph&, OrvanaVideoInfo*) { return false; }
   virtual void Fit(const Graph&) {}
   virtual void SetZoom(const Graph&, int32_t percent) { (void)percent; }

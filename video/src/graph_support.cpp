@@ -130,7 +130,7 @@ void PictureSizeAt(GstPad* pad, OrvanaVideoInfo* info) {
 namespace {
 
 struct SeenSize {
-  gint width = 0, height = 0;
+  gint width = 0, height = 0, parN = 1, parD = 1;
 };
 
 GstPadProbeReturn OnCaps(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
@@ -142,16 +142,19 @@ GstPadProbeReturn OnCaps(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
   const GstStructure* s = caps ? gst_caps_get_structure(caps, 0) : nullptr;
   if (!s || !gst_structure_get_int(s, "width", &width) || !gst_structure_get_int(s, "height", &height))
     return GST_PAD_PROBE_OK;
+  gint parN = 1, parD = 1;
+  gst_structure_get_fraction(s, "pixel-aspect-ratio", &parN, &parD);
   auto* seen = static_cast<SeenSize*>(data);
-  const bool changed = seen->width && (seen->width != width || seen->height != height);
-  *seen = {width, height};
+  const bool changed = seen->width && (seen->width != width || seen->height != height || seen->parN * parD != parN * seen->parD);
+  *seen = {width, height, parN, parD};
   if (changed) {
     GstElement* element = gst_pad_get_parent_element(pad);
     if (element) {
       gst_element_post_message(element, gst_message_new_application(
                                             GST_OBJECT(element), gst_structure_new(kVideoSizeMessage, "width", G_TYPE_INT,
                                                                                    width, "height", G_TYPE_INT, height,
-                                                                                   nullptr)));
+                                                                                   "pixel-aspect-ratio", GST_TYPE_FRACTION,
+                                                                                   parN, parD, nullptr)));
       gst_object_unref(element);
     }
   }

@@ -34,9 +34,9 @@ int32_t Preroll(GstElement* pipeline, const char* file);
 // The URI of a file name, or the address itself; empty when it cannot be one (an empty
 // name included).
 std::string FileUri(const char* file);
-// Watches the pictures arriving at `element`'s sink pad: when their size changes after the
-// first, a message named kVideoSizeMessage with the new "width" and "height" goes to the
-// bus (the media object tells the host EC_VIDEO_SIZE_CHANGED).
+// Watches the pictures arriving at `element`'s sink pad: when their size or their pixels'
+// shape changes after the first, a message named kVideoSizeMessage with the new "width",
+// "height" and "pixel-aspect-ratio" goes to the bus (the media object tells the host EC_VIDEO_SIZE_CHANGED).
 inline constexpr const char* kVideoSizeMessage = "orvana-video-size";
 void WatchVideoSize(GstElement* element);
 // The size of the pictures passing `pad` now, into `info` (hasVideo 0 when none has passed).

@@ -19,6 +19,9 @@
 
 namespace orvana {
 
+// The bus message a pause that had already completed sends itself (EC_PAUSED follows).
+inline constexpr const char* kPausedMessage = "orvana-paused";
+
 // Told of every graph event and of the state steps (0 run, 1 pause, 2 stop, 3 before and
 // 4 after rendering a file, 5 and 6 around a DVD volume).
 class MediaEvents {

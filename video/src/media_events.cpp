@@ -1,0 +1,82 @@
+// The media object's events: the graph's bus messages turned into the host's graph events,
+// delivered on the host's thread to the listeners and the host's callback.
+#include "graph_support.h"
+#include "media.h"
+
+namespace orvana {
+
+// The picture's size changed while playing: the graph takes the new size (as the kind shows
+// it), the picture is fitted again and the host hears EC_VIDEO_SIZE_CHANGED (width in the
+// low word, height in the high word).
+void TDShowMedia::VideoSizeChanged(const GstStructure* size) {
+  gint width = 0, height = 0;
+  if (!FGraphBuilt || !gst_structure_get_int(size, "width", &width) || !gst_structure_get_int(size, "height", &height))
+    return;
+  gint parN = 1, parD = 1;
+  gst_structure_get_fraction(size, "pixel-aspect-ratio", &parN, &parD);
+  kind_->ShownSize(&width, &height, parN, parD);
+  graph_.videoWidth = width;
+  graph_.videoHeight = height;
+  graph_.hasVideo = true;
+  FitVideo();
+  DispatchEvent(ORVANA_EC_VIDEO_SIZE_CHANGED, (width & 0xFFFF) | (height << 16), 0);
+}
+
+void TDShowMedia::DispatchEvent(int32_t code, int32_t param1, int32_t param2) {
+  for (MediaEvents* l : FListeners) l->OnGraphEvent(code, param1, param2);
+  if (FEventCallback) FEventCallback(code, param1, param2);
+}
+
+gboolean TDShowMedia::OnBusMessage(GstBus*, GstMessage* message, gpointer data) {
+  auto* self = static_cast<TDShowMedia*>(data);
+  switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_STATE_CHANGED: {
+      GstState old = GST_STATE_VOID_PENDING, now = GST_STATE_VOID_PENDING;
+      gst_message_parse_state_changed(message, &old, &now, nullptr);
+      if (self->pausePending_ && now == GST_STATE_PAUSED && GST_MESSAGE_SRC(message) == GST_OBJECT(self->graph_.pipeline)) {
+        self->pausePending_ = false;
+        self->DispatchEvent(ORVANA_EC_PAUSED, ORVANA_S_OK, 0);
+      }
+      break;
+    }
+    case GST_MESSAGE_APPLICATION:
+      if (gst_message_has_name(message, kPausedMessage)) self->DispatchEvent(ORVANA_EC_PAUSED, ORVANA_S_OK, 0);
+      if (gst_message_has_name(message, kVideoSizeMessage)) self->VideoSizeChanged(gst_message_get_structure(message));
+      break;
+    case GST_MESSAGE_EOS:
+      self->DispatchEvent(ORVANA_EC_COMPLETE, 0, 0);
+      break;
+    case GST_MESSAGE_ERROR:
+      self->DispatchEvent(ORVANA_EC_ERRORABORT, ResultOfErrorMessage(message), 0);
+      break;
+    case GST_MESSAGE_STEP_DONE:
+      self->DispatchEvent(ORVANA_EC_STEP_COMPLETE, 0, 0);
+      break;
+    case GST_MESSAGE_BUFFERING: {
+      gint percent = 100;
+      gst_message_parse_buffering(message, &percent);
+      // Told when buffering starts (1) and when it ends (0), not at every percent.
+      if ((percent < 100) != self->buffering_) {
+        self->buffering_ = percent < 100;
+        self->DispatchEvent(ORVANA_EC_BUFFERING_DATA, self->buffering_ ? 1 : 0, 0);
+      }
+      break;
+    }
+    case GST_MESSAGE_DURATION_CHANGED:
+      self->DispatchEvent(ORVANA_EC_LENGTH_CHANGED, 0, 0);
+      break;
+    case GST_MESSAGE_CLOCK_LOST:
+      // A playing graph picks a new clock by going through pause (else it stalls).
+      if (self->IsActive() == ORVANA_STATE_RUNNING) {
+        gst_element_set_state(self->graph_.pipeline, GST_STATE_PAUSED);
+        gst_element_set_state(self->graph_.pipeline, GST_STATE_PLAYING);
+      }
+      self->DispatchEvent(ORVANA_EC_CLOCK_CHANGED, 0, 0);
+      break;
+    default:
+      break;
+  }
+  return TRUE;
+}
+
+}  // namespace orvana
