@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <algorithm>
 #include <cstring>
 
 namespace lirra::testing {
@@ -171,6 +172,14 @@ void HttpServer::serve(int fd) {
   if (stall > from && stall < body_.size()) {
     if (!SendAll(fd, body_.data() + from, stall - from)) return;
     while (!stop_) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return;
+  }
+  if (const size_t rate = bytesPerSecond_; rate > 0) {
+    const size_t chunk = std::max<size_t>(rate / 20, 1);  // twenty pieces a second
+    for (size_t at = from; at < body_.size() && !stop_; at += chunk) {
+      if (!SendAll(fd, body_.data() + at, std::min(chunk, body_.size() - at))) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
     return;
   }
   SendAll(fd, body_.data() + from, body_.size() - from);

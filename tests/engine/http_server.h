@@ -35,6 +35,8 @@ class HttpServer {
   // A file served this way sends only its first `bytes` and then keeps the connection
   // open without sending more: a stream that stalls mid-read.
   void stallAfter(size_t bytes) { stallAfter_ = bytes; }
+  // A file served this way trickles out at about `bytesPerSecond` (a slow network).
+  void throttle(size_t bytesPerSecond) { bytesPerSecond_ = bytesPerSecond; }
 
  private:
   void start();
@@ -51,6 +53,7 @@ class HttpServer {
   std::atomic<bool> stop_{false};
   std::atomic<int> requests_{0};
   std::atomic<size_t> stallAfter_{0};
+  std::atomic<size_t> bytesPerSecond_{0};
   std::mutex threadsMutex_;
   std::vector<std::thread> threads_;
   std::thread acceptThread_;

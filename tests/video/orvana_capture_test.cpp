@@ -1,5 +1,7 @@
 // Capture devices as a host sees them, with the test's camera registered the way a real one
 // appears.
+#include <algorithm>
+
 #include "fake_camera.h"
 #include "orvana_host_fixture.h"
 
@@ -40,6 +42,13 @@ TEST_F(OrvanaHost, ACameraIsShownAndRecordedToNumberedFilesThatPlayBack) {
   EXPECT_TRUE(QTest::qWaitFor(barsShown, 3000))
       << "the camera's picture on the screen: " << ScreenPixel(owner_, {20, 150}).name().toStdString() << " "
       << ScreenPixel(owner_, {385, 150}).name().toStdString();
+  // A snapshot is the camera's own 320 x 240 picture: the first bar light, the last blue.
+  const QByteArray shot = Snapshot(u"camera.bmp"_s);
+  ASSERT_EQ(shot.size(), 26 + 320 * 3 * 240);
+  const auto bgr = [&](int x) { return reinterpret_cast<const uint8_t*>(shot.constData()) + 26 + 120 * 960 + x * 3; };
+  EXPECT_GT(std::min({bgr(20)[0], bgr(20)[1], bgr(20)[2]}), 150);
+  EXPECT_GT(bgr(300)[0], 150);
+  EXPECT_LT(bgr(300)[2], 80);
 
   // Recording: files 1.avi and 2.avi in the host's folder, each a video with sound.
   const QString folder = QCoreApplication::applicationDirPath() + u'/';
