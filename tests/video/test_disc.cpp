@@ -37,10 +37,10 @@ bool AuthorTestDisc(const QString& folder) {
   const QString silence = u"anullsrc=r=48000:cl=stereo"_s;
   if (!Mpeg(folder, u"color=c=magenta:s=720x576:r=25:d=1"_s, silence, "4:3", "menu.mpg") ||
       !Mpeg(folder, u"color=c=yellow:s=720x576:r=25:d=1"_s, silence, "4:3", "root.mpg") ||
-      !Mpeg(folder, u"color=c=blue:s=720x576:r=25:d=6,drawbox=w=720:h=576:color=cyan:t=fill:enable='between(t,2,3.9)'"_s,
-            u"sine=frequency=440:duration=6:sample_rate=48000"_s, "4:3", "t1.mpg") ||
-      !Mpeg(folder, u"color=c=green:s=720x576:r=25:d=6,drawbox=x=0:y=0:w=60:h=576:color=red:t=fill"_s,
-            u"sine=frequency=880:duration=6:sample_rate=48000"_s, "16:9", "t2.mpg"))
+      !Mpeg(folder, u"color=c=blue:s=720x576:r=25:d=8,drawbox=w=720:h=576:color=cyan:t=fill:enable='between(t,2,3.9)'"_s,
+            u"sine=frequency=440:duration=8:sample_rate=48000"_s, "4:3", "t1.mpg") ||
+      !Mpeg(folder, u"color=c=green:s=720x576:r=25:d=12,drawbox=x=0:y=0:w=60:h=576:color=red:t=fill"_s,
+            u"sine=frequency=880:duration=12:sample_rate=48000"_s, "16:9", "t2.mpg"))
     return false;
   QFile xml(QDir(folder).filePath(u"dvd.xml"_s));
   if (!xml.open(QIODevice::WriteOnly)) return false;

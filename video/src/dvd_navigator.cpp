@@ -8,6 +8,7 @@ namespace orvana {
 namespace {
 
 constexpr guint kStepIntervalMs = 200;
+constexpr guint kStallCheckMs = 600;  // twice: the time must have run between the two looks
 constexpr GstClockTime kCommandEnd = 2 * GST_SECOND;
 
 GstFormat DvdFormat(const char* nick) { return gst_format_get_by_nick(nick); }
@@ -36,21 +37,18 @@ GstElement* DvdNavigator::Source() const {
 }
 
 bool DvdNavigator::Send(GstEvent* event) const {
+  WaitForEnd();  // a state change or command under way lands first
   GstElement* source = Source();
   if (!source) {
     gst_event_unref(event);
     return false;
   }
-  bool done = false;
-  if (GST_EVENT_TYPE(event) == GST_EVENT_NAVIGATION) {
-    // Navigation goes to the reader's pad, where it is carried out before this returns.
-    GstPad* pad = gst_element_get_static_pad(source, "src");
-    done = pad && gst_pad_send_event(pad, event);
-    if (pad) gst_object_unref(pad);
-    else gst_event_unref(event);
-  } else {
-    done = gst_element_send_event(source, event);
-  }
+  // Through the reader's pad, where its own handler sees every event (a seek it must flush
+  // its navigation state for included); carried out before this returns.
+  GstPad* pad = gst_element_get_static_pad(source, "src");
+  const bool done = pad && gst_pad_send_event(pad, event);
+  if (pad) gst_object_unref(pad);
+  else gst_event_unref(event);
   gst_object_unref(source);
   return done;
 }
@@ -59,8 +57,44 @@ bool DvdNavigator::Command(int command) const {
   return Send(gst_navigation_event_new_command(static_cast<GstNavigationCommand>(command)));
 }
 
-bool DvdNavigator::Seek(GstFormat format, int64_t value, double rate) const {
-  return Send(gst_event_new_seek(rate, format, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET, value, GST_SEEK_TYPE_NONE, -1));
+bool DvdNavigator::Seek(GstFormat format, int64_t value, double rate) {
+  if (!Send(gst_event_new_seek(rate, format, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET, value, GST_SEEK_TYPE_NONE, -1)))
+    return false;
+  WatchProgress();
+  return true;
+}
+
+// The DVD reader can, rarely and under load, be left waiting as if on a still picture after
+// a jump into a title: the picture stands and the time does not run while the graph plays.
+void DvdNavigator::WatchProgress() {
+  if (watchTimer_) g_source_remove(watchTimer_);
+  watchFromMs_ = -1;
+  watchTimer_ = g_timeout_add(kStallCheckMs, &DvdNavigator::CheckProgress, this);
+}
+
+gboolean DvdNavigator::CheckProgress(gpointer data) {
+  auto* self = static_cast<DvdNavigator*>(data);
+  GstState state = GST_STATE_VOID_PENDING, pending = GST_STATE_VOID_PENDING;
+  gst_element_get_state(self->pipeline_, &state, &pending, 0);
+  const DvdPlace now = self->Place();
+  const bool playingTitle = state == GST_STATE_PLAYING && pending == GST_STATE_VOID_PENDING && now.InTitle() &&
+                            !self->stepTimer_ && self->speed_ > 0;
+  if (!playingTitle) {
+    self->watchTimer_ = 0;
+    return G_SOURCE_REMOVE;
+  }
+  if (self->watchFromMs_ < 0 || now.positionMs != self->watchFromMs_) {
+    // The first look, or moving: look once more later, then leave it.
+    const bool first = self->watchFromMs_ < 0;
+    self->watchFromMs_ = now.positionMs;
+    if (first) return G_SOURCE_CONTINUE;
+    self->watchTimer_ = 0;
+    return G_SOURCE_REMOVE;
+  }
+  self->watchTimer_ = 0;
+  self->Send(gst_event_new_seek(self->speed_, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
+                                now.positionMs * GST_MSECOND, GST_SEEK_TYPE_NONE, -1));
+  return G_SOURCE_REMOVE;
 }
 
 DvdPlace DvdNavigator::Place() const {
@@ -92,7 +126,9 @@ bool DvdNavigator::ShowMenu(int32_t menu) {
 bool DvdNavigator::Resume() {
   if (!Place().InMenu()) return false;
   // The menu key in a menu goes back to where the title was left.
-  return Command(GST_NAVIGATION_COMMAND_DVD_MENU) && Place().InTitle();
+  if (!Command(GST_NAVIGATION_COMMAND_DVD_MENU) || !Place().InTitle()) return false;
+  WatchProgress();
+  return true;
 }
 
 bool DvdNavigator::PlayTitle(int32_t title) {
@@ -131,27 +167,33 @@ bool DvdNavigator::SelectAngle(int32_t angle) {
   return false;
 }
 
-bool DvdNavigator::PlayAtTime(int64_t ms) {
+bool DvdNavigator::PlayAtTime(int64_t ms) { return SeekTime(ms, speed_); }
+
+bool DvdNavigator::SeekTime(int64_t ms, double speed) {
+  // The navigator finds times in the title it has started reading: a command just given
+  // is let to arrive first.
+  WaitForEnd();
   if (!Place().InTitle()) return false;
-  return Seek(GST_FORMAT_TIME, ms * GST_MSECOND, speed_);
+  return Seek(GST_FORMAT_TIME, ms * GST_MSECOND, speed);
 }
 
 bool DvdNavigator::PlayForwards(double speed) {
   const bool stepping = stepTimer_ != 0;
   StopStepping();
   if (speed == speed_ && !stepping) return true;
-  const DvdPlace now = Place();
-  if (!now.InTitle()) return false;  // menus play at their own pace
-  if (!Seek(GST_FORMAT_TIME, now.positionMs * GST_MSECOND, speed)) return false;
+  // Menus play at their own pace; in a title the new speed starts at the navigator's entry
+  // point at or before where the disc is.
+  if (!SeekTime(Place().positionMs, speed)) return false;
   speed_ = speed;
   return true;
 }
 
 bool DvdNavigator::PlayBackwards(double speed) {
+  WaitForEnd();
   const DvdPlace now = Place();
   if (speed <= 0 || !now.InTitle()) return false;
   if (!stepTimer_) {
-    if (speed_ != 1.0 && !Seek(GST_FORMAT_TIME, now.positionMs * GST_MSECOND, 1.0)) return false;
+    if (speed_ != 1.0 && !SeekTime(now.positionMs, 1.0)) return false;
     speed_ = 1.0;
     g_object_set(pipeline_, "mute", TRUE, nullptr);
     stepTimer_ = g_timeout_add(kStepIntervalMs, &DvdNavigator::StepBack, this);

@@ -18,6 +18,7 @@ class DvdNavigator {
   // The graph may be gone by now: only the step timer goes.
   ~DvdNavigator() {
     if (stepTimer_) g_source_remove(stepTimer_);
+    if (watchTimer_) g_source_remove(watchTimer_);
   }
   DvdNavigator(const DvdNavigator&) = delete;
   DvdNavigator& operator=(const DvdNavigator&) = delete;
@@ -47,9 +48,13 @@ class DvdNavigator {
   GstElement* Source() const;  // the navigator element (a reference), or null
   bool Send(GstEvent* event) const;
   bool Command(int gstNavigationCommand) const;
-  bool Seek(GstFormat format, int64_t value, double rate) const;
+  bool Seek(GstFormat format, int64_t value, double rate);
+  bool SeekTime(int64_t ms, double speed);
   void StopStepping();
   static gboolean StepBack(gpointer self);
+  // After a jump the disc must move on; one that stays put is read again from where it is.
+  void WatchProgress();
+  static gboolean CheckProgress(gpointer self);
 
   GstElement* pipeline_;  // not owned
   double speed_ = 1.0;    // the forward rate playing now
@@ -57,6 +62,8 @@ class DvdNavigator {
   double backSpeed_ = 0;
   int64_t backFromMs_ = 0;
   gint64 backSinceUs_ = 0;
+  guint watchTimer_ = 0;  // the check after a jump; 0 when none is due
+  int64_t watchFromMs_ = -1;
 };
 
 }  // namespace orvana
