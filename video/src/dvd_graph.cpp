@@ -64,7 +64,7 @@ class DvdGraph : public OverlayGraph {
   void Release() override {
     navigator_.reset();
     captions_ = nullptr;
-    presentation_ = 0;
+    presentation_ = zoom_ = 0;
     OverlayGraph::Release();
   }
 
