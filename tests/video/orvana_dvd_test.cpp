@@ -118,6 +118,7 @@ TEST_F(OrvanaDvd, MenusTitlesAndChaptersAreWhereTheDiscPutsThem) {
   // A stop sends the disc back to its beginning.
   o.Orvana_SetConfig(256, 3);  // a mode set again closes the disc
   ASSERT_EQ(LoadDisc(Volume() + u"/VIDEO_TS"_s), 0);
+  ASSERT_TRUE(Shows(Magenta)) << "a user chooses from the menu on the screen";
   ASSERT_EQ(o.Orvana_DVD_SetTitle(2), ORVANA_TRUE);
   EXPECT_TRUE(Shows(Green));
   o.Orvana_MediaState(2);

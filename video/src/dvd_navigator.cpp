@@ -43,12 +43,18 @@ bool DvdNavigator::Send(GstEvent* event) const {
     gst_event_unref(event);
     return false;
   }
-  // Through the reader's pad, where its own handler sees every event (a seek it must flush
-  // its navigation state for included); carried out before this returns.
-  GstPad* pad = gst_element_get_static_pad(source, "src");
-  const bool done = pad && gst_pad_send_event(pad, event);
-  if (pad) gst_object_unref(pad);
-  else gst_event_unref(event);
+  bool done = false;
+  if (GST_EVENT_TYPE(event) == GST_EVENT_NAVIGATION) {
+    // Navigation goes to the reader's pad, where it is carried out before this returns.
+    GstPad* pad = gst_element_get_static_pad(source, "src");
+    done = pad && gst_pad_send_event(pad, event);
+    if (pad) gst_object_unref(pad);
+    else gst_event_unref(event);
+  } else {
+    // Seeks go to the element: through the pad, the reader's own seek handling is taken and
+    // can leave it reading the disc at full speed into the queues.
+    done = gst_element_send_event(source, event);
+  }
   gst_object_unref(source);
   return done;
 }
@@ -133,7 +139,11 @@ bool DvdNavigator::Resume() {
 
 bool DvdNavigator::PlayTitle(int32_t title) {
   StopStepping();
-  return title >= 1 && Seek(DvdFormat("title"), title, speed_);
+  if (title < 1) return false;
+  // A jump straight out of a menu's still picture can leave the reader waiting on it: the
+  // navigator first leaves the menu its own way (back to the title it came from).
+  if (Place().InMenu() && Command(GST_NAVIGATION_COMMAND_DVD_MENU)) WaitForEnd();
+  return Seek(DvdFormat("title"), title, speed_);
 }
 
 bool DvdNavigator::PlayChapter(int32_t chapter) {
