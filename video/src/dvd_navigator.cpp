@@ -13,6 +13,14 @@ constexpr GstClockTime kCommandEnd = 2 * GST_SECOND;
 
 GstFormat DvdFormat(const char* nick) { return gst_format_get_by_nick(nick); }
 
+// The angle shown and how many the title has; false when the reader cannot tell.
+bool QueryAngles(GstElement* source, guint* now, guint* count) {
+  GstQuery* query = gst_navigation_query_new_angles();
+  const bool known = gst_element_query(source, query) && gst_navigation_query_parse_angles(query, now, count);
+  gst_query_unref(query);
+  return known;
+}
+
 }  // namespace
 
 GstElement* DvdNavigator::Source() const {
@@ -110,11 +118,8 @@ DvdPlace DvdNavigator::Place() const {
   gint64 value = -1;
   if (gst_element_query_position(source, DvdFormat("title"), &value)) place.title = static_cast<int32_t>(value);
   if (gst_element_query_position(source, DvdFormat("chapter"), &value)) place.chapter = static_cast<int32_t>(value);
-  GstQuery* angles = gst_navigation_query_new_angles();
   guint angle = 1, count = 1;
-  if (gst_element_query(source, angles) && gst_navigation_query_parse_angles(angles, &angle, &count))
-    place.angle = static_cast<int32_t>(angle);
-  gst_query_unref(angles);
+  if (QueryAngles(source, &angle, &count)) place.angle = static_cast<int32_t>(angle);
   gst_object_unref(source);
   if (gst_element_query_position(pipeline_, GST_FORMAT_TIME, &value) && value >= 0)
     place.positionMs = value / GST_MSECOND;
@@ -165,10 +170,8 @@ bool DvdNavigator::SelectAngle(int32_t angle) {
   for (int step = 0; step <= 9; ++step) {
     GstElement* source = Source();
     if (!source) return false;
-    GstQuery* query = gst_navigation_query_new_angles();
     guint now = 0, count = 0;
-    const bool known = gst_element_query(source, query) && gst_navigation_query_parse_angles(query, &now, &count);
-    gst_query_unref(query);
+    const bool known = QueryAngles(source, &now, &count);
     gst_object_unref(source);
     if (!known || angle < 1 || angle > static_cast<int32_t>(count)) return false;
     if (static_cast<int32_t>(now) == angle) return true;
@@ -218,7 +221,7 @@ gboolean DvdNavigator::StepBack(gpointer data) {
   auto* self = static_cast<DvdNavigator*>(data);
   const int64_t elapsedMs = (g_get_monotonic_time() - self->backSinceUs_) / 1000;
   const int64_t target = self->backFromMs_ - static_cast<int64_t>(self->backSpeed_ * static_cast<double>(elapsedMs));
-  if (target <= 0 || !self->PlayAtTime(target < 0 ? 0 : target)) {
+  if (target <= 0 || !self->PlayAtTime(target)) {
     self->PlayAtTime(0);
     self->stepTimer_ = 0;
     g_object_set(self->pipeline_, "mute", FALSE, nullptr);

@@ -47,7 +47,7 @@ bool TDShowMedia::DvdModifyRate(double delta) {
 }
 
 bool TDShowMedia::DvdSetPresentationMode(int32_t mode) {
-  return FGraphBuilt && kind_->Navigator() && kind_->SetPresentation(graph_, mode);
+  return FGraphBuilt && kind_->SetPresentation(graph_, mode);
 }
 
 bool TDShowMedia::DvdSetCaptions(bool on) { return FGraphBuilt && kind_->SetCaptions(on); }
