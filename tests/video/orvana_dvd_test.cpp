@@ -190,4 +190,30 @@ TEST_F(OrvanaDvd, RatesBookmarksAndMissingDiscs) {
   EXPECT_EQ(o.Orvana_DVD_TitleMenu(), ORVANA_FALSE);
 }
 
+// Title 1's line-21 caption, white at the bottom of the picture, only while captioning is on.
+TEST_F(OrvanaDvd, CaptionsAreShownOnlyWhileTurnedOn) {
+  OrvanaLibrary& o = Lib();
+  EXPECT_EQ(o.Orvana_DVD_ToggleCaptioning(1), ORVANA_FALSE) << "no DVD graph";
+  ASSERT_EQ(LoadDisc(Volume()), 0);
+  ASSERT_EQ(o.Orvana_DVD_SetTitle(1), ORVANA_TRUE);
+  ASSERT_TRUE(Shows(Blue));
+  // The white pixels of the picture's lower part (the 4:3 picture fills 400 x 300 of the window).
+  const auto captionPixels = [&] {
+    const QImage shot = owner_.screen()->grabWindow(owner_.winId()).toImage();
+    int white = 0;
+    for (int y = 250; y < 350; ++y)
+      for (int x = 0; x < 400; ++x) {
+        const QColor c = shot.pixelColor(x, y);
+        white += c.red() > 200 && c.green() > 200 && c.blue() > 200;
+      }
+    return white;
+  };
+  QTest::qWait(1500);  // a caption has been sent
+  EXPECT_EQ(captionPixels(), 0) << "captions start off";
+  ASSERT_EQ(o.Orvana_DVD_ToggleCaptioning(1), ORVANA_TRUE);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return captionPixels() > 50; }, 3000)) << "no caption on the screen";
+  ASSERT_EQ(o.Orvana_DVD_ToggleCaptioning(0), ORVANA_TRUE);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return captionPixels() == 0; }, 3000)) << "the caption stayed";
+}
+
 }  // namespace

@@ -1,11 +1,14 @@
 // Graph mode 3: a DVD-Video volume played by playbin through its DVD source (the navigator
 // with its own demuxer and decoders), shown like a file's picture in the host's window. The
-// picture's size is its display size (DVD pixels are not square); closed captions are drawn
-// over it when the host turns them on; the presentation mode chooses between letter-box and
-// pan-and-scan for a wide picture.
+// picture's size is its display size (DVD pixels are not square); closed captions (line 21,
+// as DVDs carry them) are drawn over it when the host turns them on; the presentation mode
+// chooses between letter-box and pan-and-scan for a wide picture.
 #include <algorithm>
 #include <memory>
 
+#include <gst/video/video.h>
+
+#include "cea608.h"
 #include "dvd_navigator.h"
 #include "graph_support.h"
 #include "host_window.h"
@@ -31,14 +34,20 @@ class DvdGraph : public OverlayGraph {
   bool Build(Graph& graph) override {
     if (!OverlayGraph::Build(graph)) return false;
     // Captions ahead of the crop, so the zoom and pan-and-scan cut them with the picture.
-    captions_ = MakeOptional("cc708overlay");
+    captions_ = MakeOptional("textoverlay");
     if (captions_ && crop_) {
-      g_object_set(captions_, "silent", TRUE, nullptr);
+      g_object_set(captions_, "silent", TRUE, "wait-text", FALSE, "shaded-background", TRUE, "font-desc", "Sans 20",
+                   nullptr);
+      gst_util_set_object_arg(G_OBJECT(captions_), "valignment", "bottom");
+      gst_util_set_object_arg(G_OBJECT(captions_), "halignment", "center");
       GstElement* filter = gst_bin_new("dvd-picture");
       gst_bin_add_many(GST_BIN(filter), captions_, crop_, nullptr);
-      gst_element_link(captions_, crop_);
+      gst_element_link_pads(captions_, "src", crop_, "sink");
       GstPad* in = gst_element_get_static_pad(captions_, "video_sink");
       GstPad* out = gst_element_get_static_pad(crop_, "src");
+      gst_pad_add_probe(in, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_BOTH),
+                        &DvdGraph::ReadCaptions, new CaptionTrack{{}, captions_},
+                        [](gpointer track) { delete static_cast<CaptionTrack*>(track); });
       gst_element_add_pad(filter, gst_ghost_pad_new("sink", in));
       gst_element_add_pad(filter, gst_ghost_pad_new("src", out));
       gst_object_unref(in);
@@ -114,6 +123,38 @@ class DvdGraph : public OverlayGraph {
   }
 
  private:
+  // The line-21 captions the decoder finds in the pictures, read as they pass on the way to
+  // the overlay (which draws them only while captioning is on).
+  struct CaptionTrack {
+    Cea608Decoder decoder;
+    GstElement* overlay;  // owns the pad the track is read on
+  };
+  static GstPadProbeReturn ReadCaptions(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    auto* track = static_cast<CaptionTrack*>(data);
+    bool changed = false;
+    if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) {
+      gpointer at = nullptr;
+      while (GstMeta* meta = gst_buffer_iterate_meta_filtered(GST_PAD_PROBE_INFO_BUFFER(info), &at,
+                                                               GST_VIDEO_CAPTION_META_API_TYPE)) {
+        const auto* cc = reinterpret_cast<const GstVideoCaptionMeta*>(meta);
+        CaptionPacking packing;
+        switch (cc->caption_type) {
+          case GST_VIDEO_CAPTION_TYPE_CEA608_RAW: packing = CaptionPacking::Cea608Raw; break;
+          case GST_VIDEO_CAPTION_TYPE_CEA608_S334_1A: packing = CaptionPacking::Cea608S334; break;
+          case GST_VIDEO_CAPTION_TYPE_CEA708_RAW: packing = CaptionPacking::Cea708CcData; break;
+          default: continue;
+        }
+        for (auto [first, second] : FirstFieldPairs(packing, cc->data, cc->size))
+          changed |= track->decoder.Feed(first, second);
+      }
+    } else if (GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+               GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP || GST_EVENT_TYPE(event) == GST_EVENT_STREAM_START) {
+      changed = track->decoder.Reset();  // a jump: what was on the screen is not there now
+    }
+    if (changed) g_object_set(track->overlay, "text", track->decoder.Shown().c_str(), nullptr);
+    return GST_PAD_PROBE_OK;
+  }
+
   static void SetUpSource(GstElement*, GstElement* source, gpointer self) {
     const std::string& volume = static_cast<DvdGraph*>(self)->volume_;
     if (!volume.empty() && g_object_class_find_property(G_OBJECT_GET_CLASS(source), "device"))
