@@ -47,6 +47,7 @@
 #include "fake_camera.h"
 #include "test_disc.h"
 #include "orvana.h"
+#include "orvana_library.h"
 
 extern char** environ;
 
@@ -57,35 +58,6 @@ using lirra::bench::ResidentKb;
 using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-struct Orvana {
-  decltype(&Orvana_Init) Init;
-  decltype(&Orvana_MediaLoad) MediaLoad;
-  decltype(&Orvana_MediaState) MediaState;
-  decltype(&Orvana_CaptureBitmap) CaptureBitmap;
-  decltype(&Orvana_Free) Free;
-  decltype(&Orvana_GetMediaInfo) GetMediaInfo;
-  decltype(&Orvana_SetConfig) SetConfig;
-  decltype(&Orvana_Capture_OpenVideoDevice) OpenVideoDevice;
-  decltype(&Orvana_DVD_SetTitle) SetTitle;
-  decltype(&Orvana_DVD_NextChapter) NextChapter;
-  bool bind(const std::string& app) {
-    void* h = dlopen((app + "/liborvana.so").c_str(), RTLD_NOW);
-    if (!h) return false;
-    Init = reinterpret_cast<decltype(Init)>(dlsym(h, "Orvana_Init"));
-    MediaLoad = reinterpret_cast<decltype(MediaLoad)>(dlsym(h, "Orvana_MediaLoad"));
-    MediaState = reinterpret_cast<decltype(MediaState)>(dlsym(h, "Orvana_MediaState"));
-    CaptureBitmap = reinterpret_cast<decltype(CaptureBitmap)>(dlsym(h, "Orvana_CaptureBitmap"));
-    Free = reinterpret_cast<decltype(Free)>(dlsym(h, "Orvana_Free"));
-    GetMediaInfo = reinterpret_cast<decltype(GetMediaInfo)>(dlsym(h, "Orvana_GetMediaInfo"));
-    SetConfig = reinterpret_cast<decltype(SetConfig)>(dlsym(h, "Orvana_SetConfig"));
-    OpenVideoDevice = reinterpret_cast<decltype(OpenVideoDevice)>(dlsym(h, "Orvana_Capture_OpenVideoDevice"));
-    SetTitle = reinterpret_cast<decltype(SetTitle)>(dlsym(h, "Orvana_DVD_SetTitle"));
-    NextChapter = reinterpret_cast<decltype(NextChapter)>(dlsym(h, "Orvana_DVD_NextChapter"));
-    return Init && MediaLoad && MediaState && CaptureBitmap && Free && GetMediaInfo && SetConfig && OpenVideoDevice &&
-           SetTitle && NextChapter;
-  }
-};
 
 // Red pixels of a screen grab (sampled every 8th pixel): the test picture is pure red.
 int RedPixels(const QImage& image) {
@@ -180,24 +152,24 @@ int RunHost(const std::string& app, const char* file, int argc, char** argv) {
   window.resize(640, 480);
   window.move(0, 0);
   window.show();
-  Orvana o{};
-  if (!o.bind(app)) return 1;
-  o.Init(window.winId(), nullptr);
-  if (o.MediaLoad(1, window.winId(), file, 0, nullptr) != 0) return 1;
+  orvana_host::OrvanaLibrary o;
+  if (!o.bind((app + "/liborvana.so").c_str())) return 1;
+  o.Orvana_Init(window.winId(), nullptr);
+  if (o.Orvana_MediaLoad(1, window.winId(), file, 0, nullptr) != 0) return 1;
   const int code = QApplication::exec();
-  o.Free();
+  o.Orvana_Free();
   return code;
 }
 
 int RunInit(const std::string& app) {
   const long before = ResidentKb();
   const auto start = Clock::now();
-  Orvana o{};
-  if (!o.bind(app)) return 1;
-  o.Init(0, nullptr);
+  orvana_host::OrvanaLibrary o;
+  if (!o.bind((app + "/liborvana.so").c_str())) return 1;
+  o.Orvana_Init(0, nullptr);
   const double ms = Ms(Clock::now() - start);
   std::printf("%.3f %ld\n", ms, ResidentKb() - before);
-  o.Free();
+  o.Orvana_Free();
   return 0;
 }
 
@@ -251,13 +223,13 @@ int main(int argc, char** argv) {
     window.move(0, 0);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return 1;
-    Orvana o{};
-    if (!o.bind(app)) return 1;
-    o.Init(window.winId(), nullptr);
+    orvana_host::OrvanaLibrary o;
+    if (!o.bind((app + "/liborvana.so").c_str())) return 1;
+    o.Orvana_Init(window.winId(), nullptr);
     const QByteArray file = red.toUtf8();
     for (int run = 0; run < 7; ++run) {
       const auto start = Clock::now();
-      o.MediaLoad(1, window.winId(), file.constData(), 0, nullptr);
+      o.Orvana_MediaLoad(1, window.winId(), file.constData(), 0, nullptr);
       while (Ms(Clock::now() - start) < 5000) {
         QApplication::processEvents();
         if (RedPixels(window.screen()->grabWindow(window.winId()).toImage()) > 500) break;
@@ -268,23 +240,23 @@ int main(int argc, char** argv) {
         OrvanaBSTR bstr = OrvanaAllocString(name.c_str(), static_cast<uint32_t>(name.size()));
         for (int i = 0; i < 9; ++i) {
           const auto t = Clock::now();
-          o.CaptureBitmap(bstr);
+          o.Orvana_CaptureBitmap(bstr);
           captureMs.push_back(Ms(Clock::now() - t));
         }
         OrvanaFreeString(bstr);
       }
-      o.MediaState(4);
+      o.Orvana_MediaState(4);
       QTest::qWait(200);
     }
     // The first call also reads GStreamer's plug-in registry into the process.
     for (int run = 0; run < 10; ++run) {
       const auto t = Clock::now();
-      o.GetMediaInfo(file.constData(), [](const char*) { ++infoLines; });
+      o.Orvana_GetMediaInfo(file.constData(), [](const char*) { ++infoLines; });
       (run == 0 ? firstInfoMs : infoMs.emplace_back()) = Ms(Clock::now() - t);
     }
     for (int cycle = 1; cycle <= 200; ++cycle) {
-      o.MediaLoad(0, window.winId(), file.constData(), 0, nullptr);
-      o.MediaState(4);
+      o.Orvana_MediaLoad(0, window.winId(), file.constData(), 0, nullptr);
+      o.Orvana_MediaState(4);
       QApplication::processEvents();
       // What the cycles keep, not what the allocator holds on to for the next one.
       malloc_trim(0);
@@ -295,21 +267,21 @@ int main(int argc, char** argv) {
       mostKb = std::max(mostKb, kb);
     }
     // The camera: its first bar is white, where the window was black.
-    if (!orvana_host::RegisterFakeCamera() || !o.SetConfig(256, 4)) return 1;
+    if (!orvana_host::RegisterFakeCamera() || !o.Orvana_SetConfig(256, 4)) return 1;
     for (int run = 0; run < 7; ++run) {
       const auto start = Clock::now();
-      o.OpenVideoDevice(0, window.winId(), 0, nullptr);
+      o.Orvana_Capture_OpenVideoDevice(0, window.winId(), 0, nullptr);
       while (Ms(Clock::now() - start) < 5000) {
         const QImage shot = window.screen()->grabWindow(window.winId()).toImage();
         if (qGray(shot.pixel(20, 240)) > 200) break;
         QApplication::processEvents();
       }
       cameraMs.push_back(Ms(Clock::now() - start));
-      o.MediaState(4);
+      o.Orvana_MediaState(4);
       QTest::qWait(200);
     }
     // The disc: its title menu is magenta; title 1 turns from blue to cyan at chapter 2.
-    if (!orvana_host::AuthorTestDisc(media.path()) || !o.SetConfig(256, 3)) return 1;
+    if (!orvana_host::AuthorTestDisc(media.path()) || !o.Orvana_SetConfig(256, 3)) return 1;
     const QByteArray disc = media.filePath(QStringLiteral("DVD")).toUtf8();
     const auto until = [&](bool (*shown)(QColor)) {
       const auto start = Clock::now();
@@ -324,19 +296,19 @@ int main(int argc, char** argv) {
     const auto cyan = [](QColor c) { return c.blue() > 150 && c.green() > 150 && c.red() < 90; };
     for (int run = 0; run < 7; ++run) {
       const auto start = Clock::now();
-      o.MediaLoad(0, window.winId(), disc.constData(), 0, nullptr);
+      o.Orvana_MediaLoad(0, window.winId(), disc.constData(), 0, nullptr);
       until(magenta);
       dvdMenuMs.push_back(Ms(Clock::now() - start));
-      o.SetTitle(1);
+      o.Orvana_DVD_SetTitle(1);
       until(blue);
       const auto jump = Clock::now();
-      o.NextChapter();
+      o.Orvana_DVD_NextChapter();
       until(cyan);
       chapterMs.push_back(Ms(Clock::now() - jump));
-      o.MediaState(4);
+      o.Orvana_MediaState(4);
       QTest::qWait(200);
     }
-    o.Free();
+    o.Orvana_Free();
   }
 
   QScreen* screen = QGuiApplication::primaryScreen();

@@ -24,7 +24,7 @@ void WriteText(const QString& file, const QByteArray& text) {
 class OrvanaDvd : public OrvanaHost {
  protected:
   static void SetUpTestSuite() {
-    ASSERT_TRUE(Lib().bind()) << dlerror();
+    ASSERT_TRUE(Lib().bind(kOrvanaLibrary)) << dlerror();
     ASSERT_TRUE(AuthorTestDisc(Media().path()));
   }
 

@@ -19,7 +19,7 @@ TEST(OrvanaExports, ExactlyTheFiftyNineAndNothingBeforeInit) {
   EXPECT_EQ(orvana, 59);
   EXPECT_EQ(other, 0);
 
-  ASSERT_TRUE(Lib().bind());
+  ASSERT_TRUE(Lib().bind(kOrvanaLibrary));
   OrvanaLibrary& o = Lib();
   EXPECT_EQ(o.Orvana_GetVolume(), 0);
   EXPECT_EQ(o.Orvana_GraphMode(), 0);

@@ -13,11 +13,14 @@
 #include <string>
 
 #include "orvana.h"
+#include "orvana_library.h"
 #include "test_disc.h"
 
 namespace {
 
 using namespace Qt::StringLiterals;
+
+constexpr const char* kLibrary = LIRRA_APP_DIR "/liborvana.so";
 
 // GStreamer's objects alive now, as its leak tracer counts them (-1 without the tracer).
 int LiveGstObjects() {
@@ -44,59 +47,42 @@ TEST(OrvanaLeaks, AHundredLoadsAndClosesLoseNothing) {
   ffmpeg.start(u"ffmpeg"_s, {u"-loglevel"_s, u"error"_s, u"-y"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
                             u"sine=frequency=440:duration=1"_s, u"-c:a"_s, u"libvorbis"_s, tone});
   ASSERT_TRUE(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
-  void* library = dlopen(LIRRA_APP_DIR "/liborvana.so", RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(library, nullptr) << dlerror();
-  const auto bound = [library](const char* name) { return dlsym(library, name); };
-  auto init = reinterpret_cast<decltype(&Orvana_Init)>(bound("Orvana_Init"));
-  auto load = reinterpret_cast<decltype(&Orvana_MediaLoad)>(bound("Orvana_MediaLoad"));
-  auto state = reinterpret_cast<decltype(&Orvana_MediaState)>(bound("Orvana_MediaState"));
-  auto seconds = reinterpret_cast<decltype(&Orvana_GetSeconds)>(bound("Orvana_GetSeconds"));
-  auto release = reinterpret_cast<decltype(&Orvana_Free)>(bound("Orvana_Free"));
-  ASSERT_EQ(init(0, nullptr), ORVANA_TRUE);
+  orvana_host::OrvanaLibrary o;
+  ASSERT_TRUE(o.bind(kLibrary)) << dlerror();
+  ASSERT_EQ(o.Orvana_Init(0, nullptr), ORVANA_TRUE);
   const std::string file = tone.toStdString();
   int afterFirst = 0;
   for (int i = 0; i < 100; ++i) {
-    ASSERT_EQ(load(0, 0, file.c_str(), 0, nullptr), 0) << "load " << i;
-    EXPECT_EQ(seconds(4), 1);
-    EXPECT_EQ(state(ORVANA_CLOSE), ORVANA_TRUE);
+    ASSERT_EQ(o.Orvana_MediaLoad(0, 0, file.c_str(), 0, nullptr), 0) << "load " << i;
+    EXPECT_EQ(o.Orvana_GetSeconds(4), 1);
+    EXPECT_EQ(o.Orvana_MediaState(ORVANA_CLOSE), ORVANA_TRUE);
     if (i == 0) afterFirst = LiveGstObjects();  // the plug-ins' features loaded once stay
   }
   ASSERT_GE(afterFirst, 0) << "GStreamer's leak tracer";
   EXPECT_EQ(LiveGstObjects(), afterFirst) << "elements, pads or buses kept by the closes";
-  release();  // the exit-time scan then finds whatever a load left unreachable
+  o.Orvana_Free();  // the exit-time scan then finds whatever a load left unreachable
 }
 
 TEST(OrvanaLeaks, DiscsSteeredAndClosedLoseNothing) {
   QTemporaryDir dir;
   ASSERT_TRUE(orvana_host::AuthorTestDisc(dir.path()));
-  void* library = dlopen(LIRRA_APP_DIR "/liborvana.so", RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(library, nullptr) << dlerror();
-#define BOUND(name) auto name = reinterpret_cast<decltype(&Orvana_##name)>(dlsym(library, "Orvana_" #name))
-  BOUND(Init);
-  BOUND(SetConfig);
-  BOUND(MediaLoad);
-  BOUND(MediaState);
-  BOUND(DVD_SetTitle);
-  BOUND(DVD_NextChapter);
-  BOUND(DVD_Backwards);
-  BOUND(DVD_SaveBookmark);
-  BOUND(Free);
-#undef BOUND
-  ASSERT_EQ(Init(0, nullptr), ORVANA_TRUE);
-  SetConfig(256, 3);
+  orvana_host::OrvanaLibrary o;
+  ASSERT_TRUE(o.bind(kLibrary)) << dlerror();
+  ASSERT_EQ(o.Orvana_Init(0, nullptr), ORVANA_TRUE);
+  o.Orvana_SetConfig(256, 3);
   const std::string disc = dir.filePath(u"DVD"_s).toStdString();
   const std::u16string mark = dir.filePath(u"mark"_s).toStdU16String();
   OrvanaBSTR markName = OrvanaAllocString(mark.c_str(), static_cast<uint32_t>(mark.size()));
   for (int i = 0; i < 20; ++i) {
-    ASSERT_EQ(MediaLoad(0, 0, disc.c_str(), 0, nullptr), 0) << "load " << i;
-    EXPECT_EQ(DVD_SetTitle(1), ORVANA_TRUE);
-    EXPECT_EQ(DVD_NextChapter(), ORVANA_TRUE);
-    EXPECT_EQ(DVD_Backwards(), ORVANA_TRUE);
-    DVD_SaveBookmark(markName);
-    EXPECT_EQ(MediaState(ORVANA_CLOSE), ORVANA_TRUE);
+    ASSERT_EQ(o.Orvana_MediaLoad(0, 0, disc.c_str(), 0, nullptr), 0) << "load " << i;
+    EXPECT_EQ(o.Orvana_DVD_SetTitle(1), ORVANA_TRUE);
+    EXPECT_EQ(o.Orvana_DVD_NextChapter(), ORVANA_TRUE);
+    EXPECT_EQ(o.Orvana_DVD_Backwards(), ORVANA_TRUE);
+    o.Orvana_DVD_SaveBookmark(markName);
+    EXPECT_EQ(o.Orvana_MediaState(ORVANA_CLOSE), ORVANA_TRUE);
   }
   OrvanaFreeString(markName);
-  Free();
+  o.Orvana_Free();
 }
 
 }  // namespace

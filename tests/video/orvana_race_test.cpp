@@ -11,6 +11,7 @@
 #include <string>
 
 #include "orvana.h"
+#include "orvana_library.h"
 
 extern "C" {
 // Only what instrumented code (the library) does is checked: GStreamer, GLib and the
@@ -36,35 +37,24 @@ TEST(OrvanaThreads, WindowlessGraphsGuardWhatTheirThreadsShare) {
                            "sine=frequency=440:duration=3 -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest " +
                            video;
   ASSERT_EQ(std::system(make.c_str()), 0);
-  void* library = dlopen(ORVANA_THREAD_CHECKED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(library, nullptr) << dlerror();
-#define BOUND(name) auto name = reinterpret_cast<decltype(&Orvana_##name)>(dlsym(library, "Orvana_" #name))
-  BOUND(Init);
-  BOUND(SetConfig);
-  BOUND(MediaLoad);
-  BOUND(MediaState);
-  BOUND(GetVideoInfo);
-  BOUND(BitmapHandle);
-  BOUND(SetVolume);
-  BOUND(SetBalance);
-  BOUND(Free);
-#undef BOUND
-  ASSERT_EQ(Init(0, nullptr), ORVANA_TRUE);
+  orvana_host::OrvanaLibrary o;
+  ASSERT_TRUE(o.bind(ORVANA_THREAD_CHECKED_LIBRARY)) << dlerror();
+  ASSERT_EQ(o.Orvana_Init(0, nullptr), ORVANA_TRUE);
   for (int mode : {1, 2}) {
-    SetConfig(256, mode);
-    ASSERT_EQ(MediaLoad(1, 0, video.c_str(), 0, nullptr), 0) << "mode " << mode;
+    o.Orvana_SetConfig(256, mode);
+    ASSERT_EQ(o.Orvana_MediaLoad(1, 0, video.c_str(), 0, nullptr), 0) << "mode " << mode;
     for (int i = 0; i < 20; ++i) {  // about a second of playing
       OrvanaVideoInfo info{0, 0, 0};
-      GetVideoInfo(&info);
+      o.Orvana_GetVideoInfo(&info);
       EXPECT_EQ(info.width, 320) << "mode " << mode;
-      if (OrvanaBitmap* shot = BitmapHandle()) OrvanaFreeBitmap(shot);
-      SetVolume(5000 + 200 * i);
-      SetBalance(-i * 100);
+      if (OrvanaBitmap* shot = o.Orvana_BitmapHandle()) OrvanaFreeBitmap(shot);
+      o.Orvana_SetVolume(5000 + 200 * i);
+      o.Orvana_SetBalance(-i * 100);
       usleep(50000);
     }
-    EXPECT_EQ(MediaState(ORVANA_CLOSE), ORVANA_TRUE);
+    EXPECT_EQ(o.Orvana_MediaState(ORVANA_CLOSE), ORVANA_TRUE);
   }
-  Free();
+  o.Orvana_Free();
   std::system((std::string("rm -rf ") + folder).c_str());
 }
 

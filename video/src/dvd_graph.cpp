@@ -45,7 +45,8 @@ class DvdGraph : public OverlayGraph {
       gst_element_link_pads(captions_, "src", crop_, "sink");
       GstPad* in = gst_element_get_static_pad(captions_, "video_sink");
       GstPad* out = gst_element_get_static_pad(crop_, "src");
-      gst_pad_add_probe(in, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_BOTH),
+      gst_pad_add_probe(in, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM |
+                                                         GST_PAD_PROBE_TYPE_EVENT_FLUSH),
                         &DvdGraph::ReadCaptions, new CaptionTrack{{}, captions_},
                         [](gpointer track) { delete static_cast<CaptionTrack*>(track); });
       gst_element_add_pad(filter, gst_ghost_pad_new("sink", in));
