@@ -1,5 +1,6 @@
-// What the graph tells the host while it plays: buffering of a slow stream, and a clock
-// that is lost and chosen again.
+// What the graph tells the host while it plays and how it keeps going: buffering of a slow
+// stream, a clock that is lost and chosen again, a clock that stands still.
+#include <gst/audio/gstaudioclock.h>
 #include <gst/gst.h>
 
 #include <atomic>
@@ -44,6 +45,18 @@ gboolean NoteGraph(GSignalInvocationHint*, guint, const GValue* params, gpointer
   return TRUE;
 }
 
+// The graph a load builds (null when the load fails).
+GstElement* GraphBuiltBy(const std::function<int32_t()>& load) {
+  gst_init(nullptr, nullptr);      // as the library does at its first load
+  g_type_class_ref(GST_TYPE_BIN);  // its signals exist once its class does
+  const guint added = g_signal_lookup("element-added", GST_TYPE_BIN);
+  const gulong hook = g_signal_add_emission_hook(added, 0, NoteGraph, nullptr, nullptr);
+  g_graph = nullptr;
+  const int32_t hr = load();
+  g_signal_remove_emission_hook(added, hook);
+  return hr == 0 ? g_graph : nullptr;
+}
+
 // The element of the graph whose clock the graph runs on (a new reference).
 GstElement* ClockProvider(GstElement* graph, GstClock* clock) {
   GstElement* provider = nullptr;
@@ -77,14 +90,7 @@ void CountResumes(GstBus*, GstMessage* message, gpointer data) {
 // The sound output says the clock it gave is gone (as when it is taken out of a playing
 // graph): the graph chooses its clock again, the host hears of it, and time runs on.
 TEST_F(OrvanaHost, ALostClockIsChosenAgainAndPlayingGoesOn) {
-  gst_init(nullptr, nullptr);  // as the library does at its first load
-  g_type_class_ref(GST_TYPE_BIN);  // its signals exist once its class does
-  const guint added = g_signal_lookup("element-added", GST_TYPE_BIN);
-  const gulong hook = g_signal_add_emission_hook(added, 0, NoteGraph, nullptr, nullptr);
-  g_graph = nullptr;
-  ASSERT_EQ(Load("video.mp4", RecordEvent), 0);
-  g_signal_remove_emission_hook(added, hook);
-  ASSERT_NE(g_graph, nullptr);
+  ASSERT_NE(GraphBuiltBy([&] { return Load("video.mp4", RecordEvent); }), nullptr);
   ASSERT_EQ(Lib().Orvana_MediaState(0), ORVANA_TRUE);
   ASSERT_TRUE(QTest::qWaitFor([&] { return Lib().Orvana_GetSeconds(3) >= 1; }, 4000));
   GstClock* clock = gst_pipeline_get_clock(GST_PIPELINE(g_graph));
@@ -107,6 +113,21 @@ TEST_F(OrvanaHost, ALostClockIsChosenAgainAndPlayingGoesOn) {
   gst_object_unref(bus);
   gst_object_unref(provider);
   gst_object_unref(clock);
+}
+
+// The graph's clock stops for good (as a sound output's can after an end, a stop and
+// seeks): within seconds the graph notices its time standing still and plays on.
+TEST_F(OrvanaHost, AGraphWhoseClockStandsStillPlaysOn) {
+  ASSERT_NE(GraphBuiltBy([&] { return Load("video.mp4", RecordEvent); }), nullptr);
+  GstClock* still = gst_audio_clock_new("still", [](GstClock*, gpointer) { return GstClockTime{GST_SECOND}; },
+                                        nullptr, nullptr);
+  gst_pipeline_use_clock(GST_PIPELINE(g_graph), still);
+  ASSERT_EQ(Lib().Orvana_MediaState(0), ORVANA_TRUE);
+  QTest::qWait(1000);
+  EXPECT_EQ(Lib().Orvana_GetSeconds(3), 0) << "the picture waits for the clock";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Lib().Orvana_GetSeconds(3) >= 2; }, 5000)) << "time stands still";
+  EXPECT_EQ(Lib().Orvana_IsActive(), ORVANA_STATE_RUNNING);
+  gst_object_unref(still);
 }
 
 }  // namespace

@@ -47,6 +47,8 @@ void TDShowMedia::WatchGraph() {
   GstBus* bus = gst_element_get_bus(graph_.pipeline);
   busWatch_ = gst_bus_add_watch(bus, &TDShowMedia::OnBusMessage, this);
   gst_object_unref(bus);
+  // Files only: a disc stands still in its menus, a camera has no end to reach.
+  if (FGraphMode <= 2) timeWatch_ = g_timeout_add(500, &TDShowMedia::CheckTimeRuns, this);
   FGraphBuilt = true;
 }
 
@@ -58,7 +60,8 @@ void TDShowMedia::TeardownGraph() {
   if (!FGraphBuilt) return;
   StateCommand(ORVANA_STOP);
   if (busWatch_) g_source_remove(busWatch_);
-  busWatch_ = 0;
+  if (timeWatch_) g_source_remove(timeWatch_);
+  busWatch_ = timeWatch_ = 0;
   RevokeGraph(FRotCookie);
   FRotCookie = 0;
   FGraphBuilt = false;
@@ -72,7 +75,9 @@ bool TDShowMedia::Close() {
   kind_->Release();
   graph_ = Graph::For(graph_.owner);
   stopped_ = true;
-  buffering_ = pausePending_ = false;
+  buffering_ = pausePending_ = ended_ = false;
+  lastPosition_ = -1;
+  stillChecks_ = 0;
   stopAt_ = -1;
   return true;
 }
@@ -204,11 +209,13 @@ void TDShowMedia::SetRate(double rate) {
   gst_element_get_state(graph_.pipeline, nullptr, nullptr, kSeekSettle);
   gint64 now = 0;
   if (!QueryTime(false, &now)) now = 0;
-  if (rate > 0)
+  if (rate > 0) {
     Seek(rate, now, static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE));
-  else  // backwards: from here to the start
-    gst_element_seek(graph_.pipeline, rate, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET, 0,
-                     GST_SEEK_TYPE_SET, now);
+    return;
+  }
+  ended_ = false;  // backwards: from here to the start
+  gst_element_seek(graph_.pipeline, rate, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET, 0,
+                   GST_SEEK_TYPE_SET, now);
 }
 
 int32_t TDShowMedia::IsActive() {
@@ -233,6 +240,7 @@ bool TDShowMedia::QueryTime(bool duration, gint64* ns) {
 
 bool TDShowMedia::Seek(double rate, gint64 start, GstSeekFlags flags) {
   if (!FGraphBuilt) return false;
+  ended_ = false;
   // The host's stop position goes with every seek, so none relies on the demuxer keeping it.
   return gst_element_seek(graph_.pipeline, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
                           std::max<gint64>(0, start), stopAt_ < 0 ? GST_SEEK_TYPE_NONE : GST_SEEK_TYPE_SET,

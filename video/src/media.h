@@ -111,6 +111,10 @@ class TDShowMedia {
   void ReapplySettings();
   void VideoSizeChanged(const GstStructure* size);
   static gboolean OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
+  // A playing file graph whose time stands still although it has not ended plays on by
+  // the system's clock (checked twice a second).
+  static gboolean CheckTimeRuns(gpointer self);
+  void PlayOnIfTimeStands();
   void DispatchEvent(int32_t code, int32_t param1, int32_t param2);
   bool QueryTime(bool duration, gint64* ns);
   // A seek keeps the stop position the host set last (Orvana_SetStartStopPosition).
@@ -135,6 +139,10 @@ class TDShowMedia {
   bool stopped_ = true;       // the last state command was stop (or nothing ran yet)
   bool pausePending_ = false; // a pause was asked; EC_PAUSED goes out when it completes
   bool buffering_ = false;    // the graph said it is buffering (EC_BUFFERING_DATA 1 sent)
+  bool ended_ = false;        // the graph reached its end and has not been sent elsewhere since
+  guint timeWatch_ = 0;       // the check that time runs while playing
+  gint64 lastPosition_ = -1;  // where the last check found the graph
+  int stillChecks_ = 0;       // checks in a row that found it there while playing
   int32_t appliedVolume_ = 0; // what the audio currently gets, in 1/100 dB
   gint64 stopAt_ = -1;        // where playing stops, in ns; -1: the end
   bool FRotWanted = true;     // list each built graph for a graph viewer

@@ -44,6 +44,7 @@ gboolean TDShowMedia::OnBusMessage(GstBus*, GstMessage* message, gpointer data) 
       if (gst_message_has_name(message, kVideoSizeMessage)) self->VideoSizeChanged(gst_message_get_structure(message));
       break;
     case GST_MESSAGE_EOS:
+      self->ended_ = true;
       self->DispatchEvent(ORVANA_EC_COMPLETE, 0, 0);
       break;
     case GST_MESSAGE_ERROR:
@@ -77,6 +78,35 @@ gboolean TDShowMedia::OnBusMessage(GstBus*, GstMessage* message, gpointer data) 
       break;
   }
   return TRUE;
+}
+
+gboolean TDShowMedia::CheckTimeRuns(gpointer self) {
+  static_cast<TDShowMedia*>(self)->PlayOnIfTimeStands();
+  return G_SOURCE_CONTINUE;
+}
+
+// A sound output's clock can stand still for good: after an end of stream, a stop and
+// flushing seeks its time may have gone back, and it holds its last time until the sound
+// catches up, which a short rest of sound never does. Pictures then wait for that clock
+// forever. Three checks (1.5 s) at the same place while playing, not ended and not
+// buffering: the graph is given the system's clock and set going again.
+void TDShowMedia::PlayOnIfTimeStands() {
+  GstState state = GST_STATE_VOID_PENDING, pending = GST_STATE_VOID_PENDING;
+  gint64 position = -1;
+  const bool playing = gst_element_get_state(graph_.pipeline, &state, &pending, 0) == GST_STATE_CHANGE_SUCCESS &&
+                       state == GST_STATE_PLAYING;
+  if (!playing || ended_ || buffering_ || !QueryTime(false, &position) || position != lastPosition_) {
+    lastPosition_ = position;
+    stillChecks_ = 0;
+    return;
+  }
+  if (++stillChecks_ < 3) return;
+  stillChecks_ = 0;
+  GstClock* system = gst_system_clock_obtain();
+  gst_pipeline_use_clock(GST_PIPELINE(graph_.pipeline), system);
+  gst_object_unref(system);
+  gst_element_set_state(graph_.pipeline, GST_STATE_PAUSED);
+  gst_element_set_state(graph_.pipeline, GST_STATE_PLAYING);
 }
 
 }  // namespace orvana
