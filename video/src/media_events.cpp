@@ -112,7 +112,10 @@ void TDShowMedia::PlayOnIfTimeStands() {
   GstClock* system = gst_system_clock_obtain();
   gst_pipeline_use_clock(GST_PIPELINE(graph_.pipeline), system);
   gst_object_unref(system);
+  // What the old clock counted means nothing on the new one: a flushing seek to here, at the
+  // rate playing, starts the running time afresh.
   gst_element_set_state(graph_.pipeline, GST_STATE_PAUSED);
+  SetRate(FRate);
   gst_element_set_state(graph_.pipeline, GST_STATE_PLAYING);
 }
 
