@@ -48,7 +48,7 @@ void TDShowMedia::WatchGraph() {
   busWatch_ = gst_bus_add_watch(bus, &TDShowMedia::OnBusMessage, this);
   gst_object_unref(bus);
   // Files only: a disc stands still in its menus, a camera has no end to reach.
-  if (FGraphMode <= 2) timeWatch_ = g_timeout_add(100, &TDShowMedia::CheckTimeRuns, this);
+  if (FGraphMode <= 2) timeWatch_ = g_timeout_add(500, &TDShowMedia::CheckTimeRuns, this);
   FGraphBuilt = true;
 }
 
@@ -78,7 +78,6 @@ bool TDShowMedia::Close() {
   buffering_ = pausePending_ = ended_ = false;
   lastPosition_ = -1;
   stillChecks_ = 0;
-  ticks_ = 0;
   stopAt_ = -1;
   return true;
 }

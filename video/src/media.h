@@ -111,8 +111,8 @@ class TDShowMedia {
   void ReapplySettings();
   void VideoSizeChanged(const GstStructure* size);
   static gboolean OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
-  // A playing file graph whose clock has gone wrong or whose time stands still although
-  // it has not ended plays on by the system's clock (checked ten times a second).
+  // A playing file graph whose time stands still although it has not ended plays on by
+  // the system's clock (checked twice a second).
   static gboolean CheckTimeRuns(gpointer self);
   void PlayOnIfTimeStands();
   void DispatchEvent(int32_t code, int32_t param1, int32_t param2);
@@ -143,7 +143,6 @@ class TDShowMedia {
   guint timeWatch_ = 0;       // the check that time runs while playing
   gint64 lastPosition_ = -1;  // where the last check found the graph
   int stillChecks_ = 0;       // checks in a row that found it there while playing
-  unsigned ticks_ = 0;        // checks of the clock so far
   int32_t appliedVolume_ = 0; // what the audio currently gets, in 1/100 dB
   gint64 stopAt_ = -1;        // where playing stops, in ns; -1: the end
   bool FRotWanted = true;     // list each built graph for a graph viewer

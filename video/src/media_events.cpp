@@ -88,26 +88,17 @@ gboolean TDShowMedia::CheckTimeRuns(gpointer self) {
 // A sound output's clock can stand still for good: after an end of stream, a stop and
 // flushing seeks the sound server's time can come out below the stream's latency; the
 // clock then reads a wrapped-around time and holds it (it never runs backwards), and the
-// pictures wait for it forever. A clock reading more than a century is that fault and is
-// replaced at once; otherwise three checks (1.5 s) at the same place while playing, not
-// ended and not buffering, replace it: the graph plays on by the system's clock.
+// pictures wait for it forever. Three checks (1.5 s) at the same place while playing, not
+// ended and not buffering: the graph plays on by the system's clock.
 void TDShowMedia::PlayOnIfTimeStands() {
-  constexpr GstClockTime kCentury = 100ull * 365 * 24 * 3600 * GST_SECOND;
   GstState state = GST_STATE_VOID_PENDING, pending = GST_STATE_VOID_PENDING;
   const bool playing = gst_element_get_state(graph_.pipeline, &state, &pending, 0) == GST_STATE_CHANGE_SUCCESS &&
                        state == GST_STATE_PLAYING;
-  GstClock* clock = playing ? gst_pipeline_get_clock(GST_PIPELINE(graph_.pipeline)) : nullptr;
-  const bool wrapped = clock && gst_clock_get_time(clock) > kCentury;
-  if (clock) gst_object_unref(clock);
-  bool stands = false;
-  if (++ticks_ % 5 == 0) {  // where the graph is, twice a second
-    gint64 position = -1;
-    if (!QueryTime(false, &position)) position = -1;  // a clock gone wrong may leave no position at all
-    stillChecks_ = playing && !ended_ && !buffering_ && position == lastPosition_ ? stillChecks_ + 1 : 0;
-    lastPosition_ = position;
-    stands = stillChecks_ >= 3;
-  }
-  if (!wrapped && !stands) return;
+  gint64 position = -1;
+  if (!QueryTime(false, &position)) position = -1;  // a clock gone wrong may leave no position at all
+  stillChecks_ = playing && !ended_ && !buffering_ && position == lastPosition_ ? stillChecks_ + 1 : 0;
+  lastPosition_ = position;
+  if (stillChecks_ < 3) return;
   stillChecks_ = 0;
   GstClock* system = gst_system_clock_obtain();
   gst_pipeline_use_clock(GST_PIPELINE(graph_.pipeline), system);
