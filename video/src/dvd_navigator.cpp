@@ -97,17 +97,15 @@ gboolean DvdNavigator::CheckProgress(gpointer data) {
     self->watchTimer_ = 0;
     return G_SOURCE_REMOVE;
   }
-  if (self->watchFromMs_ < 0 || now.positionMs != self->watchFromMs_) {
-    // The first look, or moving: look once more later, then leave it.
-    const bool first = self->watchFromMs_ < 0;
-    self->watchFromMs_ = now.positionMs;
-    if (first) return G_SOURCE_CONTINUE;
-    self->watchTimer_ = 0;
-    return G_SOURCE_REMOVE;
-  }
+  // The first look notes where the disc is; the second reads it again if it stayed there.
+  const bool firstLook = self->watchFromMs_ < 0;
+  const bool stayed = !firstLook && now.positionMs == self->watchFromMs_;
+  self->watchFromMs_ = now.positionMs;
+  if (firstLook) return G_SOURCE_CONTINUE;
   self->watchTimer_ = 0;
-  self->Send(gst_event_new_seek(self->speed_, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
-                                now.positionMs * GST_MSECOND, GST_SEEK_TYPE_NONE, -1));
+  if (stayed)
+    self->Send(gst_event_new_seek(self->speed_, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
+                                  now.positionMs * GST_MSECOND, GST_SEEK_TYPE_NONE, -1));
   return G_SOURCE_REMOVE;
 }
 
@@ -146,8 +144,9 @@ bool DvdNavigator::PlayTitle(int32_t title) {
   StopStepping();
   if (title < 1) return false;
   // A jump straight out of a menu's still picture can leave the reader waiting on it: the
-  // navigator first leaves the menu its own way (back to the title it came from).
-  if (Place().InMenu() && Command(GST_NAVIGATION_COMMAND_DVD_MENU)) WaitForEnd();
+  // navigator first leaves the menu its own way (back to the title it came from); the seek
+  // waits for that command to land, as every command does.
+  if (Place().InMenu()) Command(GST_NAVIGATION_COMMAND_DVD_MENU);
   return Seek(DvdFormat("title"), title, speed_);
 }
 
