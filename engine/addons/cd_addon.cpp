@@ -89,7 +89,7 @@ LirraAddonStream* Open(const char* path, int32_t outputRate, int32_t, LirraAddon
     *error = BASS_ERROR_FILEFORM;
     return nullptr;
   }
-  if (outputRate != 44100) {  // CD audio is played at its own rate
+  if (outputRate != 44100 && outputRate != 0) {  // CD audio is played at its own rate
     *error = BASS_ERROR_FORMAT;
     return nullptr;
   }

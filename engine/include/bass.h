@@ -1,8 +1,10 @@
 /*
  * The Lirra sound engine: its C interface as the player sees it.
  *
- * libbass.so exports exactly the 33 functions declared here. The player binds them by name
- * at run time, so names, argument orders, flag values and results are fixed.
+ * libbass.so exports the 33 functions of BASS_FUNCTIONS and the optional ones of
+ * BASS_OPTIONAL_FUNCTIONS, declared here. The player binds them by name at run time, so
+ * names, argument orders, flag values and results are fixed; it binds the optional ones
+ * one by one and plays on without them where an engine lacks one.
  *
  * Contract
  *  - Threads: every function may be called from any thread; the player calls them all
@@ -17,6 +19,8 @@
  *    the handle they belong to is freed. Texts are UTF-8.
  *  - Positions and lengths are in bytes of the channel's decoded format: 16-bit samples at
  *    the channel's own rate and channel count.
+ *  - A stream plays at its source's own sample rate (the sound server converts it); tracker
+ *    modules play at the rate given to BASS_Init.
  */
 #ifndef LIRRA_BASS_H
 #define LIRRA_BASS_H
@@ -107,6 +111,10 @@ typedef uintptr_t HWND_T; /* native window id; unused by the engine */
 
 /* Position modes */
 #define BASS_POS_BYTE 0
+/* BASS_ChannelSetPosition: where the channel ends, in bytes; it plays up to that byte and
+ * no further, then ends as at the end of its source (a section of a file, a cue track).
+ * BASS_ChannelGetPosition reads it back (the length when none was set). */
+#define BASS_POS_END 0x10
 
 /* BASS_ChannelGetData */
 #define BASS_DATA_AVAILABLE 0
@@ -213,6 +221,9 @@ typedef void SYNCPROC(HSYNC handle, DWORD channel, DWORD data, void* user);
   X(ChannelPlay) X(ChannelStop) X(ChannelPause) X(ChannelGetLength) X(ChannelSetPosition)  \
   X(ChannelGetPosition) X(ChannelGetData) X(ChannelSetSync)
 
+/* The functions a player binds one by one, playing on without any that is missing. */
+#define BASS_OPTIONAL_FUNCTIONS(X) X(ChannelJoin)
+
 BASSDEF BOOL BASS_SetConfig(DWORD option, DWORD value);
 BASSDEF DWORD BASS_GetVersion(void);
 BASSDEF int BASS_ErrorGetCode(void);
@@ -254,6 +265,28 @@ BASSDEF QWORD BASS_ChannelGetPosition(DWORD handle, DWORD mode); /* -1 on error 
 BASSDEF DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length);
 BASSDEF HSYNC BASS_ChannelSetSync(DWORD handle, DWORD type, QWORD param, SYNCPROC* proc,
                                   void* user);
+
+/* BASS_ChannelJoin: `next` plays on from the sample where `handle` ends, on `handle`'s
+ * output, with nothing between them: no gap, no overlap (gapless playback).
+ *  - `next` is a stream opened and not played (or stopped), already at the place to start
+ *    from (BASS_ChannelSetPosition, BASS_POS_END as for playing it alone). Both play to the
+ *    sound output (not BASS_STREAM_DECODE, not recordings) at the same sample rate
+ *    (BASS_ERROR_FORMAT otherwise). One channel follows `handle` at a time: a second join
+ *    replaces the first while `handle` still plays its own sound; next = 0 undoes it.
+ *  - Any thread. The join may come while `handle` plays, is paused, or after its source ran
+ *    out and its last sound is still to be heard; once its end was heard it is too late
+ *    (BASS_ERROR_ENDED).
+ *  - When `handle` runs out, `next` takes its output over: BASS_ChannelIsActive(next) is
+ *    PLAYING from then on and its position counts from its first sample as heard;
+ *    BASS_ChannelIsActive(handle) turns STOPPED only once its last sample has been heard.
+ *    From then on the two are independent: freeing `handle` leaves `next` playing.
+ *  - Until `handle`'s end has been heard, BASS_ChannelPlay, BASS_ChannelPause,
+ *    BASS_ChannelStop, BASS_ChannelSetPosition (bytes) or a free of either channel undo the
+ *    join first: what `next` had sent to the output is dropped, `next` is back, stopped,
+ *    where it was when joined, and `handle` plays on (or pauses, stops, seeks, as asked)
+ *    from what was heard last. So a pause, a seek or a stop never lets any sound of `next`
+ *    through. */
+BASSDEF BOOL BASS_ChannelJoin(DWORD handle, DWORD next);
 
 #ifdef __cplusplus
 }

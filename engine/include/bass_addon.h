@@ -9,7 +9,8 @@
  * Contract
  *  - open() is called from the thread that called BASS_StreamCreateFile/URL; read(), seek()
  *    and tags() from any one thread at a time for a given stream; close() once, last.
- *  - Samples are interleaved float stereo at the rate passed to open().
+ *  - Samples are interleaved float stereo at the rate passed to open(); 0 asks for the
+ *    source's own rate (info->rate), unconverted.
  *  - open() returns NULL and sets *error (a BASS_ERROR_* code) when the source is not one of
  *    the add-on's formats; the engine then tries the next add-on.
  *  - Texts are UTF-8 and stay valid until the next call on the same stream.

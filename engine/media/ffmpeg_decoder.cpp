@@ -1,5 +1,6 @@
 // The general file and network decoder, on FFmpeg: built as libbass_ffmpeg.so, which the
 // engine and its add-ons load only when a source needs it.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -101,6 +102,7 @@ class MediaDecoder final : public Decoder {
     codec_->pkt_timebase = st->time_base;
     if (avcodec_open2(codec_, codec, nullptr) < 0) return BASS_ERROR_CODEC;
     if (codec_->sample_rate <= 0 || codec_->ch_layout.nb_channels <= 0) return BASS_ERROR_FILEFORM;
+    if (outRate_ == kSourceRate) outRate_ = codec_->sample_rate;
     for (int i = 0; i < static_cast<int>(format_->nb_streams); ++i)
       if (i != stream_) format_->streams[i]->discard = AVDISCARD_ALL;
 
@@ -111,6 +113,11 @@ class MediaDecoder final : public Decoder {
     info_.ctype = ChannelTypeOf(format_, st->codecpar);
     info_.codecId = st->codecpar->codec_id;
     info_.lengthFrames = measureLength();
+    // MP4's edit list gives the exact length of the music; FFmpeg skips the encoder's delay
+    // at the start but decodes the padding of the last frame: it is cut here.
+    const std::string container = format_->iformat ? format_->iformat->name : "";
+    if (!network_ && container.find("mp4") != std::string::npos && info_.lengthFrames > 0)
+      stopAtOut_ = av_rescale(info_.lengthFrames, outRate_, info_.rate);
 
     packet_ = av_packet_alloc();
     frame_ = av_frame_alloc();
@@ -153,6 +160,7 @@ class MediaDecoder final : public Decoder {
   }
 
   size_t read(float* out, size_t frames) override {
+    if (stopAtOut_ >= 0) frames = static_cast<size_t>(std::clamp<int64_t>(stopAtOut_ - deliveredOut_, 0, frames));
     size_t done = 0;
     while (done < frames) {
       if (pendingPos_ < pending_.size()) {
@@ -166,6 +174,7 @@ class MediaDecoder final : public Decoder {
       }
       if (!decodeMore()) break;
     }
+    deliveredOut_ += static_cast<int64_t>(done);
     return done;
   }
 
@@ -183,6 +192,7 @@ class MediaDecoder final : public Decoder {
     flushed_ = false;
     ended_ = false;
     skipUntil_ = sourceFrame;
+    deliveredOut_ = av_rescale(sourceFrame, outRate_, info_.rate);
     return true;
   }
 
@@ -235,10 +245,17 @@ class MediaDecoder final : public Decoder {
   bool timedOut() const { return network_ && Clock::now() > deadline_; }
 
   bool makeResampler() {
+    return makeResampler(codec_->ch_layout, codec_->sample_fmt, codec_->sample_rate);
+  }
+  bool makeResampler(const AVChannelLayout& layout, int format, int rate) {
+    swr_free(&swr_);
     AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-    if (swr_alloc_set_opts2(&swr_, &stereo, AV_SAMPLE_FMT_FLT, outRate_, &codec_->ch_layout,
-                            codec_->sample_fmt, codec_->sample_rate, 0, nullptr) < 0)
+    if (rate <= 0 || swr_alloc_set_opts2(&swr_, &stereo, AV_SAMPLE_FMT_FLT, outRate_, const_cast<AVChannelLayout*>(&layout),
+                                         static_cast<AVSampleFormat>(format), rate, 0, nullptr) < 0)
       return false;
+    inFormat_ = format;
+    inRate_ = rate;
+    inChannels_ = layout.nb_channels;
     return swr_init(swr_) >= 0;
   }
 
@@ -277,7 +294,7 @@ class MediaDecoder final : public Decoder {
       av_packet_unref(packet_);
     }
     // Drain what the resampler still holds.
-    const int tail = swr_get_out_samples(swr_, 0);
+    const int tail = swr_ ? swr_get_out_samples(swr_, 0) : 0;
     if (tail > 0) {
       pending_.resize(static_cast<size_t>(tail) * OutputFormat::kChannels);
       uint8_t* outPlanes[1] = {reinterpret_cast<uint8_t*>(pending_.data())};
@@ -288,6 +305,12 @@ class MediaDecoder final : public Decoder {
   }
 
   void convertFrame() {
+    // A frame in another layout than the one before (a broken or changing stream): the
+    // converter is set up for it, or the frame is dropped.
+    if ((frame_->format != inFormat_ || frame_->sample_rate != inRate_ ||
+         frame_->ch_layout.nb_channels != inChannels_) &&
+        !makeResampler(frame_->ch_layout, frame_->format, frame_->sample_rate))
+      return;
     int64_t dropSource = 0;
     if (skipUntil_ >= 0) {
       const int64_t pts = frame_->best_effort_timestamp;
@@ -324,10 +347,15 @@ class MediaDecoder final : public Decoder {
   AVFrame* frame_ = nullptr;
   int stream_ = -1;
   int outRate_ = 44100;
+  int inFormat_ = -1;  // what the converter takes
+  int inRate_ = 0;
+  int inChannels_ = 0;
   bool network_ = false;
   bool flushed_ = false;
   bool ended_ = false;
   int64_t skipUntil_ = -1;
+  int64_t deliveredOut_ = 0;  // output frames from the start of the music to the next read
+  int64_t stopAtOut_ = -1;    // where the music ends, when the container says it exactly
   std::chrono::milliseconds timeout_{5000};
   std::atomic<bool> aborted_{false};
   Clock::time_point deadline_{};

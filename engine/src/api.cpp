@@ -244,17 +244,31 @@ QWORD BASS_ChannelGetLength(DWORD handle, DWORD mode) {
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos, DWORD mode) {
   ChannelAccess c(handle);
   if (!c) return Fail(BASS_ERROR_HANDLE, FALSE);
-  if (mode != BASS_POS_BYTE) return Fail(BASS_ERROR_NOTAVAIL, FALSE);
+  if (mode != BASS_POS_BYTE && mode != BASS_POS_END) return Fail(BASS_ERROR_NOTAVAIL, FALSE);
   if (pos > static_cast<QWORD>(INT64_MAX)) return Fail(BASS_ERROR_POSITION, FALSE);
-  const int rc = c->setPositionBytes(static_cast<int64_t>(pos));
+  const auto bytes = static_cast<int64_t>(pos);
+  const int rc = mode == BASS_POS_END ? c->setEndBytes(bytes) : c->setPositionBytes(bytes);
   return rc == BASS_OK ? Ok(TRUE) : Fail(rc, FALSE);
 }
 
 QWORD BASS_ChannelGetPosition(DWORD handle, DWORD mode) {
   ChannelAccess c(handle);
   if (!c) return Fail(BASS_ERROR_HANDLE, kBadQword);
+  if (mode == BASS_POS_END) return Ok(static_cast<QWORD>(c->endBytes()));
   if (mode != BASS_POS_BYTE) return Fail(BASS_ERROR_NOTAVAIL, kBadQword);
   return Ok(static_cast<QWORD>(c->positionBytes()));
+}
+
+BOOL BASS_ChannelJoin(DWORD handle, DWORD next) {
+  ChannelAccess c(handle);
+  if (!c) return Fail(BASS_ERROR_HANDLE, FALSE);
+  std::shared_ptr<Channel> following;
+  if (next != 0) {
+    following = Find(next);
+    if (!following) return Fail(BASS_ERROR_HANDLE, FALSE);
+  }
+  const int rc = c->join(following.get());
+  return rc == BASS_OK ? Ok(TRUE) : Fail(rc, FALSE);
 }
 
 DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {

@@ -16,7 +16,10 @@ inline bool IsNetworkAddress(const std::string& path) {
   return path.rfind("http://", 0) == 0 || path.rfind("https://", 0) == 0;
 }
 
-// The format decoders deliver: interleaved float stereo at the output rate.
+// OpenRequest::outputRate asking for the source's own rate: no resampling.
+inline constexpr int kSourceRate = 0;
+
+// The format decoders deliver: interleaved float stereo at the requested rate.
 struct OutputFormat {
   int rate = 44100;
   static constexpr int kChannels = 2;
@@ -57,7 +60,7 @@ struct OpenResult {
 
 struct OpenRequest {
   std::string path;           // file path or URL
-  int outputRate = 44100;
+  int outputRate = 44100;      // kSourceRate: the source's own rate
   int timeoutMs = 5000;       // network connect and read time-out
   // Which FFmpeg codecs (AVCodecID values) this opener takes; empty takes every codec.
   std::function<bool(int codecId)> accepts;

@@ -26,6 +26,10 @@ std::shared_ptr<Channel> Find(DWORD handle) {
 
 namespace {
 
+// Sample rates a channel may play at (the sound server's range).
+constexpr int kLowestRate = 1000;
+constexpr int kHighestRate = 384000;
+
 // Local files: a clear error before any decoder sees them.
 int CheckLocalFile(const char* path) {
   struct stat st {};
@@ -53,21 +57,26 @@ void Insert(std::shared_ptr<Channel> channel) {
 
 namespace {
 
+// `rate`: what the decoder delivers (the source's own rate unless it was asked for another).
 DWORD Register(ChannelKind kind, DWORD flags, const std::string& path,
-               std::unique_ptr<Decoder> decoder, HPLUGIN plugin) {
+               std::unique_ptr<Decoder> decoder, HPLUGIN plugin, int rate) {
   EngineState& s = State();
+  if (rate < kLowestRate || rate > kHighestRate) return Fail(BASS_ERROR_FORMAT, DWORD{0});
   const DWORD handle = NewHandle();
-  auto channel =
-      std::make_shared<Channel>(handle, kind, flags, path, std::move(decoder), s.output->rate());
+  auto channel = std::make_shared<Channel>(handle, kind, flags, path, std::move(decoder), rate);
   channel->setPlugin(plugin);
   if (!channel->decodeOnly()) {
     OutputLock lock(s.output.get());
     Channel* raw = channel.get();
+    // The stream reaches its channel through the feed: a joined channel may take it over.
+    auto feed = std::make_shared<StreamFeed>();
+    feed->channel = raw;
     auto stream = s.output->createStream(
-        [raw](float* out, size_t frames, bool* ended) { return raw->pull(out, frames, ended); },
-        [raw] { raw->endHeard(); });
+        rate,
+        [feed](float* out, size_t frames, bool* ended) { return feed->channel->pull(out, frames, ended); },
+        [feed] { feed->channel->endHeard(); });
     if (!stream) return Fail(BASS_ERROR_CREATE, DWORD{0});
-    channel->attach(std::move(stream));
+    channel->attach(std::move(stream), std::move(feed));
     if (kind != ChannelKind::Record)
       channel->startDecodingAhead([raw] {
         OutputLock wake(State().output.get());
@@ -95,6 +104,7 @@ BOOL FreeChannel(DWORD handle, bool musicOnly) {
   // ended before that lock is taken.
   channel->stopDecodingAhead();
   OutputLock lock(s.output.get());
+  channel->undoJoin();  // a channel joined to it plays on its own, or this one's output comes back
   channel.reset();  // the stream goes while the output is locked
   return Ok(TRUE);
 }
@@ -109,13 +119,15 @@ DWORD OpenChannel(ChannelKind kind, const char* path, DWORD flags, bool network)
   const int fileCheck = network ? BASS_OK : CheckLocalFile(path);
   OpenRequest request;
   request.path = path;
-  request.outputRate = s.output->rate();
+  // Streams play at their source's own rate, so joined tracks meet without a resampler's
+  // edges between them; modules are rendered at the engine's rate.
+  request.outputRate = kind == ChannelKind::Music ? s.output->rate() : kSourceRate;
   request.timeoutMs = std::min(s.config.netTimeoutMs.load(), s.config.readTimeoutMs.load());
   if (kind == ChannelKind::Music) {
     if (fileCheck != BASS_OK) return Fail(fileCheck, DWORD{0});
     OpenResult opened = OpenModuleDecoder(request);
     if (!opened.decoder) return Fail(opened.error, DWORD{0});
-    return Register(kind, flags, path, std::move(opened.decoder), 0);
+    return Register(kind, flags, path, std::move(opened.decoder), 0, request.outputRate);
   }
   OpenResult opened{nullptr, fileCheck};
   if (fileCheck == BASS_OK) opened = OpenCoreDecoder(request);
@@ -140,7 +152,8 @@ DWORD OpenChannel(ChannelKind kind, const char* path, DWORD flags, bool network)
     }
   }
   if (!opened.decoder) return Fail(opened.error, DWORD{0});
-  return Register(kind, flags, path, std::move(opened.decoder), plugin);
+  const int rate = opened.decoder->info().rate;
+  return Register(kind, flags, path, std::move(opened.decoder), plugin, rate);
 }
 
 }  // namespace lirra::engine

@@ -20,8 +20,9 @@ class NullOutput;
 
 class NullStream final : public OutputStream {
  public:
-  NullStream(NullOutput* owner, PullFunction pull, FinishedFunction finished)
-      : owner_(owner), pull_(std::move(pull)), finished_(std::move(finished)) {}
+  NullStream(NullOutput* owner, int rate, PullFunction pull, FinishedFunction finished)
+      : owner_(owner), framesPerTick_(static_cast<size_t>(rate) * kTickMs / 1000),
+        pull_(std::move(pull)), finished_(std::move(finished)) {}
   ~NullStream() override;
   void start() override {
     running_ = true;
@@ -32,10 +33,11 @@ class NullStream final : public OutputStream {
   int64_t latencyFrames() override { return 0; }
   bool finished() override { return true; }  // heard the moment it is pulled
 
-  void tick(std::vector<float>& scratch, size_t frames) {
+  void tick(std::vector<float>& scratch) {
     if (!running_) return;
     bool ended = false;
-    pull_(scratch.data(), frames, &ended);
+    scratch.resize(std::max(scratch.size(), framesPerTick_ * 2));
+    pull_(scratch.data(), framesPerTick_, &ended);
     if (ended && !endReported_) {
       endReported_ = true;  // what was pulled is heard at once
       finished_();
@@ -44,6 +46,7 @@ class NullStream final : public OutputStream {
 
  private:
   NullOutput* owner_;
+  size_t framesPerTick_;
   PullFunction pull_;
   FinishedFunction finished_;
   bool running_ = false;
@@ -58,9 +61,9 @@ class NullOutput final : public Output {
     thread_.join();
   }
 
-  std::unique_ptr<OutputStream> createStream(PullFunction pull,
+  std::unique_ptr<OutputStream> createStream(int rate, PullFunction pull,
                                              FinishedFunction finished) override {
-    auto stream = std::make_unique<NullStream>(this, std::move(pull), std::move(finished));
+    auto stream = std::make_unique<NullStream>(this, rate, std::move(pull), std::move(finished));
     streams_.push_back(stream.get());  // the caller holds our lock
     return stream;
   }
@@ -72,13 +75,13 @@ class NullOutput final : public Output {
 
  private:
   void run() {
-    std::vector<float> scratch(static_cast<size_t>(rate_) * kTickMs / 1000 * 2);
+    std::vector<float> scratch;
     auto next = std::chrono::steady_clock::now();
     while (!stop_) {
       next += std::chrono::milliseconds(kTickMs);
       std::this_thread::sleep_until(next);
       std::lock_guard<std::recursive_mutex> guard(mutex_);
-      for (NullStream* s : streams_) s->tick(scratch, scratch.size() / 2);
+      for (NullStream* s : streams_) s->tick(scratch);
     }
   }
 

@@ -41,10 +41,12 @@ using FinishedFunction = std::function<void()>;
 class Output {
  public:
   virtual ~Output() = default;
-  virtual std::unique_ptr<OutputStream> createStream(PullFunction pull,
+  // A stream of stereo float frames at `rate` (the server converts it to the device's).
+  virtual std::unique_ptr<OutputStream> createStream(int rate, PullFunction pull,
                                                      FinishedFunction finished) = 0;
   virtual void lock() = 0;
   virtual void unlock() = 0;
+  // The rate given to BASS_Init: what tracker modules are rendered at.
   virtual int rate() const = 0;
 };
 

@@ -16,7 +16,7 @@ constexpr size_t kBlockFrames = 4096;
 PcmDecoder::PcmDecoder(std::unique_ptr<PcmSource> source, int outputRate)
     : source_(std::move(source)) {
   const int rate = source_->info().rate;
-  resampling_ = rate != outputRate;
+  resampling_ = outputRate != kSourceRate && rate != outputRate;
   if (resampling_) {
     const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
     soxr_error_t error = nullptr;

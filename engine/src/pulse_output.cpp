@@ -13,9 +13,9 @@ class PulseOutput final : public Output {
 
   int connect(int timeoutMs) { return connection_.connect("Lirra", timeoutMs); }
 
-  std::unique_ptr<OutputStream> createStream(PullFunction pull,
+  std::unique_ptr<OutputStream> createStream(int rate, PullFunction pull,
                                              FinishedFunction finished) override {
-    return pulse::CreateStream(connection_.loop(), connection_.context(), rate_, std::move(pull),
+    return pulse::CreateStream(connection_.loop(), connection_.context(), rate, std::move(pull),
                                std::move(finished));
   }
   void lock() override { connection_.lock(); }

@@ -51,6 +51,8 @@ bool BoundLibrary::bind(const std::string& path, std::span<const char* const> na
   return true;
 }
 
+void* BoundLibrary::lookup(const char* name) const { return handle_ ? dlsym(handle_, name) : nullptr; }
+
 void BoundLibrary::unbind() {
   if (handle_) dlclose(handle_);
   handle_ = nullptr;

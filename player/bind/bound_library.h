@@ -28,12 +28,20 @@ class BoundLibrary {
   // How many times a load was attempted; lets tests see that a second bind loads nothing.
   int loads() const { return loads_; }
 
+  // An entry point outside the fixed list, or null when the library lacks it (or none is bound).
+  template <typename F>
+  F optionalFunction(const char* name) const {
+    return reinterpret_cast<F>(lookup(name));
+  }
+
   template <typename F>
   F function(size_t index) const {
     return reinterpret_cast<F>(addresses_.at(index));
   }
 
  private:
+  void* lookup(const char* name) const;
+
   void* handle_ = nullptr;
   std::vector<void*> addresses_;
   int loads_ = 0;

@@ -13,6 +13,9 @@ bool EngineBinding::bind(const std::string& path) {
 #define LIRRA_ENGINE_RESOLVE(name) fn_.name = library_.function<decltype(fn_.name)>(i++);
   BASS_FUNCTIONS(LIRRA_ENGINE_RESOLVE)
 #undef LIRRA_ENGINE_RESOLVE
+#define LIRRA_ENGINE_OPTIONAL(name) fn_.name = library_.optionalFunction<decltype(fn_.name)>("BASS_" #name);
+  BASS_OPTIONAL_FUNCTIONS(LIRRA_ENGINE_OPTIONAL)
+#undef LIRRA_ENGINE_OPTIONAL
   return true;
 }
 

@@ -1,5 +1,6 @@
 // The sound engine (libbass.so) bound by name: the 33 entry points the player resolves, in
-// their resolution order, as a typed table.
+// their resolution order, as a typed table, and the optional ones (null where the engine
+// lacks them).
 #pragma once
 
 #include <string>
@@ -13,6 +14,7 @@ namespace lirra {
 #define LIRRA_ENGINE_FIELD(name) decltype(&BASS_##name) name;
 struct EngineFunctions {
   BASS_FUNCTIONS(LIRRA_ENGINE_FIELD)
+  BASS_OPTIONAL_FUNCTIONS(LIRRA_ENGINE_FIELD)
 };
 #undef LIRRA_ENGINE_FIELD
 

@@ -28,6 +28,12 @@ void FreeEngineChannel(const EngineFunctions& bass, uint32_t channel, const QStr
     bass.StreamFree(channel);
 }
 
+void PlaceSection(const EngineFunctions& bass, uint32_t channel, int startSeconds, int endSeconds) {
+  if (startSeconds > 0)
+    bass.ChannelSetPosition(channel, bass.ChannelSeconds2Bytes(channel, startSeconds), BASS_POS_BYTE);
+  bass.ChannelSetPosition(channel, bass.ChannelSeconds2Bytes(channel, endSeconds), BASS_POS_END);
+}
+
 double ChannelPositionSeconds(const EngineFunctions& bass, uint32_t channel) {
   return bass.ChannelBytes2Seconds(channel, bass.ChannelGetPosition(channel, BASS_POS_BYTE));
 }

@@ -26,6 +26,10 @@ bool StartEngineOutput(const EngineFunctions& bass, uintptr_t window);
 uint32_t OpenEngineFile(const EngineFunctions& bass, const QString& path, DWORD flags = kNoFlags);
 // An http(s) address as a stream.
 uint32_t OpenEngineAddress(const EngineFunctions& bass, const QString& url);
+// A cue track's section of its file: the channel is moved to `startSeconds` and ends at
+// `endSeconds` (the engine plays no further; an engine without section ends plays on and
+// the gauge ends the track).
+void PlaceSection(const EngineFunctions& bass, uint32_t channel, int startSeconds, int endSeconds);
 // Where a channel is in its stream, in seconds.
 double ChannelPositionSeconds(const EngineFunctions& bass, uint32_t channel);
 // Frees what OpenEngineFile opened for `path`.

@@ -2,12 +2,13 @@
 
 namespace lirra {
 
-void ChooseNext(PlayerContext& ctx) {
-  PlayerState& s = ctx.state;
+NextInOrder PeekNext(PlayerContext& ctx) {
+  const PlayerState& s = ctx.state;
   const int n = ctx.list.size();
   const int c = s.PlayingIndex;
+  NextInOrder next{-1, s.ShuffleOrder, s.ShufflePos};
   if (s.RandomOrder && n > 2) {
-    if (s.ShufflePos == 0) {
+    if (next.shufflePos == 0) {
       // A new order of every entry but the playing one.
       std::vector<int> pool(static_cast<size_t>(n));
       for (int i = 0; i < n; ++i) pool[static_cast<size_t>(i)] = i;
@@ -15,23 +16,33 @@ void ChooseNext(PlayerContext& ctx) {
         pool[static_cast<size_t>(c)] = pool.back();
         pool.pop_back();
       }
-      s.ShuffleOrder.clear();
+      next.shuffleOrder.clear();
       while (!pool.empty()) {
         const int k = ctx.randomBelow(static_cast<int>(pool.size()));
-        s.ShuffleOrder.push_back(pool[static_cast<size_t>(k)]);
+        next.shuffleOrder.push_back(pool[static_cast<size_t>(k)]);
         pool[static_cast<size_t>(k)] = pool.back();
         pool.pop_back();
       }
     }
-    s.NextIndex = s.ShuffleOrder.at(static_cast<size_t>(s.ShufflePos));
-    ++s.ShufflePos;
-    if (s.ShufflePos >= static_cast<int>(s.ShuffleOrder.size())) s.ShufflePos = 0;
+    next.index = next.shuffleOrder.at(static_cast<size_t>(next.shufflePos));
+    ++next.shufflePos;
+    if (next.shufflePos >= static_cast<int>(next.shuffleOrder.size())) next.shufflePos = 0;
   } else {
-    s.NextIndex = (c < n - 1) ? c + 1 : 0;
+    next.index = (c < n - 1) ? c + 1 : 0;
   }
+  return next;
+}
+
+void CommitNext(PlayerContext& ctx, NextInOrder next) {
+  PlayerState& s = ctx.state;
+  s.NextIndex = next.index;
+  s.ShuffleOrder = std::move(next.shuffleOrder);
+  s.ShufflePos = next.shufflePos;
   ctx.list.clearSelection();
   ctx.shell.views.TrackListChanged(ctx.list);
 }
+
+void ChooseNext(PlayerContext& ctx) { CommitNext(ctx, PeekNext(ctx)); }
 
 void RandomButtonClick(PlayerContext& ctx) {
   ctx.state.RandomOrder = !ctx.state.RandomOrder;

@@ -14,6 +14,7 @@
 #include "engine_binding.h"
 #include "lyrics.h"
 #include "media_controls.h"
+#include "next_track.h"
 #include "open_filter.h"
 #include "optional_bindings.h"
 #include "player_state.h"
@@ -76,6 +77,7 @@ struct PlayerContext {
   TrayState tray;
   ScheduleState schedule;
   TrackTags tags;  // the playing track's, read once (track_tags.h)
+  NextTrackState nextTrack;  // the entry joined to follow the playing track (next_track.h)
   std::function<int(int n)> randomBelow;  // uniform in 0..n-1
   std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };  // the local time
   // Starts a program with an argument vector (never a shell) and does not wait for it.

@@ -209,6 +209,7 @@ bool FormCloseQuery(PlayerContext& ctx) {
 void FormClose(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (s.EngineReady) {
+    DropNextTrack(ctx);  // an open under way ends before the engine goes
     if (s.TagsAvailable) ctx.libs.tags.unbind();
     if (s.VisLibAvailable) ctx.libs.vis.unbind();
     if (s.VideoLibAvailable) ctx.libs.video.Free();

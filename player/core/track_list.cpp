@@ -26,6 +26,7 @@ void TrackList::selectAll() {
 }
 
 void TrackList::removeRows(std::vector<int> rows) {
+  ++revision_;
   std::vector<bool> gone(entries_.size(), false);
   for (int r : rows)
     if (r >= 0 && r < size()) gone[static_cast<size_t>(r)] = true;
@@ -37,6 +38,7 @@ void TrackList::removeRows(std::vector<int> rows) {
 }
 
 std::vector<int> TrackList::sortByTitle(const LocaleCollator& collator) {
+  ++revision_;
   // Sort keys once per entry: comparing keys is far cheaper than collating strings.
   std::vector<QCollatorSortKey> keys;
   keys.reserve(entries_.size());

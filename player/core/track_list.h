@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -28,12 +29,18 @@ class TrackList {
   bool empty() const { return entries_.empty(); }
   TrackEntry& at(int i) { return entries_.at(static_cast<size_t>(i)); }
   const TrackEntry& at(int i) const { return entries_.at(static_cast<size_t>(i)); }
-  void append(TrackEntry entry) { entries_.push_back(std::move(entry)); }
+  void append(TrackEntry entry) {
+    entries_.push_back(std::move(entry));
+    ++revision_;
+  }
   void reserve(int n) { entries_.reserve(static_cast<size_t>(n)); }
   void clear() {
     entries_.clear();
     selection_.clear();
+    ++revision_;
   }
+  // Changes whenever entries come, go or move (not when a title is renamed).
+  uint64_t revision() const { return revision_; }
   // Removes the entries at `rows` (any order); the selection is cleared.
   void removeRows(std::vector<int> rows);
   // Sorts by title in the collator's order (ties keep their order). Selected entries stay
@@ -57,6 +64,7 @@ class TrackList {
  private:
   std::vector<TrackEntry> entries_;
   std::vector<int> selection_;
+  uint64_t revision_ = 0;
 };
 
 // A row of the playlist library: a list file in the list folder (DataDir), or a new list whose file

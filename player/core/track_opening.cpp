@@ -13,6 +13,7 @@
 #include "list_commands.h"
 #include "list_states.h"
 #include "media_probe.h"
+#include "next_track.h"
 #include "paths.h"
 #include "track_kind.h"
 #include "transport.h"
@@ -38,11 +39,21 @@ void OpenWithEngine(PlayerContext& ctx) {
   if (!s.CurrentIsNetwork && !FileExists(path)) usable = 0;
 
   uint32_t channel = 0;
-  // The file already playing since before the window: taken over, not opened again.
+  const QString location = ctx.list.at(s.PlayingIndex).Location;
+  // The file already playing since before the window, or the entry the engine joined to
+  // the track before: taken over, not opened again.
   const bool preStarted = ctx.preStarted.channel && s.TrackKind == kKindEngine &&
-                          ctx.preStarted.location == ctx.list.at(s.PlayingIndex).Location;
+                          ctx.preStarted.location == location;
+  const uint32_t joined = preStarted ? 0 : TakeHandedChannel(ctx, location);
   if (preStarted) {
     channel = std::exchange(ctx.preStarted.channel, 0);
+  } else if (joined) {
+    channel = joined;
+    // Not joined after all (another sample rate): it starts now, where it was placed.
+    if (bass.ChannelIsActive(channel) != BASS_ACTIVE_PLAYING && !bass.ChannelPlay(channel, FALSE)) {
+      FreeEngineChannel(bass, channel, path);
+      channel = 0;
+    }
   } else if (usable > 0) {
     if (s.CurrentIsNetwork) {
       // Any engine type at an http(s) address streams (the old rule accepted addresses
@@ -62,11 +73,15 @@ void OpenWithEngine(PlayerContext& ctx) {
       }
     } else {
       channel = OpenEngineFile(bass, path);
+      // A cue track starts at its start and ends at its end; placed before it plays, so
+      // nothing of the file before it is heard.
+      if (channel && s.TrackKind == kKindCueTrack) PlaceSection(bass, channel, s.TrackStartSeconds, s.TrackStartSeconds + usable);
     }
   }
   // A channel the engine refuses to start is a failed open: it never sounds, so it is
   // freed and reported instead of leaving a silent "playing" state behind.
-  if (channel && !preStarted && !bass.ChannelPlay(channel, TRUE)) {
+  const bool opened = channel && !preStarted && !joined;
+  if (opened && !bass.ChannelPlay(channel, s.TrackKind == kKindCueTrack ? FALSE : TRUE)) {
     FreeEngineChannel(bass, channel, path);
     channel = 0;
   }
@@ -77,13 +92,7 @@ void OpenWithEngine(PlayerContext& ctx) {
   }
   const double seconds = bass.ChannelBytes2Seconds(channel, bass.ChannelGetLength(channel, BASS_POS_BYTE));
   const int length = seconds > 0 ? static_cast<int>(seconds) : 0;
-  if (s.TrackKind == kKindCueTrack) {
-    if (s.TrackStartSeconds > 0)
-      bass.ChannelSetPosition(channel, bass.ChannelSeconds2Bytes(channel, s.TrackStartSeconds),
-                              BASS_POS_BYTE);
-  } else {
-    s.TrackSeconds = length;
-  }
+  if (s.TrackKind != kKindCueTrack) s.TrackSeconds = length;
   s.LyricsTracking = true;
   ShowLength(ctx);
   LoadLyrics(ctx);
@@ -267,6 +276,7 @@ void DiscardPreStartedChannel(PlayerContext& ctx) {
 
 void StopPlayback(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
+  DropNextTrack(ctx);
   if (ctx.schedule.timerOn) SaveLyrics(ctx);  // tapped times, or an offset folded in
   if (s.TrackKind == kKindMidiCapture && ctx.libs.engine.bound()) EndCapture(ctx);
   if (s.VideoActive) {

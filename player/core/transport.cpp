@@ -7,6 +7,7 @@
 #include "list_commands.h"
 #include "list_states.h"
 #include "lyrics.h"
+#include "next_track.h"
 #include "playlist_library.h"
 #include "paths.h"
 #include "play_order.h"
@@ -35,8 +36,10 @@ bool ProgressSecond(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (s.LengthUnknown) return false;  // network streams play on without an end
   const bool engineTrack = !s.VideoActive;
-  if (s.GaugePosition >= s.GaugeRange ||
-      (engineTrack && ctx.libs.engine->ChannelIsActive(s.CurrentChannel) == BASS_ACTIVE_STOPPED)) {
+  // With the next entry joined, the engine's end is the end: the gauge counts whole
+  // seconds and may reach its range while the last fraction still sounds.
+  const bool gaugeAtEnd = s.GaugePosition >= s.GaugeRange && !NextTrackJoined(ctx);
+  if (gaugeAtEnd || (engineTrack && ctx.libs.engine->ChannelIsActive(s.CurrentChannel) == BASS_ACTIVE_STOPPED)) {
     EndOfTrack(ctx);
     return false;
   }
@@ -64,6 +67,7 @@ void LoadLibrarysCurrentList(PlayerContext& ctx) {
 void Timer1Tick(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (!s.Timer1On || s.PausedTag) return;
+  if (KeepNextTrackReady(ctx)) return;  // the next track plays now, its clock just started
   if (++s.TickDivider > 9) s.TickDivider = 0;
   if (s.LyricsTracking) LyricsSearchStep(ctx);
   // The lyric clock asks the engine where it is: only on ticks that use it.
@@ -86,14 +90,27 @@ void StartOrStop(PlayerContext& ctx) {
   PlayCurrent(ctx);
 }
 
-void PlayNext(PlayerContext& ctx) {
-  PlayerState& s = ctx.state;
+namespace {
+void FreshSpectrumForNextTrack(PlayerContext& ctx) {
+  const PlayerState& s = ctx.state;
   if (s.VisIndex == 1) {
     ClearPeaks(ctx);
     if (!s.ListShown) PickRandomStyle(ctx);  // each new track in a style of its own
   }
+}
+}  // namespace
+
+void PlayNext(PlayerContext& ctx) {
+  FreshSpectrumForNextTrack(ctx);
   const int first = ctx.list.firstSelected();
-  if (first < 0 || first == s.PlayingIndex) ChooseNext(ctx);
+  if (first < 0 || first == ctx.state.PlayingIndex) ChooseNext(ctx);
+  PlayCurrent(ctx);
+}
+
+void PlayChosenNext(PlayerContext& ctx) {
+  ctx.setTimer1(false);
+  StopPlayback(ctx);
+  FreshSpectrumForNextTrack(ctx);
   PlayCurrent(ctx);
 }
 
@@ -129,6 +146,7 @@ void PauseCommand(PlayerContext& ctx) {
   } else if (s.PausedTag) {
     ctx.libs.engine->ChannelPlay(s.CurrentChannel, FALSE);
   } else {
+    DropNextTrack(ctx);  // joined again once playing goes on
     ctx.libs.engine->ChannelPause(s.CurrentChannel);
   }
   s.PausedTag = s.PausedTag ? 0 : 1;
@@ -146,6 +164,7 @@ bool SeekTo(PlayerContext& ctx, int t) {
   const EngineFunctions& bass = *ctx.libs.engine;
   if (!s.VideoActive && bass.ChannelIsActive(s.CurrentChannel) == BASS_ACTIVE_STOPPED) return false;
   t = std::clamp(t, 0, std::max(s.GaugeRange, 0));
+  DropNextTrack(ctx);  // chosen and joined again when the new place is near the end
   if (s.VideoActive)
     ctx.libs.video.SetPosition(t);
   else

@@ -26,6 +26,9 @@ void SeekCommand(PlayerContext& ctx, int x, int y, int width, int height, bool l
 bool SeekTo(PlayerContext& ctx, int t);
 void StartOrStop(PlayerContext& ctx);
 void PlayNext(PlayerContext& ctx);
+// The end of a track whose follower is chosen already (NextIndex or the selection): stops
+// what plays and plays that entry.
+void PlayChosenNext(PlayerContext& ctx);
 // The length beside the title.
 void ShowLength(PlayerContext& ctx);
 

@@ -1,6 +1,6 @@
 // A fake sound engine for the player's logic tests: the 33 entry points with scripted
-// answers and a record of the calls. Built once complete and once without
-// BASS_ChannelSetSync.
+// answers and a record of the calls. Built once complete, once without
+// BASS_ChannelSetSync, and once with the optional BASS_ChannelJoin.
 #include <algorithm>
 #include <cstring>
 
@@ -56,8 +56,10 @@ FAKE HSTREAM BASS_StreamCreateURL(const char* url, DWORD, DWORD, DOWNLOADPROC*, 
   ++script.urlOpens;
   return Open(url, false);
 }
-FAKE BOOL BASS_StreamFree(HSTREAM) {
+FAKE BOOL BASS_StreamFree(HSTREAM h) {
   ++script.streamFrees;
+  script.lastFreed = h;
+  script.freed[(script.streamFrees - 1) % 16] = h;
   return TRUE;
 }
 FAKE QWORD BASS_StreamGetFilePosition(HSTREAM, DWORD) { return 0; }
@@ -84,7 +86,7 @@ FAKE double BASS_ChannelBytes2Seconds(DWORD, QWORD pos) { return static_cast<dou
 FAKE QWORD BASS_ChannelSeconds2Bytes(DWORD, double pos) {
   return static_cast<QWORD>(pos * 44100) * 4;
 }
-FAKE DWORD BASS_ChannelIsActive(DWORD) { return script.activeState; }
+FAKE DWORD BASS_ChannelIsActive(DWORD h) { return h == script.stoppedHandle ? 0 : script.activeState; }
 FAKE BOOL BASS_ChannelGetInfo(DWORD, BASS_CHANNELINFO*) { return FALSE; }
 FAKE const char* BASS_ChannelGetTags(DWORD, DWORD) { return nullptr; }
 FAKE BOOL BASS_ChannelPlay(DWORD, BOOL) {
@@ -97,8 +99,8 @@ FAKE BOOL BASS_ChannelStop(DWORD) {
 }
 FAKE BOOL BASS_ChannelPause(DWORD) { return TRUE; }
 FAKE QWORD BASS_ChannelGetLength(DWORD, DWORD) { return script.lengthBytes; }
-FAKE BOOL BASS_ChannelSetPosition(DWORD, QWORD pos, DWORD) {
-  script.positionBytes = pos;
+FAKE BOOL BASS_ChannelSetPosition(DWORD, QWORD pos, DWORD mode) {
+  (mode == BASS_POS_END ? script.endBytes : script.positionBytes) = pos;
   return TRUE;
 }
 FAKE QWORD BASS_ChannelGetPosition(DWORD, DWORD) { return script.positionBytes; }
@@ -112,4 +114,12 @@ FAKE DWORD BASS_ChannelGetData(DWORD, void* buffer, DWORD length) {
 }
 #ifndef FAKE_WITHOUT_SETSYNC
 FAKE HSYNC BASS_ChannelSetSync(DWORD, DWORD, QWORD, SYNCPROC*, void*) { return 1; }
+#endif
+#ifdef FAKE_WITH_JOIN
+FAKE BOOL BASS_ChannelJoin(DWORD h, DWORD next) {
+  ++script.joins;
+  script.joinedTo = h;
+  script.joinedNext = next;
+  return script.joinResult;
+}
 #endif

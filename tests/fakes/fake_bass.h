@@ -13,6 +13,8 @@ struct FakeBassScript {
   uint64_t lengthBytes = 176400 * 10;  // 10 s of 44.1 kHz stereo 16-bit
   uint64_t positionBytes = 0;
   uint32_t activeState = 1;      // BASS_ChannelIsActive
+  uint32_t stoppedHandle = 0;    // this channel reports stopped whatever activeState says
+  int32_t joinResult = 1;        // BASS_ChannelJoin (built into libfake_bass_joining.so only)
   float fftBin10 = -1.0f;        // >= 0: FFT requests answer silence but this in bin 10
   int32_t recordInitResult = 1;  // BASS_RecordInit
   const char* inputNames[4] = {};  // the recording inputs, up to the first null
@@ -28,6 +30,12 @@ struct FakeBassScript {
   int32_t plays = 0;
   int32_t stops = 0;
   int32_t streamFrees = 0;
+  uint32_t lastFreed = 0;
+  uint32_t freed[16] = {};       // every channel freed, by streamFrees modulo 16
+  uint64_t endBytes = 0;         // the last BASS_POS_END set
+  int32_t joins = 0;
+  uint32_t joinedTo = 0;         // the last join: the channel playing…
+  uint32_t joinedNext = 0;       // …and the one to follow it
   int32_t pluginLoads = 0;
   int32_t dataRequests = 0;
   int32_t lastInputOn = -1;      // the input BASS_RecordSetInput last switched on

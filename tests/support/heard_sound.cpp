@@ -1,0 +1,97 @@
+#include "heard_sound.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+extern char** environ;
+
+namespace lirra::testing {
+
+SinkRecording::SinkRecording(const std::string& scratchFile) : file_(scratchFile) {
+  const char* sink = std::getenv("LIRRA_TEST_SINK");
+  if (!sink) return;
+  const std::string device = std::string("--device=") + sink + ".monitor";
+  const std::string rate = "--rate=" + std::to_string(kHeardRate);
+  const char* argv[] = {"parec", device.c_str(), rate.c_str(), "--channels=1", "--format=float32le",
+                        "--latency-msec=10", "--raw", nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (posix_spawnp(&pid_, "parec", &actions, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  // The recording runs once the server has sent its first block.
+  for (int i = 0; i < 100 && started(); ++i) {
+    std::ifstream f(file_, std::ios::binary | std::ios::ate);
+    if (f && f.tellg() > 0) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+SinkRecording::~SinkRecording() { stop(); }
+
+std::vector<float> SinkRecording::stop() {
+  if (pid_ > 0) {
+    kill(pid_, SIGINT);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+  }
+  std::ifstream f(file_, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+  std::vector<float> heard(bytes.size() / sizeof(float));
+  std::copy_n(bytes.data(), heard.size() * sizeof(float), reinterpret_cast<char*>(heard.data()));
+  return heard;
+}
+
+Span SoundSpan(const std::vector<float>& heard, float threshold) {
+  const auto loud = [threshold](float v) { return std::fabs(v) > threshold; };
+  const auto first = std::find_if(heard.begin(), heard.end(), loud);
+  if (first == heard.end()) return {};
+  const auto last = std::find_if(heard.rbegin(), heard.rend(), loud);
+  return {static_cast<size_t>(first - heard.begin()), static_cast<size_t>(heard.rend() - last)};
+}
+
+double LongestSilenceMs(const std::vector<float>& heard, Span span, float threshold) {
+  size_t longest = 0, run = 0;
+  for (size_t i = span.begin; i < span.end; ++i) {
+    run = std::fabs(heard[i]) < threshold ? run + 1 : 0;
+    longest = std::max(longest, run);
+  }
+  return 1000.0 * static_cast<double>(longest) / kHeardRate;
+}
+
+float LargestStep(const std::vector<float>& heard, Span span) {
+  float largest = 0;
+  for (size_t i = span.begin + 1; i < span.end; ++i) largest = std::max(largest, std::fabs(heard[i] - heard[i - 1]));
+  return largest;
+}
+
+std::vector<double> FrequencyTrack(const std::vector<float>& heard, Span span, double windowSeconds) {
+  // Upward zero crossings, placed between the two samples by linear interpolation.
+  std::vector<double> crossings;
+  for (size_t i = span.begin + 1; i < span.end; ++i)
+    if (heard[i - 1] < 0 && heard[i] >= 0)
+      crossings.push_back(static_cast<double>(i - 1) + heard[i - 1] / (heard[i - 1] - heard[i]));
+  const auto window = static_cast<size_t>(windowSeconds * kHeardRate);
+  std::vector<double> track;
+  auto from = crossings.begin();
+  for (size_t start = span.begin; start + window <= span.end; start += window) {
+    from = std::lower_bound(from, crossings.end(), static_cast<double>(start));
+    const auto to = std::lower_bound(from, crossings.end(), static_cast<double>(start + window));
+    const auto n = to - from;
+    track.push_back(n >= 2 ? (n - 1) * kHeardRate / (*(to - 1) - *from) : 0.0);
+  }
+  return track;
+}
+
+}  // namespace lirra::testing
