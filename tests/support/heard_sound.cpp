@@ -29,11 +29,17 @@ SinkRecording::SinkRecording(const std::string& scratchFile) : file_(scratchFile
   posix_spawn_file_actions_addopen(&actions, 1, file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (posix_spawnp(&pid_, "parec", &actions, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = -1;
   posix_spawn_file_actions_destroy(&actions);
-  // The recording runs once the server has sent its first block.
-  for (int i = 0; i < 100 && started(); ++i) {
+  // The recording runs once the server has sent its first block; what the block holds
+  // was heard before that moment.
+  for (int i = 0; i < 1000 && started(); ++i) {
     std::ifstream f(file_, std::ios::binary | std::ios::ate);
-    if (f && f.tellg() > 0) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const auto bytes = f ? static_cast<long long>(f.tellg()) : 0;
+    if (bytes > 0) {
+      firstSample_ = std::chrono::steady_clock::now() -
+                     std::chrono::microseconds(bytes / 4 * 1000000 / kHeardRate);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }
 
@@ -62,6 +68,7 @@ Span SoundSpan(const std::vector<float>& heard, float threshold) {
 }
 
 double LongestSilenceMs(const std::vector<float>& heard, Span span, float threshold) {
+  span.end = std::min(span.end, heard.size());
   size_t longest = 0, run = 0;
   for (size_t i = span.begin; i < span.end; ++i) {
     run = std::fabs(heard[i]) < threshold ? run + 1 : 0;
@@ -71,12 +78,14 @@ double LongestSilenceMs(const std::vector<float>& heard, Span span, float thresh
 }
 
 float LargestStep(const std::vector<float>& heard, Span span) {
+  span.end = std::min(span.end, heard.size());
   float largest = 0;
   for (size_t i = span.begin + 1; i < span.end; ++i) largest = std::max(largest, std::fabs(heard[i] - heard[i - 1]));
   return largest;
 }
 
 std::vector<double> FrequencyTrack(const std::vector<float>& heard, Span span, double windowSeconds) {
+  span.end = std::min(span.end, heard.size());
   // Upward zero crossings, placed between the two samples by linear interpolation.
   std::vector<double> crossings;
   for (size_t i = span.begin + 1; i < span.end; ++i)

@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -21,12 +22,17 @@ class SinkRecording {
   SinkRecording& operator=(const SinkRecording&) = delete;
 
   bool started() const { return pid_ > 0; }
+  // Where in the recording (seconds from its first sample) a moment of the test's clock lies.
+  double secondsAt(std::chrono::steady_clock::time_point moment) const {
+    return std::chrono::duration<double>(moment - firstSample_).count();
+  }
   // Ends the recording and returns what was heard.
   std::vector<float> stop();
 
  private:
   std::string file_;
   pid_t pid_ = -1;
+  std::chrono::steady_clock::time_point firstSample_;
 };
 
 // Samples of the first and one past the last sample louder than `threshold`; {0, 0} when
