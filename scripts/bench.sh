@@ -15,6 +15,7 @@ start_test_servers "$scratch"
 build/bench/engine_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 build/bench/engine_system_bench
 build/bench/player_bench "$PWD/build/app"
+build/bench/gapless_bench "$PWD/build/app"
 build/bench/window_bench "$PWD/build/app"
 build/bench/vis_bench "$PWD/build/app"
 build/bench/playlist_bench "$PWD/build/app"
