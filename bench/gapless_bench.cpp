@@ -4,7 +4,7 @@
 //    joined through the engine: the silence and the largest step at each join (as a
 //    multiple of the tone's own largest step; 1.0 is seamless), medians of three runs;
 //  - the same WAV files played one after the other without a join, each started as soon
-//    as the one before reports its end (what a player gets that polls every 100 ms);
+//    as the one before reports its end (polled every 5 ms: the best an unjoined change gets);
 //  - the real player over a list of three two-second tones: the silence at its joins, and
 //    the time from the next track's first sound at the sink to its name in the window's
 //    title, medians over the joins of three launches.
@@ -55,7 +55,7 @@ std::vector<Join> JoinsOf(const std::vector<float>& heard) {
     const auto centre = sound.begin + static_cast<size_t>(at * kHeardRate);
     const Span near{centre - kHeardRate / 10, std::min(heard.size(), centre + kHeardRate / 10)};
     // An unjoined change waits longer than 100 ms: the silence is measured from there on.
-    const Span after{near.begin, std::min(heard.size(), centre + 2 * kHeardRate)};
+    const Span after{near.begin, std::min(sound.end, centre + 2 * kHeardRate)};
     joins.push_back({LongestSilenceMs(heard, after), LargestStep(heard, near) / kToneStep});
   }
   return joins;
