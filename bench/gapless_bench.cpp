@@ -74,25 +74,14 @@ bool WaitStopped(DWORD h) {
   return true;
 }
 
-// Three pieces of the tone in `extension` (encoded by ffmpeg with `codec`), played joined
-// (or one after the other), recorded.
-std::vector<float> PlayPieces(const std::string& dir, const char* extension, const char* codec, int rate,
-                              bool joined) {
+// Three pieces of the tone in `format`, played joined (or one after the other), recorded.
+std::vector<float> PlayPieces(const std::string& dir, const SplitFormat& format, bool joined) {
   std::vector<HSTREAM> chain;
-  for (int part = 0; part < 3; ++part) {
-    const std::string wav = dir + "/p" + std::to_string(part) + ".wav";
-    const int64_t frames = 2 * rate;
-    WriteWav(wav, rate, 2, frames, [&](int64_t f, int) {
-      return kLevel * std::sin(2 * std::numbers::pi * kToneHz * static_cast<double>(part * frames + f) / rate);
-    });
-    std::string file = wav;
-    if (*codec) {
-      file = dir + "/p" + std::to_string(part) + extension;
-      if (!Encode(wav, file, codec)) return {};
-    }
+  for (const std::string& file : WriteSplitTone(dir, format, kToneHz, kLevel, 3, 2.0)) {
     chain.push_back(BASS_StreamCreateFile(FALSE, file.c_str(), 0, 0, 0));
     if (!chain.back()) return {};
   }
+  if (chain.size() != 3) return {};
   SinkRecording recording(dir + "/heard.raw");
   BASS_ChannelPlay(chain[0], FALSE);
   for (size_t i = 0; i + 1 < chain.size(); ++i) {
@@ -108,19 +97,6 @@ std::vector<float> PlayPieces(const std::string& dir, const char* extension, con
 }
 
 void EngineJoins(const std::string& appDir) {
-  struct Format {
-    const char* name;
-    const char* extension;
-    const char* codec;
-    int rate;
-  } formats[] = {
-      {"wav", ".wav", "", 44100},
-      {"flac", ".flac", "-c:a flac", 44100},
-      {"mp3_lame", ".mp3", "-c:a libmp3lame -b:a 192k", 44100},
-      {"ogg_vorbis", ".ogg", "-c:a libvorbis -q:a 6", 44100},
-      {"opus", ".opus", "-c:a libopus -b:a 160k", 48000},
-      {"aac_m4a", ".m4a", "-c:a aac -b:a 192k", 44100},
-  };
   if (!BASS_Init(1, 44100, 0, 0, nullptr)) {
     std::printf("gapless_bench: no sound output (error %d)\n", BASS_ErrorGetCode());
     return;
@@ -128,10 +104,10 @@ void EngineJoins(const std::string& appDir) {
   for (const char* addon : {"libbass_flac.so", "libbass_opus.so", "libbass_aac.so"})
     BASS_PluginLoad((appDir + "/Plugins/" + addon).c_str(), 0);
   const std::string dir = Scratch();
-  for (const Format& f : formats) {
+  for (const SplitFormat& f : kSplitFormats) {
     std::vector<double> silence, step;
     for (int run = 0; run < 3; ++run)
-      for (const Join& j : JoinsOf(PlayPieces(dir, f.extension, f.codec, f.rate, true))) {
+      for (const Join& j : JoinsOf(PlayPieces(dir, f, true))) {
         silence.push_back(j.silenceMs);
         step.push_back(j.stepRatio);
       }
@@ -140,7 +116,7 @@ void EngineJoins(const std::string& appDir) {
   }
   std::vector<double> unjoined;
   for (int run = 0; run < 3; ++run)
-    for (const Join& j : JoinsOf(PlayPieces(dir, ".wav", "", 44100, false))) unjoined.push_back(j.silenceMs);
+    for (const Join& j : JoinsOf(PlayPieces(dir, kSplitFormats[0], false))) unjoined.push_back(j.silenceMs);
   std::printf("unjoined_wav_started_at_the_reported_end_silence_ms_median %.1f\n", Median(unjoined));
   BASS_Free();
   std::filesystem::remove_all(dir);

@@ -127,15 +127,14 @@ void FollowOn(PlayerContext& ctx) {
 bool KeepNextTrackReady(PlayerContext& ctx) {
   NextTrackState& n = ctx.nextTrack;
   if (!MayJoinAfterPlayingTrack(ctx)) {
-    if (n.active) DropNextTrack(ctx);
+    if (n.chosen()) DropNextTrack(ctx);
     return false;
   }
-  if (n.active && !StillTheNext(ctx, n)) DropNextTrack(ctx);
+  if (n.chosen() && !StillTheNext(ctx, n)) DropNextTrack(ctx);
   const EngineFunctions& bass = *ctx.libs.engine;
   const uint32_t playing = ctx.state.CurrentChannel;
-  if (!n.active) {
+  if (!n.chosen()) {
     if (SecondsLeft(ctx) > kPrepareSecondsBeforeEnd) return false;
-    n.active = true;
     ChooseFollowing(ctx, n);
     StartOpening(ctx, n);
     return false;
@@ -159,7 +158,6 @@ void DropNextTrack(PlayerContext& ctx) {
   NextTrackState& n = ctx.nextTrack;
   if (n.opening.valid()) n.channel = n.opening.get();  // waits for an open under way
   if (n.channel && ctx.libs.engine.bound()) FreeEngineChannel(*ctx.libs.engine, n.channel, n.file);  // undoes the join
-  n.active = false;
   n.channel = 0;
   n.joined = false;
   n.index = -1;

@@ -24,7 +24,7 @@ inline constexpr double kPrepareSecondsBeforeEnd = 5.0;
 struct NextTrackState {
   // The entry that follows, with everything its choice depended on: when any of it
   // changes, it may not be the next one any more and is dropped.
-  int index = -1;
+  int index = -1;                  // -1: nothing chosen
   QString location;
   QString file;                    // what is opened: the location, or a cue track's file
   int playingIndex = -1;
@@ -35,10 +35,12 @@ struct NextTrackState {
   std::vector<int> shuffleOrder;   // the shuffle once the entry plays
   int shufflePosAfter = 0;
 
-  bool active = false;             // an entry is being opened, or is ready
   std::future<uint32_t> opening;   // its open, off the UI thread
   uint32_t channel = 0;            // opened (0 while opening, or when it did not open)
   bool joined = false;             // the engine plays it on from the end of the playing one
+
+  // An entry is chosen: being opened, ready, or left to the usual path.
+  bool chosen() const { return index >= 0; }
 
   // Handed to PlayCurrent when the engine has moved on to it.
   uint32_t handedChannel = 0;

@@ -121,7 +121,7 @@ TEST_F(NextTrackTest, APauseASeekOrAStopDropsTheJoinedEntry) {
     const uint32_t joined = Engine().joinedNext;
     act();
     EXPECT_NE(std::find(std::begin(Engine().freed), std::end(Engine().freed), joined), std::end(Engine().freed));
-    EXPECT_FALSE(ctx().nextTrack.active);
+    EXPECT_FALSE(ctx().nextTrack.chosen());
     if (ctx().state.PausedTag) player_.pmPauseClick();
     if (ctx().state.Timer1On) player_.lbNextRightUp();
   }

@@ -14,7 +14,6 @@ namespace {
 constexpr double kToneHz = 1000.0;
 constexpr double kToneLevel = 0.5;
 
-double Tone(double t) { return kToneLevel * std::sin(2 * std::numbers::pi * kToneHz * t); }
 // The largest step between neighbouring samples of the tone at the sink's rate.
 const double kToneStep = 2 * kToneLevel * std::sin(std::numbers::pi * kToneHz / kHeardRate);
 
@@ -55,40 +54,15 @@ class Joins : public EngineTest {
   }
 };
 
-struct SplitFormat {
-  const char* name;
-  const char* extension;
-  const char* codecArgs;  // empty: the WAV pieces themselves
-  int rate;
-};
-
 // One continuous tone cut into three two-second files of each format, played joined: heard
 // as one tone of six seconds, without a silence or a step larger than the tone's own.
 TEST_F(Joins, ATonePlayedAsThreeJoinedFilesIsHeardWhole) {
-  const SplitFormat formats[] = {
-      {"WAV", ".wav", "", 44100},
-      {"FLAC", ".flac", "-c:a flac", 44100},
-      {"MP3 (LAME)", ".mp3", "-c:a libmp3lame -b:a 192k", 44100},
-      {"Ogg Vorbis", ".ogg", "-c:a libvorbis -q:a 6", 44100},
-      {"Opus", ".opus", "-c:a libopus -b:a 160k", 48000},
-      {"AAC (M4A)", ".m4a", "-c:a aac -b:a 192k", 44100},
-  };
-  for (const SplitFormat& format : formats) {
+  for (const SplitFormat& format : kSplitFormats) {
     SCOPED_TRACE(format.name);
+    const std::vector<std::string> files = WriteSplitTone(scratch_.file(""), format, kToneHz, kToneLevel, 3, 2.0);
+    ASSERT_EQ(files.size(), 3u);
     std::vector<HSTREAM> chain;
-    for (int part = 0; part < 3; ++part) {
-      const std::string piece = scratch_.file("part" + std::to_string(part) + ".wav");
-      const int64_t frames = 2 * format.rate;
-      WriteWav(piece, format.rate, 2, frames, [&](int64_t f, int) {
-        return Tone(static_cast<double>(part * frames + f) / format.rate);
-      });
-      std::string file = piece;
-      if (*format.codecArgs) {
-        file = scratch_.file("part" + std::to_string(part) + format.extension);
-        ASSERT_TRUE(Encode(piece, file, format.codecArgs));
-      }
-      chain.push_back(open(file));
-    }
+    for (const std::string& file : files) chain.push_back(open(file));
     SinkRecording recording(scratch_.file("heard.raw"));
     ASSERT_TRUE(recording.started());
     playJoined(chain);

@@ -45,6 +45,25 @@ void WriteSineWav(const std::string& path, double hz, double seconds, double amp
            [&](int64_t f, int) { return amplitude * std::sin(w * static_cast<double>(f)); });
 }
 
+std::vector<std::string> WriteSplitTone(const std::string& dir, const SplitFormat& format, double hz, double level,
+                                        int pieces, double seconds) {
+  std::vector<std::string> files;
+  const auto frames = static_cast<int64_t>(seconds * format.rate);
+  for (int part = 0; part < pieces; ++part) {
+    const std::string piece = dir + "/part" + std::to_string(part) + ".wav";
+    WriteWav(piece, format.rate, 2, frames, [&](int64_t f, int) {
+      return level * std::sin(2 * std::numbers::pi * hz * static_cast<double>(part * frames + f) / format.rate);
+    });
+    std::string file = piece;
+    if (*format.codecArgs) {
+      file = dir + "/part" + std::to_string(part) + format.extension;
+      if (!Encode(piece, file, format.codecArgs)) return {};
+    }
+    files.push_back(file);
+  }
+  return files;
+}
+
 bool Encode(const std::string& wav, const std::string& out, const std::string& codecArgs) {
   const std::string cmd = "ffmpeg -nostdin -hide_banner -loglevel error -y -i '" + wav + "' " +
                           codecArgs + " '" + out + "'";

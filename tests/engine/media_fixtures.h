@@ -34,6 +34,28 @@ void WriteSineWav(const std::string& path, double hz, double seconds, double amp
 // the encoder failed.
 bool Encode(const std::string& wav, const std::string& out, const std::string& codecArgs);
 
+// The formats a split signal is tested and measured in: one tone cut into pieces, each
+// encoded by ffmpeg (`codecArgs` empty: the WAV piece itself) at `rate`.
+struct SplitFormat {
+  const char* name;
+  const char* extension;
+  const char* codecArgs;
+  int rate;
+};
+inline constexpr SplitFormat kSplitFormats[] = {
+    {"wav", ".wav", "", 44100},
+    {"flac", ".flac", "-c:a flac", 44100},
+    {"mp3_lame", ".mp3", "-c:a libmp3lame -b:a 192k", 44100},
+    {"ogg_vorbis", ".ogg", "-c:a libvorbis -q:a 6", 44100},
+    {"opus", ".opus", "-c:a libopus -b:a 160k", 48000},
+    {"aac_m4a", ".m4a", "-c:a aac -b:a 192k", 44100},
+};
+
+// A sine of `hz` at `level`, continuous across `pieces` files of `seconds` each, written into
+// `dir` in `format`. Returns their paths; empty when an encode failed.
+std::vector<std::string> WriteSplitTone(const std::string& dir, const SplitFormat& format, double hz, double level,
+                                        int pieces, double seconds);
+
 // A 4-channel "M.K." module: one pattern playing a looped square-wave sample on channel 1,
 // with a pattern break at `rows` so it ends after that many rows at speed 6 / 125 bpm.
 std::vector<uint8_t> MinimalModule(int rows);
