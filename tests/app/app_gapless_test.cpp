@@ -118,7 +118,9 @@ TEST_F(GaplessApp, ACueSheetsTracksAreHeardAsOneUnbrokenSweep) {
     TearDown();
 
     const testing::Span sound = testing::SoundSpan(heard);
-    ASSERT_GT(sound.seconds(), total) << "the list goes on after its last track";
+    // The list starts over after its last track, after a pause of up to a second (not
+    // joined): the recording may or may not reach it. The album itself was heard whole.
+    ASSERT_GE(sound.seconds(), total - 0.02) << "the album was not heard to its end";
     const testing::Span album{sound.begin, sound.begin + static_cast<size_t>((total - 0.01) * testing::kHeardRate)};
     EXPECT_LE(testing::LongestSilenceMs(heard, album), 2.0);
     const std::vector<double> track = testing::FrequencyTrack(heard, album, 0.05);
