@@ -108,6 +108,12 @@ typedef uintptr_t HWND_T; /* native window id; unused by the engine */
 #define BASS_ACTIVE_PLAYING 1
 #define BASS_ACTIVE_STALLED 2
 #define BASS_ACTIVE_PAUSED 3
+/* Playing, but the sound server went away: the channel keeps its place (what was heard)
+ * and plays on by itself once the engine has connected again, which it tries at once and
+ * then every 2 s at most. Paused channels stay BASS_ACTIVE_PAUSED meanwhile. While the
+ * server is away, BASS_ChannelIsActive leaves BASS_ERROR_DEVICE for BASS_ErrorGetCode
+ * (its result still holds); channels can still be made, placed and played. */
+#define BASS_ACTIVE_PAUSED_DEVICE 4
 
 /* Position modes */
 #define BASS_POS_BYTE 0

@@ -166,7 +166,8 @@ QWORD BASS_ChannelSeconds2Bytes(DWORD handle, double pos) {
 DWORD BASS_ChannelIsActive(DWORD handle) {
   ChannelAccess c(handle);
   if (!c) return Fail(BASS_ERROR_HANDLE, DWORD{BASS_ACTIVE_STOPPED});
-  return Ok(c->activeState());
+  const DWORD state = c->activeState();
+  return State().output->available() ? Ok(state) : Fail(BASS_ERROR_DEVICE, state);
 }
 
 BOOL BASS_ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info) {

@@ -255,6 +255,15 @@ void Channel::stop() {
   if (!ended_) seekSource(heard);
 }
 
+void Channel::outputLost() {
+  if (capture_ || !stream_) return;
+  Channel* early = previous_ ? previous_ : this;
+  early->settleJoin();  // heard to its end: the two part first
+  // A hand-over not yet heard is undone: the earlier one plays on from what was heard.
+  if (early->handedOver_) return early->undoJoin();
+  if (state_ != State::Stopped) seekSource(sourceFrameAt(heardOutputFrames()));
+}
+
 uint32_t Channel::activeState() {
   settleJoin();
   if (decodeOnly()) return ended_ ? BASS_ACTIVE_STOPPED : BASS_ACTIVE_PLAYING;
@@ -267,6 +276,7 @@ uint32_t Channel::activeState() {
     case State::Paused: return BASS_ACTIVE_PAUSED;
     case State::Playing: break;
   }
+  if (stream_ && stream_->waitingForServer()) return BASS_ACTIVE_PAUSED_DEVICE;
   if (ended_ && (!stream_ || stream_->finished())) {
     state_ = State::Stopped;  // the end has been heard
     if (stream_) stream_->pause();

@@ -97,6 +97,9 @@ class Channel {
   };
   void addSync(const Sync& sync) { syncs_.push_back(sync); }
   void endHeard() { fireEndSyncs(false); }
+  // The sound server went away with what it had not played: the channel goes back to what
+  // was heard, to play on from there once a server is back (output thread).
+  void outputLost();
 
   // "key=value" tags collected from the source, 0-separated, ended by an empty text.
   const std::string& tagBlock();

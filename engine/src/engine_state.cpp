@@ -71,10 +71,13 @@ DWORD Register(ChannelKind kind, DWORD flags, const std::string& path,
     // The stream reaches its channel through the feed: a joined channel may take it over.
     auto feed = std::make_shared<StreamFeed>();
     feed->channel = raw;
-    auto stream = s.output->createStream(
-        rate,
-        [feed](float* out, size_t frames, bool* ended) { return feed->channel->pull(out, frames, ended); },
-        [feed] { feed->channel->endHeard(); });
+    StreamCallbacks callbacks;
+    callbacks.pull = [feed](float* out, size_t frames, bool* ended) {
+      return feed->channel->pull(out, frames, ended);
+    };
+    callbacks.finished = [feed] { feed->channel->endHeard(); };
+    callbacks.lost = [feed] { feed->channel->outputLost(); };
+    auto stream = s.output->createStream(rate, std::move(callbacks));
     if (!stream) return Fail(BASS_ERROR_CREATE, DWORD{0});
     channel->attach(std::move(stream), std::move(feed));
     if (kind != ChannelKind::Record)

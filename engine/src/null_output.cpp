@@ -20,7 +20,7 @@ class NullOutput;
 
 class NullStream final : public OutputStream {
  public:
-  NullStream(NullOutput* owner, int rate, PullFunction pull, FinishedFunction finished)
+  NullStream(NullOutput* owner, int rate, PullFunction pull, std::function<void()> finished)
       : owner_(owner), framesPerTick_(static_cast<size_t>(rate) * kTickMs / 1000),
         pull_(std::move(pull)), finished_(std::move(finished)) {}
   ~NullStream() override;
@@ -48,7 +48,7 @@ class NullStream final : public OutputStream {
   NullOutput* owner_;
   size_t framesPerTick_;
   PullFunction pull_;
-  FinishedFunction finished_;
+  std::function<void()> finished_;
   bool running_ = false;
   bool endReported_ = false;
 };
@@ -61,9 +61,9 @@ class NullOutput final : public Output {
     thread_.join();
   }
 
-  std::unique_ptr<OutputStream> createStream(int rate, PullFunction pull,
-                                             FinishedFunction finished) override {
-    auto stream = std::make_unique<NullStream>(this, rate, std::move(pull), std::move(finished));
+  std::unique_ptr<OutputStream> createStream(int rate, StreamCallbacks callbacks) override {
+    auto stream = std::make_unique<NullStream>(this, rate, std::move(callbacks.pull),
+                                               std::move(callbacks.finished));
     streams_.push_back(stream.get());  // the caller holds our lock
     return stream;
   }

@@ -33,17 +33,29 @@ class OutputStream {
   // Data became available after a pull found none: take it now rather than when the
   // driver next asks (which may be never, once its buffer ran dry).
   virtual void wake() {}
+  // The sound server is away: the stream keeps its requests and plays on when it is back.
+  virtual bool waitingForServer() { return false; }
 };
 
-// Called on the driver's thread, with its lock held, when finished() becomes true.
-using FinishedFunction = std::function<void()>;
+// What a stream calls on the driver's thread, with its lock held.
+struct StreamCallbacks {
+  PullFunction pull;
+  // finished() became true.
+  std::function<void()> finished;
+  // The sound server went away: what it held and had not played is gone, and the stream
+  // counts as having played only what was heard (latencyFrames() says how much of what
+  // it was given that is not). Nothing is pulled until the server is back.
+  std::function<void()> lost;
+};
 
 class Output {
  public:
   virtual ~Output() = default;
   // A stream of stereo float frames at `rate` (the server converts it to the device's).
-  virtual std::unique_ptr<OutputStream> createStream(int rate, PullFunction pull,
-                                                     FinishedFunction finished) = 0;
+  // While the server is away it is made all the same, and connects once it is back.
+  virtual std::unique_ptr<OutputStream> createStream(int rate, StreamCallbacks callbacks) = 0;
+  // False while the sound server is away.
+  virtual bool available() const { return true; }
   virtual void lock() = 0;
   virtual void unlock() = 0;
   // The rate given to BASS_Init: what tracker modules are rendered at.

@@ -1,6 +1,9 @@
 // One PulseAudio playback stream: float stereo at the output rate, pulled from its channel
 // by the write callback.
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "pulse.h"
@@ -16,34 +19,88 @@ namespace {
 constexpr int kBufferMs = 500;  // target length of the server-side buffer
 constexpr int kRequestMs = 200; // smallest request
 
-class PulseStream final : public OutputStream {
+class PulseStream final : public ServerStream {
  public:
-  PulseStream(pa_threaded_mainloop* loop, int rate, PullFunction pull, FinishedFunction finished)
-      : loop_(loop), rate_(rate), pull_(std::move(pull)), finished_(std::move(finished)) {}
-
-  ~PulseStream() override {
-    // Callbacks of operations still running would reach a stream that is gone.
-    if (drainOp_) pa_operation_unref(drainOp_);
-    for (pa_operation* op : operations_) {
-      if (pa_operation_get_state(op) == PA_OPERATION_RUNNING) pa_operation_cancel(op);
-      pa_operation_unref(op);
-    }
-    if (!stream_) return;
-    pa_stream_set_write_callback(stream_, nullptr, nullptr);
-    pa_stream_set_state_callback(stream_, nullptr, nullptr);
-    pa_stream_disconnect(stream_);
-    pa_stream_unref(stream_);
+  PulseStream(pa_threaded_mainloop* loop, int rate, StreamCallbacks callbacks, StreamSet* set)
+      : loop_(loop), rate_(rate), callbacks_(std::move(callbacks)), set_(set) {
+    set_->insert(this);
   }
 
+  ~PulseStream() override {
+    set_->erase(this);
+    releaseServerSide();
+  }
+
+  // The first connection, while the server is there: waits until the stream is ready.
   bool connect(pa_context* context) {
+    if (!open(context)) return false;
+    return WaitFor(
+        loop_, 3000, [this] { return ready_; },
+        [this] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)); });
+  }
+
+  void lose() override {
+    markLost();
+    releaseServerSide();
+  }
+  void notifyLost() override {
+    if (callbacks_.lost) callbacks_.lost();
+  }
+  void reconnect(pa_context* context) override {
+    if (!stream_) open(context);  // OnState plays on once it is ready
+  }
+  bool waitingForServer() override { return !ready_; }
+
+  void start() override {
+    restartData();
+    corked_ = false;
+    heardSeenAt_ = Clock::now();  // nothing was heard while it stood
+    if (!ready_) return;
+    cork(false);
+    fill();
+  }
+  void pause() override {
+    if (ready_) latencyFrames();  // what was heard up to the pause
+    corked_ = true;
+    if (ready_) cork(true);
+  }
+
+  // The server applies a flush on its own time, possibly after data written later; so no
+  // data is written until it confirms, and then the buffer is filled again.
+  void flush() override {
+    restartData();
+    written_ = heardSeen_ = heardAtLoss_ = 0;
+    heardSeenAt_ = Clock::now();
+    if (!ready_) return;
+    ++flushesPending_;
+    if (!track(pa_stream_flush(stream_, &PulseStream::OnFlushed, this))) --flushesPending_;
+  }
+
+  bool finished() override { return drained_; }
+  void wake() override { fill(); }
+
+  int64_t latencyFrames() override {
+    // Away from the server, what it was given after the last sound heard is not heard.
+    if (!ready_) return written_ - heardAtLoss_;
+    pa_usec_t usec = 0;
+    int negative = 0;
+    // No timing from the server yet: nothing written has been heard.
+    if (pa_stream_get_latency(stream_, &usec, &negative) < 0) return INT64_MAX / 2;
+    const int64_t latency =
+        negative ? 0 : static_cast<int64_t>(usec * static_cast<uint64_t>(rate_) / 1000000);
+    heardSeen_ = std::max<int64_t>(0, written_ - latency);
+    heardSeenAt_ = Clock::now();
+    return latency;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  bool open(pa_context* context) {
     const pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(rate_), 2};
     stream_ = pa_stream_new(context, "Lirra", &sampleFormat, nullptr);
     if (!stream_) return false;
-    pa_stream_set_state_callback(
-        stream_, [](pa_stream*, void* loop) {
-          pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
-        },
-        loop_);
+    pa_stream_set_state_callback(stream_, &PulseStream::OnState, this);
     pa_stream_set_write_callback(stream_, &PulseStream::OnWrite, this);
     const auto bytes = [this](int ms) {
       return static_cast<uint32_t>(pa_usec_to_bytes(static_cast<pa_usec_t>(ms) * 1000,
@@ -58,50 +115,65 @@ class PulseStream final : public OutputStream {
     const auto flags = static_cast<pa_stream_flags_t>(
         PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
         PA_STREAM_ADJUST_LATENCY);
-    if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0)
-      return false;
-    return WaitFor(
-        loop_, 3000, [this] { return pa_stream_get_state(stream_) == PA_STREAM_READY; },
-        [this] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)); });
+    return pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) >= 0;
   }
 
-  void start() override {
-    restartData();
-    corked_ = false;
-    cork(false);
-    fill();
-  }
-  void pause() override {
-    corked_ = true;
-    cork(true);
-  }
-
-  // The server applies a flush on its own time, possibly after data written later; so no
-  // data is written until it confirms, and then the buffer is filled again.
-  void flush() override {
-    restartData();
-    ++flushesPending_;
-    if (!track(pa_stream_flush(stream_, &PulseStream::OnFlushed, this))) --flushesPending_;
+  static void OnState(pa_stream* s, void* self) {
+    auto* me = static_cast<PulseStream*>(self);
+    pa_threaded_mainloop_signal(me->loop_, 0);
+    if (s != me->stream_) return;
+    const pa_stream_state_t state = pa_stream_get_state(s);
+    if (state == PA_STREAM_READY && !me->ready_) {
+      me->ready_ = true;
+      if (!me->corked_) {  // asked to play while the server was away
+        me->cork(false);
+        me->fill();
+      }
+    } else if (!PA_STREAM_IS_GOOD(state)) {
+      me->markLost();  // (the server often tells the stream before the connection)
+    }
   }
 
-  bool finished() override { return drained_; }
-  void wake() override { fill(); }
-
-  int64_t latencyFrames() override {
-    pa_usec_t usec = 0;
-    int negative = 0;
-    // No timing from the server yet: nothing written has been heard.
-    if (pa_stream_get_latency(stream_, &usec, &negative) < 0) return INT64_MAX / 2;
-    if (negative) return 0;  // ran dry: everything written has been heard
-    return static_cast<int64_t>(usec * static_cast<uint64_t>(rate_) / 1000000);
+  void markLost() {
+    if (!ready_) return;
+    heardAtLoss_ = heardSoFar();
+    ready_ = false;
   }
 
- private:
+  // Frames of what it was given since the last flush that have been heard: the last
+  // reading of the server's latency, and the time played since then.
+  int64_t heardSoFar() const {
+    int64_t heard = heardSeen_;
+    if (!corked_) {
+      const auto since = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - heardSeenAt_);
+      heard += since.count() * rate_ / 1000000;
+    }
+    return std::clamp<int64_t>(heard, 0, written_);
+  }
+
+  // Lets go of everything the server side had: the stream, operations under way.
+  void releaseServerSide() {
+    if (drainOp_) pa_operation_unref(std::exchange(drainOp_, nullptr));
+    for (pa_operation* op : operations_) {
+      if (pa_operation_get_state(op) == PA_OPERATION_RUNNING) pa_operation_cancel(op);
+      pa_operation_unref(op);
+    }
+    operations_.clear();
+    ready_ = false;
+    flushesPending_ = 0;
+    draining_ = drained_ = false;
+    if (!stream_) return;
+    pa_stream_set_write_callback(stream_, nullptr, nullptr);
+    pa_stream_set_state_callback(stream_, nullptr, nullptr);
+    pa_stream_disconnect(stream_);
+    pa_stream_unref(std::exchange(stream_, nullptr));
+  }
+
   // Writes as much as the server can take now. Needed whenever data becomes available
   // again: the server asked earlier while we had none, and will not ask again until its
   // buffer drains.
   void fill() {
-    if (flushesPending_ > 0 || corked_) return;
+    if (!ready_ || flushesPending_ > 0 || corked_) return;
     const size_t writable = pa_stream_writable_size(stream_);
     if (writable != static_cast<size_t>(-1) && writable > 0) OnWrite(stream_, writable, this);
   }
@@ -154,7 +226,7 @@ class PulseStream final : public OutputStream {
     const auto* t = static_cast<DrainTicket*>(ticket);
     if (success && t->generation == t->stream->generation_ && !t->stream->drained_) {
       t->stream->drained_ = true;
-      t->stream->finished_();
+      t->stream->callbacks_.finished();
     }
   }
 
@@ -168,18 +240,20 @@ class PulseStream final : public OutputStream {
   // more for now (it wakes the stream when it has).
   static void OnWrite(pa_stream* s, size_t nbytes, void* self) {
     auto* me = static_cast<PulseStream*>(self);
-    if (me->flushesPending_ > 0 || me->corked_) return;  // fill() catches up
+    if (!me->ready_ || me->flushesPending_ > 0 || me->corked_) return;  // fill() catches up
+    me->latencyFrames();  // keeps the reading of what was heard fresh
     while (nbytes >= 2 * sizeof(float)) {
       void* data = nullptr;
       size_t block = nbytes;
       if (pa_stream_begin_write(s, &data, &block) < 0 || !data) return;
       const size_t frames = block / (2 * sizeof(float));
       bool ended = false;
-      const size_t got = me->pull_(static_cast<float*>(data), frames, &ended);
+      const size_t got = me->callbacks_.pull(static_cast<float*>(data), frames, &ended);
       if (got == 0)
         pa_stream_cancel_write(s);
       else
         pa_stream_write(s, data, got * 2 * sizeof(float), nullptr, 0, PA_SEEK_RELATIVE);
+      me->written_ += static_cast<int64_t>(got);
       if (ended) me->drain();
       if (ended || got < frames) return;
       nbytes -= got * 2 * sizeof(float);
@@ -188,9 +262,14 @@ class PulseStream final : public OutputStream {
 
   pa_threaded_mainloop* loop_;
   int rate_;
-  PullFunction pull_;
-  FinishedFunction finished_;
+  StreamCallbacks callbacks_;
+  StreamSet* set_;
   pa_stream* stream_ = nullptr;
+  bool ready_ = false;    // the server side is there and ready
+  int64_t written_ = 0;   // frames given since the last flush
+  int64_t heardSeen_ = 0; // of those, heard at the last reading of the latency
+  Clock::time_point heardSeenAt_ = Clock::now();
+  int64_t heardAtLoss_ = 0;  // of those, heard when the server went away
   unsigned generation_ = 0;
   int flushesPending_ = 0;
   bool corked_ = true;  // the stream starts corked
@@ -203,11 +282,10 @@ class PulseStream final : public OutputStream {
 
 }  // namespace
 
-std::unique_ptr<OutputStream> CreateStream(pa_threaded_mainloop* loop, pa_context* context,
-                                           int rate, PullFunction pull,
-                                           FinishedFunction finished) {
-  auto stream = std::make_unique<PulseStream>(loop, rate, std::move(pull), std::move(finished));
-  if (!stream->connect(context)) return nullptr;
+std::unique_ptr<ServerStream> CreateStream(pa_threaded_mainloop* loop, pa_context* context,
+                                           int rate, StreamCallbacks callbacks, StreamSet* set) {
+  auto stream = std::make_unique<PulseStream>(loop, rate, std::move(callbacks), set);
+  if (context && !stream->connect(context)) return nullptr;
   return stream;
 }
 

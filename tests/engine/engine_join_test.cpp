@@ -17,13 +17,6 @@ constexpr double kToneLevel = 0.5;
 // The largest step between neighbouring samples of the tone at the sink's rate.
 const double kToneStep = 2 * kToneLevel * std::sin(std::numbers::pi * kToneHz / kHeardRate);
 
-// A sweep whose pitch tells where in the file it is: 300 Hz at 0 rising 100 Hz a second.
-constexpr double kSweepFrom = 300.0, kSweepRise = 100.0;
-double Sweep(double t) {
-  return kToneLevel * std::sin(2 * std::numbers::pi * (kSweepFrom * t + kSweepRise * t * t / 2));
-}
-double SweepTimeAt(double hz) { return (hz - kSweepFrom) / kSweepRise; }
-
 class Joins : public EngineTest {
  protected:
   void SetUp() override {

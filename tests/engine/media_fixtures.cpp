@@ -64,6 +64,8 @@ std::vector<std::string> WriteSplitTone(const std::string& dir, const SplitForma
   return files;
 }
 
+double Sweep(double t) { return 0.5 * std::sin(2 * std::numbers::pi * (300.0 * t + 100.0 * t * t / 2)); }
+
 bool Encode(const std::string& wav, const std::string& out, const std::string& codecArgs) {
   const std::string cmd = "ffmpeg -nostdin -hide_banner -loglevel error -y -i '" + wav + "' " +
                           codecArgs + " '" + out + "'";

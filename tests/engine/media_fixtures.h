@@ -30,6 +30,11 @@ std::vector<uint8_t> MakeWave(const WaveLayout& layout, int rate, const std::vec
 // A full-scale sine of `hz` for `seconds`, stereo 44.1 kHz.
 void WriteSineWav(const std::string& path, double hz, double seconds, double amplitude = 1.0);
 
+// A sweep whose pitch tells where in the file it is: 300 Hz at 0 rising 100 Hz a second,
+// at half of full scale; and the time in the sweep where it sounds `hz`.
+double Sweep(double seconds);
+inline double SweepTimeAt(double hz) { return (hz - 300.0) / 100.0; }
+
 // Encodes `wav` with ffmpeg into `out` (the extension picks the codec). Returns false when
 // the encoder failed.
 bool Encode(const std::string& wav, const std::string& out, const std::string& codecArgs);

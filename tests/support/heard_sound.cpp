@@ -30,8 +30,9 @@ SinkRecording::SinkRecording(const std::string& scratchFile) : file_(scratchFile
   if (posix_spawnp(&pid_, "parec", &actions, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = -1;
   posix_spawn_file_actions_destroy(&actions);
   // The recording runs once the server has sent its first block; what the block holds
-  // was heard before that moment.
-  for (int i = 0; i < 1000 && started(); ++i) {
+  // was heard before that moment. (A null sink that was idle sends it only once it wakes
+  // from a long sleep, up to 2 s.)
+  for (int i = 0; i < 3000 && started(); ++i) {
     std::ifstream f(file_, std::ios::binary | std::ios::ate);
     const auto bytes = f ? static_cast<long long>(f.tellg()) : 0;
     if (bytes > 0) {

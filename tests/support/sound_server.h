@@ -1,0 +1,34 @@
+// A sound server of a test's own, on a socket of its own, that the test stops and starts
+// again as a crash or an update would: PulseAudio with the same null sink as the test
+// run's server (named by LIRRA_TEST_SINK), kept clocked by a stream of silence.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace lirra::testing {
+
+class SoundServer {
+ public:
+  // Everything the server keeps goes under `folder`.
+  explicit SoundServer(std::string folder);
+  ~SoundServer();  // kill()
+  SoundServer(const SoundServer&) = delete;
+  SoundServer& operator=(const SoundServer&) = delete;
+
+  // Starts it and waits until it answers; false (with the reason) when it does not.
+  bool start(std::string* why);
+  // Ends it at once, as a crash does (SIGKILL), and waits until it is gone.
+  void kill();
+  // What PULSE_SERVER names it by.
+  const std::string& address() const { return address_; }
+
+ private:
+  std::string folder_;
+  std::string address_;
+  pid_t server_ = -1;
+  pid_t silence_ = -1;
+};
+
+}  // namespace lirra::testing
