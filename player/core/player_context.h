@@ -20,6 +20,7 @@
 #include "player_state.h"
 #include "schedule.h"
 #include "skin.h"
+#include "sound_server_watch.h"
 #include "spectrum.h"
 #include "shell.h"
 #include "track_list.h"
@@ -78,6 +79,7 @@ struct PlayerContext {
   ScheduleState schedule;
   TrackTags tags;  // the playing track's, read once (track_tags.h)
   NextTrackState nextTrack;  // the entry joined to follow the playing track (next_track.h)
+  SoundServerWatch soundServer;  // a server gone while playing (sound_server_watch.h)
   std::function<int(int n)> randomBelow;  // uniform in 0..n-1
   std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };  // the local time
   // Starts a program with an argument vector (never a shell) and does not wait for it.

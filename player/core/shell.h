@@ -136,6 +136,10 @@ class Dialogs {
   virtual ~Dialogs() = default;
   // A message box with one OK button.
   virtual void ShowMessage(const QString& text, const QString& caption) = 0;
+  // A message that waits for nothing (the player goes on meanwhile); CloseNotice takes it
+  // away if the listener has not.
+  virtual void ShowNotice(const QString& text, const QString& caption) = 0;
+  virtual void CloseNotice() = 0;
   // Closes a message box of the video library titled "Error" when one shows; true if so.
   virtual bool CloseVideoLibraryErrorBox() = 0;
   // A question with Yes and No (the question icon); true for Yes.

@@ -9,6 +9,7 @@
 #include "lyrics.h"
 #include "next_track.h"
 #include "playlist_library.h"
+#include "sound_server_watch.h"
 #include "paths.h"
 #include "play_order.h"
 #include "track_opening.h"
@@ -68,6 +69,7 @@ void Timer1Tick(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (!s.Timer1On || s.PausedTag) return;
   if (KeepNextTrackReady(ctx)) return;  // the next track plays now, its clock just started
+  WatchSoundServer(ctx);
   if (++s.TickDivider > 9) s.TickDivider = 0;
   if (s.LyricsTracking) LyricsSearchStep(ctx);
   // The lyric clock asks the engine where it is: only on ticks that use it.

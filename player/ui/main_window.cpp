@@ -314,6 +314,19 @@ void MainWindow::ShowMessage(const QString& text, const QString& caption) {
   box.exec();
 }
 
+void MainWindow::ShowNotice(const QString& text, const QString& caption) {
+  CloseNotice();
+  notice_ = new QMessageBox(QMessageBox::Information, caption, text, QMessageBox::Ok, this);
+  notice_->setObjectName(QStringLiteral("Notice"));
+  notice_->setAttribute(Qt::WA_DeleteOnClose);
+  notice_->setModal(false);
+  notice_->show();
+}
+
+void MainWindow::CloseNotice() {
+  if (notice_) notice_->close();
+}
+
 bool MainWindow::CloseVideoLibraryErrorBox() {
   for (QWidget* box : QApplication::topLevelWidgets()) {
     if (box != this && box->isVisible() && box->windowTitle() == QLatin1String("Error") &&

@@ -4,6 +4,8 @@
 // handlers forward to the player, which decides.
 #pragma once
 
+#include <QMessageBox>
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -63,6 +65,8 @@ class MainWindow : public QWidget,
   SpectrumBox* visBox() const { return visBox_; }
   // Dialogs
   void ShowMessage(const QString& text, const QString& caption) override;
+  void ShowNotice(const QString& text, const QString& caption) override;
+  void CloseNotice() override;
   bool AskYesNo(const QString& text, const QString& caption) override;
   bool CloseVideoLibraryErrorBox() override;
   std::optional<QStringList> ChooseFilesToOpen(const QString& filter, const QString& initialDir) override;
@@ -101,6 +105,7 @@ class MainWindow : public QWidget,
   QTimer* timerFFT_ = nullptr;
   SpectrumBox* visBox_ = nullptr;
   MprisService* mediaControls_ = nullptr;  // none without a session bus
+  QPointer<QMessageBox> notice_;  // deletes itself when closed
   Rgb captionColour_ = WindowColours{}.captionText;  // lbTime's colour, the captions' own
   bool created_ = false;
   bool shown_ = false;

@@ -378,4 +378,25 @@ TEST_F(PlayerTest, PlayOnAnEmptyTrackListPlaysTheLibrarysCurrentList) {
 }
 
 }  // namespace
+TEST_F(PlayerTest, ASoundServerAwayForTenSecondsIsToldOnceAndTheNoticeGoesWhenItIsBack) {
+  Start({});
+  AddEntries(2);
+  player_.context().list.select(0);
+  player_.MListDblClick();
+  Engine().positionBytes = 176400 * 3;
+  Engine().activeState = BASS_ACTIVE_PAUSED_DEVICE;
+  Tick(99);
+  EXPECT_TRUE(shell_.notices.empty()) << "told before 10 s";
+  Tick(60);
+  ASSERT_EQ(shell_.notices.size(), 1u) << "told once, after 10 s";
+  EXPECT_EQ(shell_.notices[0].text, u"The sound server went away; Lirra will play again as soon as it is back."_s);
+  EXPECT_EQ(shell_.noticesClosed, 0);
+  Engine().activeState = BASS_ACTIVE_PLAYING;
+  Tick(10);
+  EXPECT_EQ(shell_.noticesClosed, 1);
+  EXPECT_EQ(player_.state().PlayingIndex, 0) << "the track waited: nothing moved on";
+  EXPECT_EQ(shell_.position, 3);
+  EXPECT_TRUE(shell_.messages.empty());
+}
+
 }  // namespace lirra

@@ -128,6 +128,8 @@ class RecordingDialogs : public Dialogs {
     QString text, caption;
   };
   void ShowMessage(const QString& text, const QString& caption) override { messages.push_back({text, caption}); }
+  void ShowNotice(const QString& text, const QString& caption) override { notices.push_back({text, caption}); }
+  void CloseNotice() override { ++noticesClosed; }
   bool CloseVideoLibraryErrorBox() override { return std::exchange(errorBoxShown, false); }
   bool AskYesNo(const QString& text, const QString& caption) override {
     questions.push_back({text, caption});
@@ -143,6 +145,8 @@ class RecordingDialogs : public Dialogs {
   }
 
   std::vector<Message> messages;
+  std::vector<Message> notices;
+  int noticesClosed = 0;
   std::vector<Message> questions;
   bool answerYes = true;  // the answer to every question
   bool errorBoxShown = false;  // the video library shows its "Error" box
