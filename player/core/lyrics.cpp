@@ -256,6 +256,9 @@ void SaveLyrics(PlayerContext& ctx) {
     l.change.clear();
     return;
   }
+  // Tapped times are kept only when the listener says so, and at a session's end nobody can:
+  // they are left unwritten, as a "No" would leave them.
+  if (!write && ctx.sessionEnding) return;
   if (!write) {
     ctx.shell.frame.BringToFront();
     write = ctx.shell.dialogs.AskYesNo(ctx.tr("歌词文件已修改,是否保存?", "The lyrics have been modified, save it now?"),

@@ -32,6 +32,10 @@ class Player {
   void FormActivate() { lirra::FormActivate(ctx_); }
   bool FormCloseQuery() { return lirra::FormCloseQuery(ctx_); }
   void FormClose() { lirra::FormClose(ctx_); }
+  // The desktop session ends (a signal, the session manager, the display gone): from here
+  // the close asks nothing; WriteWhatChanged is all of it that needs no window.
+  void SessionEnding() { ctx_.sessionEnding = true; }
+  void WriteWhatChanged() { lirra::WriteWhatChanged(ctx_); }
 
   // The window was resized or moved (by the user or the window system).
   bool FormResize(int width, int height) { return lirra::FormResize(ctx_, {width, height}); }

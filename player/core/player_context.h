@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QProcess>
 
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <random>
@@ -52,8 +53,14 @@ struct PlayerContext {
   QString tr(const char* zh, const char* en) const {
     return QString::fromUtf8(state.UseChinese ? zh : en);
   }
-  // A message box with the player's own caption.
-  void inform(const QString& text) { shell.dialogs.ShowMessage(text, texts().messageCaption); }
+  // A message box with the player's own caption; once the session ends nobody can answer
+  // one, so the text goes to the standard error.
+  void inform(const QString& text) {
+    if (sessionEnding)
+      std::fprintf(stderr, "lirra: %s\n", text.toLocal8Bit().constData());
+    else
+      shell.dialogs.ShowMessage(text, texts().messageCaption);
+  }
   void setTimer1(bool on) {
     state.Timer1On = on;
     shell.timers.SetTimer(TimerId::Timer1, on);
@@ -79,7 +86,8 @@ struct PlayerContext {
   ScheduleState schedule;
   TrackTags tags;  // the playing track's, read once (track_tags.h)
   NextTrackState nextTrack;  // the entry joined to follow the playing track (next_track.h)
-  SoundServerWatch soundServer;  // a server gone while playing (sound_server_watch.h)
+  SoundServerWatch soundServer;
+  bool sessionEnding = false;  // the desktop session ends: no questions, no message boxes  // a server gone while playing (sound_server_watch.h)
   std::function<int(int n)> randomBelow;  // uniform in 0..n-1
   std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };  // the local time
   // Starts a program with an argument vector (never a shell) and does not wait for it.

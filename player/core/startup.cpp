@@ -196,14 +196,22 @@ bool FormCloseQuery(PlayerContext& ctx) {
     StopPlayback(ctx);
     QuitVisPlugin(ctx);
   }
+  WriteWhatChanged(ctx);
+  return true;
+}
+
+void WriteWhatChanged(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (!s.EngineReady) return;
   SaveLyrics(ctx);
   if (s.SettingsDirty) {
     QString error;
-    if (!SaveSettings(s, &error))
+    if (SaveSettings(s, &error))
+      s.SettingsDirty = false;
+    else
       ctx.inform(ctx.tr("设置未能保存:\n", "The settings could not be saved:\n") + error);
   }
   if (s.ListModified) SaveCurrentList(ctx);
-  return true;
 }
 
 void FormClose(PlayerContext& ctx) {

@@ -26,6 +26,9 @@ void FormShow(PlayerContext& ctx);
 void FormActivate(PlayerContext& ctx);
 // May the window close now? Stops playback and writes what changed when it may.
 bool FormCloseQuery(PlayerContext& ctx);
+// Writes the lyrics' changes, the settings and the track list where they changed (the
+// writing part of the close query).
+void WriteWhatChanged(PlayerContext& ctx);
 // Releases the libraries in the reverse order of binding.
 void FormClose(PlayerContext& ctx);
 

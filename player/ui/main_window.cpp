@@ -113,6 +113,7 @@ MainWindow::MainWindow(const StartupEnvironment& env, QWidget* parent)
   auto screenSaver = std::make_shared<DesktopScreenSaver>();
   ctx.screenSaver.available = &DesktopScreenSaver::mayExist;
   ctx.screenSaver.setActive = [screenSaver](bool active) { screenSaver->setActive(active); };
+  sessionEnd_ = std::make_unique<SessionEnd>(*this, player_, [this] { return closing_; });
   resize(kStartClientSize);
   created_ = player_.FormCreate(env);
   if (player_.state().UseChinese) InstallQtTranslations(QLocale(QStringLiteral("zh_CN")));

@@ -14,6 +14,7 @@
 #include "controls.h"
 #include "list_area.h"
 #include "player.h"
+#include "session_end.h"
 #include "shell.h"
 #include "window_frame.h"
 
@@ -106,6 +107,7 @@ class MainWindow : public QWidget,
   SpectrumBox* visBox_ = nullptr;
   MprisService* mediaControls_ = nullptr;  // none without a session bus
   QPointer<QMessageBox> notice_;  // deletes itself when closed
+  std::unique_ptr<SessionEnd> sessionEnd_;
   Rgb captionColour_ = WindowColours{}.captionText;  // lbTime's colour, the captions' own
   bool created_ = false;
   bool shown_ = false;

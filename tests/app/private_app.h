@@ -34,6 +34,11 @@ inline QString RunTool(const QString& program, const QStringList& args) {
   return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
 }
 
+inline QByteArray ReadFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 inline QProcessEnvironment LirraEnvironment() {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove(u"QT_QPA_PLATFORM"_s);
