@@ -60,6 +60,7 @@ class Player {
   void lbPowerMouseUp() { lirra::lbPowerMouseUp(ctx_); }
   void ApplicationMinimised() { lirra::ApplicationMinimised(ctx_); }
   void ApplicationRestored() { lirra::ApplicationRestored(ctx_); }
+  void TrayHostChanged(bool available) { lirra::TrayHostChanged(ctx_, available); }
   void ApplicationActivated(bool mainWindowInFront) { lirra::ApplicationActivated(ctx_, mainWindowInFront); }
   void DesktopColoursChanged(const DesktopColours& colours) { ApplyDesktopColours(ctx_, colours); }
 

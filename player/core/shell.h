@@ -128,6 +128,8 @@ class WindowFrame {
   virtual void SetTrayTip(const QString& tip) = 0;
   // The window's button in the desktop's taskbar hidden (while minimised) or shown.
   virtual void SetTaskbarButtonHidden(bool hidden) = 0;
+  // Whether the desktop shows tray icons at all (stock GNOME does not).
+  virtual bool TrayHostAvailable() = 0;
 };
 
 // Modal dialogs.

@@ -36,7 +36,8 @@ void lbPowerMouseUp(PlayerContext& ctx) {
 }
 
 void ApplicationMinimised(PlayerContext& ctx) {
-  ctx.shell.frame.SetTaskbarButtonHidden(true);  // the tray icon is the way back
+  // The tray icon is the way back, where there is a tray; elsewhere the taskbar button is.
+  if (ctx.shell.frame.TrayHostAvailable()) ctx.shell.frame.SetTaskbarButtonHidden(true);
   if (ctx.state.TimerFFTOn) ClearPeaks(ctx);
   StopPluginUnlessFullScreen(ctx);
 }
@@ -52,6 +53,10 @@ void ApplicationRestored(PlayerContext& ctx) {
     StartVisPlugin(ctx);
     AnnounceTitle(ctx);
   }
+}
+
+void TrayHostChanged(PlayerContext& ctx, bool available) {
+  if (ctx.shell.frame.IsMinimised()) ctx.shell.frame.SetTaskbarButtonHidden(available);
 }
 
 void ApplicationActivated(PlayerContext& ctx, bool mainWindowInFront) {

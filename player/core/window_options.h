@@ -13,6 +13,8 @@ void lbPowerMouseUp(PlayerContext& ctx);
 // The application was minimised, restored, activated (the main window in front or not).
 void ApplicationMinimised(PlayerContext& ctx);
 void ApplicationRestored(PlayerContext& ctx);
+// The desktop's tray came or went: a minimised window keeps a way back.
+void TrayHostChanged(PlayerContext& ctx, bool available);
 void ApplicationActivated(PlayerContext& ctx, bool mainWindowInFront);
 // On every activation of the main window: with the list shown the window's alpha follows
 // the see-through option again.

@@ -101,6 +101,7 @@ MainWindow::MainWindow(const StartupEnvironment& env, QWidget* parent)
         player_.TrayLeftUp();
       },
       [this] { player_.TrayRightUp(); });
+  frame_.watchTrayHost([this](bool available) { player_.TrayHostChanged(available); });
   PlayerContext& ctx = player_.context();
   ctx.videoExtras = [] {
     VideoExtras extras;

@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QPolygonF>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QRegion>
 #include <QScreen>
 #include <QWidget>
@@ -140,6 +141,19 @@ void MainWindowFrame::SetTrayTip(const QString& tip) {
 void MainWindowFrame::SetTaskbarButtonHidden(bool hidden) {
   auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
   if (x11) SetX11SkipTaskbar(x11->connection(), static_cast<uint32_t>(window_.winId()), hidden);
+}
+
+bool MainWindowFrame::TrayHostAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+void MainWindowFrame::watchTrayHost(std::function<void(bool available)> changed) {
+  auto* watch = new QTimer(&window_);
+  watch->setInterval(2000);
+  QObject::connect(watch, &QTimer::timeout, &window_, [this, changed = std::move(changed)] {
+    const bool available = TrayHostAvailable();
+    if (available != trayHostSeen_) changed(trayHostSeen_ = available);
+  });
+  trayHostSeen_ = TrayHostAvailable();
+  watch->start();
 }
 
 void MainWindowFrame::onTrayClicks(std::function<void()> left, std::function<void()> right) {

@@ -45,8 +45,12 @@ class MainWindowFrame : public WindowFrame {
   void ShowTrayIcon(bool shown) override;
   void SetTrayTip(const QString& tip) override;
   void SetTaskbarButtonHidden(bool hidden) override;
+  bool TrayHostAvailable() override;
   // The tray icon's clicks go to `left` (a left click) and `right`.
   void onTrayClicks(std::function<void()> left, std::function<void()> right);
+  // `changed` runs when the desktop's tray comes or goes (looked at every 2 s: Qt tells
+  // no one).
+  void watchTrayHost(std::function<void(bool available)> changed);
 
   // The skin picture as the window paints it (null without a skin).
   const QImage& skinPicture() const { return skinPicture_; }
@@ -70,6 +74,7 @@ class MainWindowFrame : public WindowFrame {
   QImage skinPicture_;
   QSystemTrayIcon* tray_ = nullptr;
   std::function<void()> trayLeft_, trayRight_;
+  bool trayHostSeen_ = false;
   bool colourKey_ = false;
   Loop loop_ = Loop::None;
   Grip grip_ = Grip::BottomRight;

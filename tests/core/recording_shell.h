@@ -100,6 +100,7 @@ class RecordingFrame : public WindowFrame {
   void ShowTrayIcon(bool shown) override { trayIcon = shown; }
   void SetTrayTip(const QString& tip) override { trayTip = tip; }
   void SetTaskbarButtonHidden(bool hidden) override { taskbarButtonHidden = hidden; }
+  bool TrayHostAvailable() override { return trayHost; }
   void SetShape(const WindowShape& s) override { shape = s; }
   void SetSkinPicture(const SkinImage* p) override { skinPicture = p; }
   void SetColourKey(bool on) override { colourKey = on; }
@@ -112,6 +113,7 @@ class RecordingFrame : public WindowFrame {
   bool minimised = false;
   ForegroundWindow foreground{true, {}};  // the player in front
   bool trayIcon = false;
+  bool trayHost = true;  // the desktop has a tray
   int broughtToFront = 0;
   bool taskbarButtonHidden = false;
   QString trayTip;

@@ -66,6 +66,26 @@ TEST_F(PlayerTest, ARightClickOnTheTrayStopsAndHidesThenPlaysAgain) {
   started_ = false;
 }
 
+// Where the desktop has no tray, nothing takes the window off the taskbar: it would be
+// unreachable.
+TEST_F(PlayerTest, WithoutATrayAMinimisedOrTrayStoppedWindowKeepsItsTaskbarButton) {
+  Start({MakeList(u"mine.m3u"_s)});
+  for (bool tray : {false, true}) {
+    shell_.trayHost = tray;
+    shell_.taskbarButtonHidden = false;
+    player_.TrayRightUp();  // a stop from the tray minimises
+    ASSERT_TRUE(shell_.minimised);
+    player_.ApplicationMinimised();
+    EXPECT_EQ(shell_.taskbarButtonHidden, tray) << (tray ? "with" : "without") << " a tray";
+    player_.TrayHostChanged(!tray);  // the tray goes, or comes, while minimised
+    EXPECT_EQ(shell_.taskbarButtonHidden, !tray);
+    shell_.minimised = false;
+    player_.ApplicationRestored();
+    EXPECT_FALSE(shell_.taskbarButtonHidden);
+    player_.TrayRightUp();  // plays again
+  }
+}
+
 // Always on top goes back on with the visual area only while the player counts as in front.
 TEST_F(PlayerTest, TheVisualAreaPutsTheWindowOnTopOnlyWhenNothingElseIsInFront) {
   AddEntries(1);
