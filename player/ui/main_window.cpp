@@ -189,11 +189,14 @@ void MainWindow::ConnectControls() {
 void MainWindow::ConnectFrameLoops() {
   for (ControlId id : {ControlId::lbMove, ControlId::lbSkinName}) {
     ShellLabel* area = label(id);
-    connect(area, &ShellLabel::mousePressed, this, [this](Qt::MouseButton button, QPoint) {
-      if (button == Qt::LeftButton && frame_.beginMove(QCursor::pos())) player_.WindowDragStarted();
+    // Where the press was, not where the pointer is by the time it is handled.
+    connect(area, &ShellLabel::mousePressed, this, [this, area](Qt::MouseButton button, QPoint pos) {
+      if (button == Qt::LeftButton && frame_.beginMove(area->mapToGlobal(pos))) player_.WindowDragStarted();
     });
     connect(area, &ShellLabel::mouseMoved, this, [this](Qt::MouseButtons, QPoint global) { frame_.follow(global); });
-    connect(area, &ShellLabel::mouseReleased, this, [this](Qt::MouseButton button, QPoint) {
+    // The release's own position ends a drag: a flick may bring no motion after the press.
+    connect(area, &ShellLabel::mouseReleased, this, [this](Qt::MouseButton button, QPoint, QPoint global) {
+      if (button == Qt::LeftButton) frame_.follow(global);
       if (button == Qt::LeftButton && frame_.end() == MainWindowFrame::Loop::Move) player_.lbMoveDragEnded();
       if (button == Qt::RightButton) player_.lbMoveRightUp();
     });
@@ -202,11 +205,12 @@ void MainWindow::ConnectFrameLoops() {
   for (auto [id, grip] : {std::pair{ControlId::lbResiz7a, MainWindowFrame::Grip::BottomLeft},
                           std::pair{ControlId::lbResiz8a, MainWindowFrame::Grip::BottomRight}}) {
     ShellLabel* handle = label(id);
-    connect(handle, &ShellLabel::mousePressed, this, [this, grip](Qt::MouseButton button, QPoint) {
-      if (button == Qt::LeftButton && frame_.beginResize(grip, QCursor::pos())) player_.WindowDragStarted();
+    connect(handle, &ShellLabel::mousePressed, this, [this, handle, grip](Qt::MouseButton button, QPoint pos) {
+      if (button == Qt::LeftButton && frame_.beginResize(grip, handle->mapToGlobal(pos))) player_.WindowDragStarted();
     });
     connect(handle, &ShellLabel::mouseMoved, this, [this](Qt::MouseButtons, QPoint global) { frame_.follow(global); });
-    connect(handle, &ShellLabel::mouseReleased, this, [this](Qt::MouseButton button, QPoint) {
+    connect(handle, &ShellLabel::mouseReleased, this, [this](Qt::MouseButton button, QPoint, QPoint global) {
+      if (button == Qt::LeftButton) frame_.follow(global);
       if (button == Qt::LeftButton && frame_.end() == MainWindowFrame::Loop::Resize) player_.lbResizeDragEnded();
     });
   }

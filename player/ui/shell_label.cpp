@@ -51,7 +51,7 @@ void ShellLabel::mousePressEvent(QMouseEvent* event) {
 
 void ShellLabel::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
-  emit mouseReleased(event->button(), pos);
+  emit mouseReleased(event->button(), pos, event->globalPosition().toPoint());
   if (event->button() == Qt::LeftButton && rect().contains(pos)) emit clicked();
   event->accept();
 }

@@ -23,7 +23,8 @@ class ShellLabel : public QLabel {
   // A left-button press and release over the label.
   void clicked();
   void mousePressed(Qt::MouseButton button, QPoint pos);
-  void mouseReleased(Qt::MouseButton button, QPoint pos);
+  // `global`: where the pointer was let go, on the screen.
+  void mouseReleased(Qt::MouseButton button, QPoint pos, QPoint global);
   void doubleClicked();
   // Moves with a button held, and without one while mouse tracking is on.
   void mouseMoved(Qt::MouseButtons buttons, QPoint globalPos);

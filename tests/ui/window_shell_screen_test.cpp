@@ -147,6 +147,16 @@ TEST_F(WindowOnScreen, ADragSnapsToTheEdgeAndAGripResizeLandsOnTheLadder) {
   QImage shot = Screen();
   EXPECT_NE(shot.pixelColor(work.left() + 3, work.top() + 40 + 60), kBackdrop) << "drawn where it landed";
 
+  // A flick: press, one motion and the release within a few milliseconds, before the
+  // window has seen any of them. It lands where it was let go.
+  window_->move(400, 200);
+  QTest::qWait(100);
+  const QPoint from = At(grab), to = from + QPoint(-150, 120);
+  Xdo({u"mousemove"_s, Num(from.x()), Num(from.y()), u"mousedown"_s, u"1"_s, u"mousemove"_s, Num(to.x()),
+       Num(to.y()), u"mouseup"_s, u"1"_s});
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window_->pos() == QPoint(250, 320); }, 2000))
+      << "a flick landed at " << window_->pos().x() << "," << window_->pos().y();
+
   window_->move(400, 200);
   struct Step {
     ControlId grip;
