@@ -19,7 +19,7 @@ BUILD_PKGS=(
 )
 RUN_PKGS=(
   xvfb x11-utils xdotool imagemagick
-  pulseaudio pulseaudio-utils ffmpeg
+  pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber ffmpeg
   gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-base-apps gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-x gstreamer1.0-gl timgm6mb-soundfont
   projectm-data dvdauthor gstreamer1.0-plugins-ugly

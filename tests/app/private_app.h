@@ -178,7 +178,7 @@ class SinkListener {
  public:
   SinkListener() {
     if (BASS_RecordInit(0) && BASS_RecordSetInput(0, BASS_INPUT_ON, -1.0f))
-      monitor_ = BASS_RecordStart(44100, 1, 0, nullptr, nullptr);
+      monitor_ = BASS_RecordStart(44100, 2, 0, nullptr, nullptr);  // stereo: see heard_sound.h
   }
   ~SinkListener() { BASS_RecordFree(); }
   bool listening() const { return monitor_ != 0; }

@@ -22,7 +22,9 @@ SinkRecording::SinkRecording(const std::string& scratchFile) : file_(scratchFile
   if (!sink) return;
   const std::string device = std::string("--device=") + sink + ".monitor";
   const std::string rate = "--rate=" + std::to_string(kHeardRate);
-  const char* argv[] = {"parec", device.c_str(), rate.c_str(), "--channels=1", "--format=float32le",
+  // Both channels, mixed here: servers mix stereo down to mono differently (PipeWire keeps
+  // the power, PulseAudio the level).
+  const char* argv[] = {"parec", device.c_str(), rate.c_str(), "--channels=2", "--format=float32le",
                         "--latency-msec=10", "--raw", nullptr};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -37,7 +39,7 @@ SinkRecording::SinkRecording(const std::string& scratchFile) : file_(scratchFile
     const auto bytes = f ? static_cast<long long>(f.tellg()) : 0;
     if (bytes > 0) {
       firstSample_ = std::chrono::steady_clock::now() -
-                     std::chrono::microseconds(bytes / 4 * 1000000 / kHeardRate);
+                     std::chrono::microseconds(bytes / 8 * 1000000 / kHeardRate);
       break;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -55,8 +57,10 @@ std::vector<float> SinkRecording::stop() {
   }
   std::ifstream f(file_, std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-  std::vector<float> heard(bytes.size() / sizeof(float));
-  std::copy_n(bytes.data(), heard.size() * sizeof(float), reinterpret_cast<char*>(heard.data()));
+  std::vector<float> stereo(bytes.size() / sizeof(float));
+  std::copy_n(bytes.data(), stereo.size() * sizeof(float), reinterpret_cast<char*>(stereo.data()));
+  std::vector<float> heard(stereo.size() / 2);
+  for (size_t i = 0; i < heard.size(); ++i) heard[i] = 0.5f * (stereo[2 * i] + stereo[2 * i + 1]);
   return heard;
 }
 

@@ -1,5 +1,5 @@
 // What a listener hears: the test sink's monitor recorded as it plays (parec, 44.1 kHz
-// mono floats), and the measures the tests take of it.
+// floats, the two channels' mean), and the measures the tests take of it.
 #pragma once
 
 #include <sys/types.h>

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -48,33 +49,76 @@ const char* SinkName() {
   return sink ? sink : "lirra_test_sink";
 }
 
+bool PipeWireRun() {
+  const char* kind = std::getenv("LIRRA_TEST_SOUND_SERVER");
+  return kind && std::string(kind) == "pipewire";
+}
+
+// Polls `command` (a shell line) until it succeeds, for up to 20 s.
+bool WaitForCommand(const std::string& command) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (std::system(command.c_str()) != 0) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
 }  // namespace
 
 SoundServer::SoundServer(std::string folder)
     : folder_(std::move(folder)), address_("unix:" + folder_ + "/native") {}
 
-SoundServer::~SoundServer() { kill(); }
+SoundServer::~SoundServer() {
+  kill();
+  End(bus_, SIGTERM);
+}
+
+bool SoundServer::startPipeWire(std::string* why) {
+  if (bus_ <= 0) {  // its session bus (WirePlumber needs one) outlives restarts
+    const std::string file = folder_ + "/bus";
+    bus_ = Spawn({"sh", "-c", "exec dbus-daemon --session --nofork --print-address=1 > '" + file + "'"}, {});
+    if (!WaitForCommand("test -s '" + file + "'")) {
+      *why = "no session bus for PipeWire";
+      return false;
+    }
+    std::ifstream(file) >> busAddress_;
+  }
+  const std::vector<std::string> env = {"PIPEWIRE_RUNTIME_DIR=" + folder_, "PULSE_RUNTIME_PATH=" + folder_,
+                                        "XDG_STATE_HOME=" + folder_ + "/config", "XDG_CONFIG_HOME=" + folder_ + "/config",
+                                        "HOME=" + folder_, "DBUS_SESSION_BUS_ADDRESS=" + busAddress_};
+  servers_.push_back(Spawn({"pipewire"}, env));
+  if (!WaitForCommand("test -S '" + folder_ + "/pipewire-0'")) {
+    *why = "pipewire did not start";
+    return false;
+  }
+  servers_.push_back(Spawn({"wireplumber"}, env));
+  servers_.push_back(Spawn({"pipewire-pulse"}, env));
+  return true;
+}
 
 bool SoundServer::start(std::string* why) {
   std::filesystem::create_directories(folder_ + "/config");
   const std::string socket = folder_ + "/native";
-  server_ = Spawn({"pulseaudio", "--daemonize=no", "-n", "--use-pid-file=no", "--exit-idle-time=-1",
-                   "--disable-shm=yes", std::string("--load=module-null-sink sink_name=") + SinkName(),
-                   "--load=module-native-protocol-unix socket=" + socket + " auth-anonymous=1"},
-                  {"PULSE_RUNTIME_PATH=" + folder_, "XDG_CONFIG_HOME=" + folder_ + "/config",
-                   "HOME=" + folder_});
-  if (server_ <= 0) {
-    *why = "pulseaudio could not be started";
+  if (PipeWireRun()) {
+    if (!startPipeWire(why)) return false;
+  } else {
+    servers_.push_back(Spawn({"pulseaudio", "--daemonize=no", "-n", "--use-pid-file=no", "--exit-idle-time=-1",
+                              "--disable-shm=yes", std::string("--load=module-null-sink sink_name=") + SinkName(),
+                              "--load=module-native-protocol-unix socket=" + socket + " auth-anonymous=1"},
+                             {"PULSE_RUNTIME_PATH=" + folder_, "XDG_CONFIG_HOME=" + folder_ + "/config",
+                              "HOME=" + folder_}));
+  }
+  const std::string pactl = "PULSE_SERVER=" + address_ + " pactl ";
+  if (!WaitForCommand(pactl + "info >/dev/null 2>&1")) {
+    *why = "the server at " + address_ + " does not answer";
     return false;
   }
-  const std::string ask = "PULSE_SERVER=" + address_ + " pactl info >/dev/null 2>&1";
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (std::system(ask.c_str()) != 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      *why = "the server at " + address_ + " does not answer";
-      return false;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  // pipewire-pulse's null sink is one of its own modules, gone when it goes.
+  if (PipeWireRun() &&
+      std::system((pactl + "load-module module-null-sink sink_name=" + SinkName() + " >/dev/null").c_str()) != 0) {
+    *why = "pipewire-pulse made no null sink";
+    return false;
   }
   // An idle null sink sleeps in long blocks; a low-latency stream keeps it clocked as a
   // sound card is (see scripts/test-servers.sh).
@@ -85,7 +129,8 @@ bool SoundServer::start(std::string* why) {
 }
 
 void SoundServer::kill() {
-  End(server_, SIGKILL);
+  for (pid_t& pid : servers_) End(pid, SIGKILL);
+  servers_.clear();
   End(silence_, SIGTERM);
 }
 

@@ -1,11 +1,14 @@
 // A sound server of a test's own, on a socket of its own, that the test stops and starts
-// again as a crash or an update would: PulseAudio with the same null sink as the test
-// run's server (named by LIRRA_TEST_SINK), kept clocked by a stream of silence.
+// again as a crash or an update would, with the same null sink as the test run's server
+// (named by LIRRA_TEST_SINK), kept clocked by a stream of silence. The kind is the test
+// run's (LIRRA_TEST_SOUND_SERVER): PulseAudio, or PipeWire (the daemon, WirePlumber and
+// pipewire-pulse, all three ended and started again; its session bus stays).
 #pragma once
 
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace lirra::testing {
 
@@ -27,8 +30,12 @@ class SoundServer {
  private:
   std::string folder_;
   std::string address_;
-  pid_t server_ = -1;
+  bool startPipeWire(std::string* why);
+
+  std::vector<pid_t> servers_;
   pid_t silence_ = -1;
+  pid_t bus_ = -1;
+  std::string busAddress_;
 };
 
 }  // namespace lirra::testing
