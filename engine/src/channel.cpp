@@ -268,6 +268,7 @@ uint32_t Channel::activeState() {
   settleJoin();
   if (decodeOnly()) return ended_ ? BASS_ACTIVE_STOPPED : BASS_ACTIVE_PLAYING;
   if (handedOver_) return BASS_ACTIVE_PLAYING;  // its last sound is still to be heard
+  if (capture_ && state_ == State::Playing && capture_->waitingForServer()) return BASS_ACTIVE_PAUSED_DEVICE;
   if (capture_) return state_ == State::Playing ? BASS_ACTIVE_PLAYING
                        : state_ == State::Paused ? BASS_ACTIVE_PAUSED
                                                  : BASS_ACTIVE_STOPPED;

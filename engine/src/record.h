@@ -40,6 +40,8 @@ class CaptureStream {
   // The latest 1024 mono samples (oldest first, zeros before the recording began).
   virtual void latest(float* out1024) const = 0;
   virtual int64_t framesCaptured() const = 0;
+  // The sound server went away: the recording waits, and goes on once it is back.
+  virtual bool waitingForServer() const = 0;
 };
 
 class Recorder {

@@ -1,5 +1,8 @@
 // Recording inputs and capture streams on PulseAudio.
 #include <algorithm>
+#include <atomic>
+#include <set>
+#include <utility>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -36,48 +39,45 @@ struct SourceEntry {
   uint32_t monitorOfSink = PA_INVALID_INDEX;
 };
 
+// A recording of one source. When the server goes away it keeps its count of frames and
+// what it holds, and records on from the same source once the server is back (its time
+// away counts as nothing recorded).
 class PulseCapture final : public CaptureStream {
  public:
-  PulseCapture(pulse::Connection& connection, int channels)
-      : connection_(connection), channels_(channels), ring_(kRing, 0.0f) {}
+  PulseCapture(pulse::Connection& connection, std::set<PulseCapture*>& captures, int channels)
+      : connection_(connection), captures_(captures), channels_(channels), ring_(kRing, 0.0f) {
+    pulse::Locked locked(connection_);
+    captures_.insert(this);
+  }
 
   ~PulseCapture() override {
     pulse::Locked locked(connection_);
-    if (!stream_) return;
-    pa_stream_set_read_callback(stream_, nullptr, nullptr);
-    pa_stream_disconnect(stream_);
-    pa_stream_unref(stream_);
+    captures_.erase(this);
+    release();
   }
 
   int connect(const std::string& source, int rate) {
     pulse::Locked locked(connection_);
-    const pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(rate),
-                              static_cast<uint8_t>(channels_)};
-    if (!pa_sample_spec_valid(&sampleFormat)) return BASS_ERROR_FORMAT;
-    stream_ = pa_stream_new(connection_.context(), "Lirra recording", &sampleFormat, nullptr);
-    if (!stream_) return BASS_ERROR_MEM;
-    pa_stream_set_state_callback(
-        stream_, [](pa_stream*, void* loop) {
-          pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
-        },
-        connection_.loop());
-    pa_stream_set_read_callback(stream_, &PulseCapture::OnRead, this);
-    pa_buffer_attr attr{};
-    attr.maxlength = static_cast<uint32_t>(-1);
-    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(10000, &sampleFormat));
-    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY);
-    if (pa_stream_connect_record(stream_, source.c_str(), &attr, flags) < 0)
-      return BASS_ERROR_START;
+    source_ = source;
+    sampleFormat_ = {PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(rate), static_cast<uint8_t>(channels_)};
+    if (!pa_sample_spec_valid(&sampleFormat_)) return BASS_ERROR_FORMAT;
+    if (!open(connection_.context())) return BASS_ERROR_START;
     const bool ready = pulse::WaitFor(
-        connection_.loop(), kTimeoutMs,
-        [this] { return pa_stream_get_state(stream_) == PA_STREAM_READY; },
+        connection_.loop(), kTimeoutMs, [this] { return ready_.load(); },
         [this] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)); });
     return ready ? BASS_OK : BASS_ERROR_START;
+  }
+
+  // Main loop thread, lock held.
+  void lose() { release(); }
+  void reconnect(pa_context* context) {
+    if (!stream_) open(context);
   }
 
   void pause() override { cork(true); }
   void resume() override { cork(false); }
   bool paused() const override { return paused_; }
+  bool waitingForServer() const override { return !ready_.load(); }
 
   void latest(float* out) const override {
     std::lock_guard<std::mutex> guard(mutex_);
@@ -93,9 +93,37 @@ class PulseCapture final : public CaptureStream {
   }
 
  private:
+  bool open(pa_context* context) {
+    stream_ = pa_stream_new(context, "Lirra recording", &sampleFormat_, nullptr);
+    if (!stream_) return false;
+    pa_stream_set_state_callback(stream_, &PulseCapture::OnState, this);
+    pa_stream_set_read_callback(stream_, &PulseCapture::OnRead, this);
+    pa_buffer_attr attr{};
+    attr.maxlength = static_cast<uint32_t>(-1);
+    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(10000, &sampleFormat_));
+    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | (paused_ ? PA_STREAM_START_CORKED : 0));
+    return pa_stream_connect_record(stream_, source_.c_str(), &attr, flags) >= 0;
+  }
+
+  void release() {
+    ready_ = false;
+    if (!stream_) return;
+    pa_stream_set_read_callback(stream_, nullptr, nullptr);
+    pa_stream_set_state_callback(stream_, nullptr, nullptr);
+    pa_stream_disconnect(stream_);
+    pa_stream_unref(std::exchange(stream_, nullptr));
+  }
+
+  static void OnState(pa_stream* s, void* self) {
+    auto* me = static_cast<PulseCapture*>(self);
+    pa_threaded_mainloop_signal(me->connection_.loop(), 0);
+    me->ready_ = pa_stream_get_state(s) == PA_STREAM_READY;
+  }
+
   void cork(bool on) {
     pulse::Locked locked(connection_);
     paused_ = on;
+    if (!ready_) return;  // a stream made again later starts as asked
     if (pa_operation* op = pa_stream_cork(stream_, on ? 1 : 0, nullptr, nullptr))
       pa_operation_unref(op);
   }
@@ -125,8 +153,12 @@ class PulseCapture final : public CaptureStream {
   }
 
   pulse::Connection& connection_;
+  std::set<PulseCapture*>& captures_;  // the recorder's, guarded by the connection's lock
   const int channels_;
+  std::string source_;
+  pa_sample_spec sampleFormat_{};
   pa_stream* stream_ = nullptr;
+  std::atomic<bool> ready_{false};
   bool paused_ = false;
   mutable std::mutex mutex_;
   std::vector<float> ring_;
@@ -138,6 +170,13 @@ class PulseRecorder final : public Recorder {
   int open(int timeoutMs) {
     const int rc = connection_.connect("Lirra recording", timeoutMs);
     if (rc != BASS_OK) return rc;
+    connection_.onServerChanges(
+        [this] {
+          for (PulseCapture* capture : captures_) capture->lose();
+        },
+        [this] {
+          for (PulseCapture* capture : captures_) capture->reconnect(connection_.context());
+        });
     return listInputs() ? BASS_OK : BASS_ERROR_DEVICE;
   }
 
@@ -156,8 +195,9 @@ class PulseRecorder final : public Recorder {
     pulse::Locked locked(connection_);
     pa_cvolume cv;
     pa_cvolume_set(&cv, 2, static_cast<pa_volume_t>(volume * PA_VOLUME_NORM));
-    pa_operation* op = pa_context_set_source_volume_by_index(
-        connection_.context(), inputs_[index].sourceIndex, &cv, nullptr, nullptr);
+    // By name: a restarted server numbers its sources anew.
+    pa_operation* op = pa_context_set_source_volume_by_name(
+        connection_.context(), inputs_[index].sourceName.c_str(), &cv, nullptr, nullptr);
     if (!op) return false;
     pa_operation_unref(op);
     inputs_[index].volume = volume;
@@ -169,7 +209,7 @@ class PulseRecorder final : public Recorder {
       *error = BASS_ERROR_DEVICE;
       return nullptr;
     }
-    auto capture = std::make_unique<PulseCapture>(connection_, channels);
+    auto capture = std::make_unique<PulseCapture>(connection_, captures_, channels);
     *error = capture->connect(inputs_[selected_].sourceName, rate);
     if (*error != BASS_OK) return nullptr;
     return capture;
@@ -259,7 +299,8 @@ class PulseRecorder final : public Recorder {
     return true;
   }
 
-  pulse::Connection connection_;
+  std::set<PulseCapture*> captures_;
+  pulse::Connection connection_;  // its loop ends before the set goes
   std::vector<RecordInput> inputs_;
   int selected_ = -1;
 };

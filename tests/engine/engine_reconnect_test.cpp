@@ -173,5 +173,24 @@ TEST_F(ServerRestarts, AChannelMadeWhileTheServerIsAwayPlaysOnceItIsBack) {
   EXPECT_NEAR(resumed.sweepSecond, 5.0, 0.2);
 }
 
+TEST_F(ServerRestarts, ARecordingOfTheMonitorRecordsOnOnceTheServerIsBack) {
+  ASSERT_TRUE(BASS_RecordInit(0)) << BASS_ErrorGetCode();
+  ASSERT_TRUE(BASS_RecordSetInput(0, BASS_INPUT_ON, -1.0f));  // the sink's monitor
+  const HRECORD rec = BASS_RecordStart(44100, 2, 0, nullptr, nullptr);
+  ASSERT_NE(rec, 0u) << BASS_ErrorGetCode();
+  SleepMs(300);
+  restartAfter(0);
+  // (It may be back before the recording noticed it was gone.)
+  ASSERT_TRUE(WaitUntil(3000, [&] { return BASS_ChannelIsActive(rec) == BASS_ACTIVE_PLAYING; }));
+  const QWORD recorded = BASS_ChannelGetPosition(rec, BASS_POS_BYTE);
+  ASSERT_TRUE(BASS_ChannelPlay(sweep_, FALSE));
+  float bins[512];
+  EXPECT_TRUE(WaitUntil(3000, [&] {
+    return BASS_ChannelGetData(rec, bins, BASS_DATA_FFT1024) != 0xFFFFFFFFu && *std::max_element(bins, bins + 512) > 0.1f;
+  })) << "the recording hears nothing of what plays after the restart";
+  EXPECT_GT(BASS_ChannelGetPosition(rec, BASS_POS_BYTE), recorded) << "it records no more";
+  BASS_RecordFree();
+}
+
 }  // namespace
 }  // namespace lirra::testing
