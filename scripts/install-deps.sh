@@ -18,7 +18,7 @@ BUILD_PKGS=(
   libgtest-dev libgmock-dev libbenchmark-dev libgl-dev libx11-dev
 )
 RUN_PKGS=(
-  xvfb x11-utils xdotool imagemagick
+  xvfb x11-utils xdotool imagemagick weston xwayland qt6-wayland
   pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber ffmpeg
   gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-base-apps gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-x gstreamer1.0-gl timgm6mb-soundfont

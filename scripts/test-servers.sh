@@ -39,7 +39,26 @@ start_test_servers() {
     return 1
   fi
 
+  _start_weston "$scratch" || return 1
   start_sound_server "$scratch" "${LIRRA_TEST_SOUND_SERVER:-pulseaudio}"
+}
+
+# A Wayland compositor for the window's Wayland tests: weston, headless, with XWayland
+# (started by weston when its first X client comes). Its socket is wayland-lirra in
+# XDG_RUNTIME_DIR (LIRRA_WAYLAND_SOCKET); XWayland's display is LIRRA_XWAYLAND_DISPLAY.
+# Nothing else sees it: WAYLAND_DISPLAY stays unset.
+_start_weston() {
+  local scratch=$1
+  export LIRRA_WAYLAND_SOCKET=wayland-lirra
+  weston --backend=headless-backend.so --socket="$LIRRA_WAYLAND_SOCKET" --xwayland --width=1280 --height=800 \
+    --idle-time=0 >"$scratch/weston.log" 2>&1 &
+  LIRRA_SERVER_PIDS+=($!)
+  if ! _wait_for 20 grep -q "xserver listening on display" "$scratch/weston.log"; then
+    echo "test servers: weston did not start with XWayland (see $scratch/weston.log)" >&2
+    return 1
+  fi
+  LIRRA_XWAYLAND_DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$scratch/weston.log" | head -n 1)
+  export LIRRA_XWAYLAND_DISPLAY
 }
 
 # start_sound_server <scratch-dir> pulseaudio|pipewire: a private sound server with the

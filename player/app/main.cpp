@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
   lirra::InstanceLock lock;
   if (!lock.acquire()) return 0;
 
+  lirra::ApplyQtPlatformChoice();
   std::string why;
   lirra::DisplayHold display;
   if (!lirra::HasDisplay(&why, &display)) {

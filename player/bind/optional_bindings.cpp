@@ -40,6 +40,7 @@ bool VideoLibraryBinding::bind(const std::string& path) {
   if (!library_.bind(path, kVideoLibraryEntryPoints)) return false;
   size_t i = 0;
   ORVANA_PLAYER_FUNCTIONS(LIRRA_RESOLVE)
+  SetConfig = library_.optionalFunction<decltype(SetConfig)>("Orvana_SetConfig");
   return true;
 }
 

@@ -54,6 +54,8 @@ class VideoLibraryBinding {
 #define LIRRA_ORVANA_FIELD(name) decltype(&Orvana_##name) name = nullptr;
   ORVANA_PLAYER_FUNCTIONS(LIRRA_ORVANA_FIELD)
 #undef LIRRA_ORVANA_FIELD
+  // Optional: null where the library has none (the graph mode then stays its own).
+  decltype(&Orvana_SetConfig) SetConfig = nullptr;
 
  private:
   BoundLibrary library_;

@@ -100,6 +100,9 @@ class WindowFrame {
   virtual void SetAlphaBlend(bool on) = 0;
   // The topmost band, without moving the window.
   virtual void SetTopmost(bool on) = 0;
+  // Whether other code may draw into the window's native windows (X11); a Wayland
+  // compositor lets nobody else into a client's surfaces.
+  virtual bool NativeWindowsDrawable() = 0;
   // Native window ids handed to the engine and the video library.
   virtual uintptr_t WindowId() = 0;
   virtual uintptr_t VideoWindowId() = 0;

@@ -105,6 +105,10 @@ void OpenWithVideoLibrary(PlayerContext& ctx) {
   VideoLibraryBinding& video = ctx.libs.video;
   SetScheduleTimer(ctx, true, 100);  // a library error box is closed at once
   const QByteArray name = ctx.list.at(s.PlayingIndex).Location.toUtf8();
+  // Where the video library cannot draw into the panel's own window, it hands the pictures
+  // to the panel to paint.
+  if (video.SetConfig && !ctx.shell.frame.NativeWindowsDrawable())
+    video.SetConfig(ORVANA_CONFIG_GRAPH_MODE, ORVANA_MODE_WINDOWLESS9);
   s.VideoActive = video.MediaLoad(ORVANA_FALSE, ctx.shell.frame.VideoWindowId(), name.constData(), ORVANA_FALSE,
                                   nullptr) == ORVANA_S_OK;
   if (!s.VideoActive) {

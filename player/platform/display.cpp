@@ -15,6 +15,21 @@ void DisplayHold::release() {
   connection_ = nullptr;
 }
 
+std::string ChooseQtPlatform(const char* qtPlatform, const char* waylandDisplay, const char* xDisplay,
+                             const char* askedForWayland) {
+  const auto set = [](const char* v) { return v && *v; };
+  if (set(qtPlatform)) return qtPlatform;
+  if (!set(waylandDisplay)) return {};
+  if (set(xDisplay) && !(set(askedForWayland) && std::string_view(askedForWayland) == "1")) return "xcb";
+  return set(xDisplay) ? "wayland;xcb" : "wayland";
+}
+
+void ApplyQtPlatformChoice() {
+  const std::string platform = ChooseQtPlatform(std::getenv("QT_QPA_PLATFORM"), std::getenv("WAYLAND_DISPLAY"),
+                                                std::getenv("DISPLAY"), std::getenv("LIRRA_WAYLAND"));
+  if (!platform.empty()) setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+}
+
 bool HasDisplay(std::string* why, DisplayHold* hold) {
   const char* platform = std::getenv("QT_QPA_PLATFORM");
   if (platform && *platform && !std::string_view(platform).starts_with("xcb")) return true;

@@ -22,6 +22,16 @@ class DisplayHold {
   void* connection_ = nullptr;
 };
 
+// The Qt platform the window is to use, from the environment's values (null when unset):
+// the one QT_QPA_PLATFORM names; on a Wayland session that also offers X (XWayland),
+// "xcb", so that the window places itself, snaps, and shows video and plug-ins in its own
+// native windows as on X; native Wayland ("wayland", falling back to "xcb") where only
+// Wayland is there or LIRRA_WAYLAND=1 asks for it; empty (Qt's own choice) elsewhere.
+std::string ChooseQtPlatform(const char* qtPlatform, const char* waylandDisplay, const char* xDisplay,
+                             const char* askedForWayland);
+// ChooseQtPlatform on this process's environment, written to QT_QPA_PLATFORM.
+void ApplyQtPlatformChoice();
+
 // Returns true when a window can be shown: an explicit Qt platform other than X11 was
 // chosen (QT_QPA_PLATFORM), or the X server named by DISPLAY accepts a connection (kept in
 // `hold` when given). Otherwise false, with a plain explanation in `why`.

@@ -143,6 +143,8 @@ void MainWindowFrame::SetTaskbarButtonHidden(bool hidden) {
   if (x11) SetX11SkipTaskbar(x11->connection(), static_cast<uint32_t>(window_.winId()), hidden);
 }
 
+bool MainWindowFrame::NativeWindowsDrawable() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
+
 bool MainWindowFrame::TrayHostAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
 void MainWindowFrame::watchTrayHost(std::function<void(bool available)> changed) {

@@ -46,6 +46,7 @@ class MainWindowFrame : public WindowFrame {
   void SetTrayTip(const QString& tip) override;
   void SetTaskbarButtonHidden(bool hidden) override;
   bool TrayHostAvailable() override;
+  bool NativeWindowsDrawable() override;
   // The tray icon's clicks go to `left` (a left click) and `right`.
   void onTrayClicks(std::function<void()> left, std::function<void()> right);
   // `changed` runs when the desktop's tray comes or goes (looked at every 2 s: Qt tells

@@ -86,6 +86,7 @@ class RecordingFrame : public WindowFrame {
   }
   void SetAlphaBlend(bool on) override { alphaBlend = on; }
   void SetTopmost(bool on) override { topmost = on; }
+  bool NativeWindowsDrawable() override { return nativeWindowsDrawable; }
   uintptr_t WindowId() override { return 0x1234; }
   uintptr_t VideoWindowId() override { return 0x5678; }
   uintptr_t VisualWindowId() override { return 0x9abc; }
@@ -114,6 +115,7 @@ class RecordingFrame : public WindowFrame {
   ForegroundWindow foreground{true, {}};  // the player in front
   bool trayIcon = false;
   bool trayHost = true;  // the desktop has a tray
+  bool nativeWindowsDrawable = true;  // X11
   int broughtToFront = 0;
   bool taskbarButtonHidden = false;
   QString trayTip;
