@@ -28,6 +28,7 @@
 #include <xcb/xcb.h>
 
 #include "bench_support.h"
+#include "launch_support.h"
 #include "bass.h"
 #include "sink_monitor.h"
 
@@ -37,7 +38,9 @@ namespace {
 
 using lirra::bench::Median;
 using lirra::bench::ResidentKb;
+using lirra::bench::PrivateApp;
 using lirra::bench::ToneHeard;
+using lirra::bench::WaitForMappedWindow;
 
 using Clock = std::chrono::steady_clock;
 
@@ -53,36 +56,6 @@ double CpuSeconds(pid_t pid) {
     if (schedstat >> runNs) seconds += static_cast<double>(runNs) / 1e9;
   }
   return seconds;
-}
-
-// Waits for the next window mapped on the screen (the player's; no other client maps
-// windows meanwhile). False after 10 s.
-bool WaitForMappedWindow(xcb_connection_t* x) {
-  const auto until = Clock::now() + std::chrono::seconds(10);
-  while (Clock::now() < until) {
-    while (xcb_generic_event_t* e = xcb_poll_for_event(x)) {
-      const bool mapped = (e->response_type & 0x7F) == XCB_MAP_NOTIFY;
-      free(e);
-      if (mapped) return true;
-    }
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-  return false;
-}
-
-// A private app folder: the program copied (its folder is where it runs from), the rest
-// linked, and settings naming a frame skin of the start size.
-std::string PrivateApp(const std::string& built, const std::string& dir) {
-  const std::string app = dir + "/app";
-  std::system(("rm -rf '" + app + "' && mkdir -p '" + app + "' && cp '" + built + "/lirra' '" + app +
-               "/' && for f in '" + built + "'/*; do [ \"$(basename \"$f\")\" = lirra ] || ln -s \"$f\" '" + app +
-               "/'; done").c_str());
-  // PLAYER_BENCH_SKIN names another skin, or "none" for the unskinned window.
-  const char* skin = std::getenv("PLAYER_BENCH_SKIN");
-  const std::string name = skin ? skin : "Ocean.bmp";
-  // The spectrum is the visualisation (vis=1), so it shows while the track plays.
-  if (name != "none") std::ofstream(app + "/lirra.ini") << "[main]\r\nskin=" << name << "\r\nvis=1\r\n";
-  return app;
 }
 
 // A home folder for Audacious whose interface is the classic skin (its analyser shows in

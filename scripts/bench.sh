@@ -16,6 +16,7 @@ build/bench/engine_bench --benchmark_repetitions=5 --benchmark_report_aggregates
 build/bench/engine_system_bench
 build/bench/player_bench "$PWD/build/app"
 build/bench/gapless_bench "$PWD/build/app"
+build/bench/desktop_bench "$PWD/build/app"
 build/bench/window_bench "$PWD/build/app"
 build/bench/vis_bench "$PWD/build/app"
 build/bench/playlist_bench "$PWD/build/app"
