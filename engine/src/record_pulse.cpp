@@ -53,7 +53,6 @@ class PulseCapture final : public CaptureStream {
   ~PulseCapture() override {
     pulse::Locked locked(connection_);
     captures_.erase(this);
-    if (retry_) pa_threaded_mainloop_get_api(connection_.loop())->time_free(retry_);
     release();
   }
 
@@ -120,27 +119,6 @@ class PulseCapture final : public CaptureStream {
     pa_threaded_mainloop_signal(me->connection_.loop(), 0);
     const pa_stream_state_t state = pa_stream_get_state(s);
     me->ready_ = state == PA_STREAM_READY;
-    // A server that has just come back may not have made its devices yet (PipeWire's
-    // session manager adds them a moment later): the source is asked for again.
-    if (!PA_STREAM_IS_GOOD(state) && me->everReady_ && me->connection_.available()) me->retryLater();
-    if (me->ready_) me->everReady_ = true;
-  }
-
-  void retryLater() {
-    pa_mainloop_api* api = pa_threaded_mainloop_get_api(connection_.loop());
-    timeval when{};
-    pa_gettimeofday(&when);
-    pa_timeval_add(&when, 300 * 1000);
-    if (retry_) {
-      api->time_restart(retry_, &when);
-      return;
-    }
-    retry_ = api->time_new(api, &when, [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
-      auto* me = static_cast<PulseCapture*>(self);
-      if (me->ready_ || !me->connection_.available()) return;
-      me->release();
-      me->open(me->connection_.context());
-    }, this);
   }
 
   void cork(bool on) {
@@ -182,8 +160,6 @@ class PulseCapture final : public CaptureStream {
   pa_sample_spec sampleFormat_{};
   pa_stream* stream_ = nullptr;
   std::atomic<bool> ready_{false};
-  bool everReady_ = false;
-  pa_time_event* retry_ = nullptr;
   bool paused_ = false;
   mutable std::mutex mutex_;
   std::vector<float> ring_;
