@@ -72,6 +72,23 @@ Span SoundSpan(const std::vector<float>& heard, float threshold) {
   return {static_cast<size_t>(first - heard.begin()), static_cast<size_t>(heard.rend() - last)};
 }
 
+Span Around(Span span, double second, double halfWidth) {
+  const auto at = [&](double s) {
+    return std::clamp<size_t>(span.begin + static_cast<size_t>(std::max(0.0, s) * kHeardRate), span.begin, span.end);
+  };
+  return {at(second - halfWidth), at(second + halfWidth)};
+}
+
+bool HoleIn(const std::vector<float>& heard, Span span) {
+  span.end = std::min(span.end, heard.size());
+  size_t run = 0;
+  for (size_t i = span.begin; i < span.end; ++i) {
+    run = heard[i] == 0.0f ? run + 1 : 0;
+    if (run >= kHeardRate / 1000) return true;
+  }
+  return false;
+}
+
 double LongestSilenceMs(const std::vector<float>& heard, Span span, float threshold) {
   span.end = std::min(span.end, heard.size());
   size_t longest = 0, run = 0;

@@ -18,6 +18,10 @@
 #include "vis_box.h"
 #include "track_kind.h"
 
+#include <xcb/xcb.h>
+
+#include <cstring>
+
 namespace lirra {
 namespace {
 
@@ -497,6 +501,63 @@ TEST_F(WindowOnScreen, TheAvsPluginRendersAPresetOfThePoolWithOpenGl) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return VisPluginRunning(ctx.vis) && ctx.vis.VisParam.plugin != first; }, 10000))
       << "no restart";
   EXPECT_TRUE(QTest::qWaitFor([&] { return colours() > 16; }, 8000)) << "no picture after the restart";
+}
+
+}  // namespace
+}  // namespace lirra
+
+namespace lirra {
+namespace {
+
+// Whether the window asked, within half a second, to leave the taskbar
+// (_NET_WM_STATE_SKIP_TASKBAR added: a client message to the root, which a window manager
+// reads and this test overhears).
+bool AskedToLeaveTheTaskbar(xcb_connection_t* x, uint32_t window) {
+  const auto atom = [x](const char* name) {
+    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, std::strlen(name), name), nullptr);
+    const xcb_atom_t a = r ? r->atom : 0;
+    free(r);
+    return a;
+  };
+  const xcb_atom_t state = atom("_NET_WM_STATE"), skip = atom("_NET_WM_STATE_SKIP_TASKBAR");
+  bool asked = false;
+  QTest::qWait(500);
+  while (xcb_generic_event_t* e = xcb_poll_for_event(x)) {
+    const auto* m = reinterpret_cast<xcb_client_message_event_t*>(e);
+    if ((e->response_type & 0x7F) == XCB_CLIENT_MESSAGE && m->window == window && m->type == state &&
+        m->data.data32[0] == 1 && m->data.data32[1] == skip)
+      asked = true;
+    free(e);
+  }
+  return asked;
+}
+
+// Minimised, the window leaves the taskbar only where a tray icon brings it back: here the
+// test holds the X tray's selection (_NET_SYSTEM_TRAY_S0) for the second round.
+TEST_F(WindowOnScreen, MinimisedItLeavesTheTaskbarOnlyWhereThereIsATray) {
+  xcb_connection_t* x = xcb_connect(nullptr, nullptr);
+  ASSERT_EQ(xcb_connection_has_error(x), 0);
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
+  const uint32_t overhear = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+  xcb_change_window_attributes(x, screen->root, XCB_CW_EVENT_MASK, &overhear);
+  Open({});
+  const auto window = static_cast<uint32_t>(window_->winId());
+  for (bool tray : {false, true}) {
+    if (tray) {
+      const xcb_window_t owner = xcb_generate_id(x);
+      xcb_create_window(x, XCB_COPY_FROM_PARENT, owner, screen->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                        screen->root_visual, 0, nullptr);
+      xcb_intern_atom_reply_t* s0 = xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, 19, "_NET_SYSTEM_TRAY_S0"), nullptr);
+      xcb_set_selection_owner(x, owner, s0->atom, XCB_CURRENT_TIME);
+      free(s0);
+      xcb_flush(x);
+    }
+    AskedToLeaveTheTaskbar(x, window);  // what came before
+    window_->showMinimized();
+    EXPECT_EQ(AskedToLeaveTheTaskbar(x, window), tray) << (tray ? "with" : "without") << " a tray";
+    window_->showNormal();
+  }
+  xcb_disconnect(x);
 }
 
 }  // namespace
