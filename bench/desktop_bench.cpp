@@ -95,12 +95,7 @@ void Launches(const std::string& app, const std::string& mp3, const Session& ses
   envp.push_back(nullptr);
   const std::string program = app + "/lirra";
   xcb_connection_t* x = session.mappedOn ? xcb_connect(session.mappedOn, nullptr) : nullptr;
-  if (x) {
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
-    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_change_window_attributes(x, screen->root, XCB_CW_EVENT_MASK, &mask);
-    xcb_flush(x);
-  }
+  if (x) lirra::bench::HearMappedWindows(x);
   const HRECORD monitor = lirra::bench::StartSinkMonitor();
   std::vector<double> soundMs, mappedMs;
   for (int run = 0; run < 5; ++run) {

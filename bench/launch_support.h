@@ -27,19 +27,12 @@ inline std::string PrivateApp(const std::string& built, const std::string& dir) 
   return app;
 }
 
-// Waits for the next window mapped on the screen (the player's; no other client maps
-// windows meanwhile). False after 10 s.
-inline bool WaitForMappedWindow(xcb_connection_t* x) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (std::chrono::steady_clock::now() < until) {
-    while (xcb_generic_event_t* e = xcb_poll_for_event(x)) {
-      const bool mapped = (e->response_type & 0x7F) == XCB_MAP_NOTIFY;
-      free(e);
-      if (mapped) return true;
-    }
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-  return false;
+// From here the connection hears of every window mapped on the first screen.
+inline void HearMappedWindows(xcb_connection_t* x) {
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
+  const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+  xcb_change_window_attributes(x, screen->root, XCB_CW_EVENT_MASK, &mask);
+  xcb_flush(x);
 }
 
 // Whether a window was mapped since the last look (events are read, not waited for).
@@ -50,6 +43,17 @@ inline bool WindowMappedNow(xcb_connection_t* x) {
     free(e);
   }
   return mapped;
+}
+
+// Waits for the next window mapped on the screen (the player's; no other client maps
+// windows meanwhile). False after 10 s.
+inline bool WaitForMappedWindow(xcb_connection_t* x) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < until) {
+    if (WindowMappedNow(x)) return true;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  return false;
 }
 
 }  // namespace lirra::bench

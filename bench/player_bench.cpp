@@ -106,10 +106,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "player_bench: no X display\n");
     return 1;
   }
-  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
-  const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-  xcb_change_window_attributes(x, screen->root, XCB_CW_EVENT_MASK, &mask);
-  xcb_flush(x);
+  lirra::bench::HearMappedWindows(x);
 
   const std::string program = app + "/lirra";
   const auto launch = [&](const std::string& argument) {

@@ -26,7 +26,6 @@ uint32_t InputTypeOf(const SourceFacts& facts);
 struct RecordInput {
   std::string name;        // shown to the player
   std::string sourceName;  // PulseAudio's name
-  uint32_t sourceIndex = 0;
   uint32_t type = 0;       // BASS_INPUT_TYPE_*
   float volume = 1.0f;     // 0..1 of the source's volume
 };

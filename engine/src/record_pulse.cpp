@@ -117,8 +117,7 @@ class PulseCapture final : public CaptureStream {
   static void OnState(pa_stream* s, void* self) {
     auto* me = static_cast<PulseCapture*>(self);
     pa_threaded_mainloop_signal(me->connection_.loop(), 0);
-    const pa_stream_state_t state = pa_stream_get_state(s);
-    me->ready_ = state == PA_STREAM_READY;
+    me->ready_ = pa_stream_get_state(s) == PA_STREAM_READY;
   }
 
   void cork(bool on) {
@@ -276,7 +275,6 @@ class PulseRecorder final : public Recorder {
                   facts.formFactor = ff;
                 e.input.type = InputTypeOf(facts);
                 e.input.sourceName = info->name;
-                e.input.sourceIndex = info->index;
                 e.input.name = info->description ? info->description : info->name;
                 e.input.volume = static_cast<float>(pa_cvolume_avg(&info->volume)) / PA_VOLUME_NORM;
                 s->entries.push_back(std::move(e));

@@ -86,8 +86,8 @@ struct PlayerContext {
   ScheduleState schedule;
   TrackTags tags;  // the playing track's, read once (track_tags.h)
   NextTrackState nextTrack;  // the entry joined to follow the playing track (next_track.h)
-  SoundServerWatch soundServer;
-  bool sessionEnding = false;  // the desktop session ends: no questions, no message boxes  // a server gone while playing (sound_server_watch.h)
+  SoundServerWatch soundServer;  // a server gone while playing (sound_server_watch.h)
+  bool sessionEnding = false;  // the desktop session ends: no questions, no message boxes
   std::function<int(int n)> randomBelow;  // uniform in 0..n-1
   std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };  // the local time
   // Starts a program with an argument vector (never a shell) and does not wait for it.

@@ -15,19 +15,16 @@ void DisplayHold::release() {
   connection_ = nullptr;
 }
 
-std::string ChooseQtPlatform(const char* qtPlatform, const char* waylandDisplay, const char* xDisplay,
-                             const char* askedForWayland) {
-  const auto set = [](const char* v) { return v && *v; };
-  if (set(qtPlatform)) return qtPlatform;
-  if (!set(waylandDisplay)) return {};
-  if (set(xDisplay) && !(set(askedForWayland) && std::string_view(askedForWayland) == "1")) return "xcb";
-  return set(xDisplay) ? "wayland;xcb" : "wayland";
-}
-
 void ApplyQtPlatformChoice() {
-  const std::string platform = ChooseQtPlatform(std::getenv("QT_QPA_PLATFORM"), std::getenv("WAYLAND_DISPLAY"),
-                                                std::getenv("DISPLAY"), std::getenv("LIRRA_WAYLAND"));
-  if (!platform.empty()) setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+  const auto set = [](const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v;
+  };
+  if (set("QT_QPA_PLATFORM") || !set("WAYLAND_DISPLAY")) return;
+  const char* asked = std::getenv("LIRRA_WAYLAND");
+  const bool native = asked && std::string_view(asked) == "1";
+  const char* platform = !set("DISPLAY") ? "wayland" : native ? "wayland;xcb" : "xcb";
+  setenv("QT_QPA_PLATFORM", platform, 1);
 }
 
 bool HasDisplay(std::string* why, DisplayHold* hold) {

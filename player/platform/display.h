@@ -22,14 +22,11 @@ class DisplayHold {
   void* connection_ = nullptr;
 };
 
-// The Qt platform the window is to use, from the environment's values (null when unset):
-// the one QT_QPA_PLATFORM names; on a Wayland session that also offers X (XWayland),
-// "xcb", so that the window places itself, snaps, and shows video and plug-ins in its own
-// native windows as on X; native Wayland ("wayland", falling back to "xcb") where only
-// Wayland is there or LIRRA_WAYLAND=1 asks for it; empty (Qt's own choice) elsewhere.
-std::string ChooseQtPlatform(const char* qtPlatform, const char* waylandDisplay, const char* xDisplay,
-                             const char* askedForWayland);
-// ChooseQtPlatform on this process's environment, written to QT_QPA_PLATFORM.
+// Sets QT_QPA_PLATFORM, unless it is set, to the Qt platform the window is to use: on a
+// Wayland session that also offers X (XWayland), "xcb", so that the window places itself,
+// snaps, and shows video and plug-ins in its own native windows as on X; native Wayland
+// ("wayland", falling back to "xcb" where X is there) where only Wayland is, or where
+// LIRRA_WAYLAND=1 asks for it; nothing (Qt's own choice) without Wayland.
 void ApplyQtPlatformChoice();
 
 // Returns true when a window can be shown: an explicit Qt platform other than X11 was

@@ -23,22 +23,22 @@ void OnSignal(int signal) {
 
 }  // namespace
 
-bool SessionSignals::install() {
-  if (g_pipe[0] >= 0) return true;
-  if (pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+int InstallSessionSignals() {
+  if (g_pipe[0] >= 0) return g_pipe[0];
+  if (pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return -1;
   struct sigaction action {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
-  return true;
+  return g_pipe[0];
 }
 
-int SessionSignals::fd() const { return g_pipe[0]; }
-
-int SessionSignals::takeSignal() {
-  unsigned char byte = 0;
-  return read(g_pipe[0], &byte, 1) == 1 ? byte : 0;
+bool TakeSessionSignals() {
+  unsigned char bytes[16];
+  bool any = false;
+  while (read(g_pipe[0], bytes, sizeof bytes) > 0) any = true;
+  return any;
 }
 
 }  // namespace lirra

@@ -5,14 +5,10 @@
 
 namespace lirra {
 
-class SessionSignals {
- public:
-  // Installs the handlers once for the process; false when the pipe cannot be made.
-  bool install();
-  // Readable once a signal came; read it with takeSignal().
-  int fd() const;
-  // The signal that came (0 when none is waiting).
-  int takeSignal();
-};
+// Installs the handlers once for the process and returns the pipe's reading end, readable
+// once a signal came; -1 when the pipe cannot be made.
+int InstallSessionSignals();
+// Reads the signals that came; true if there was one.
+bool TakeSessionSignals();
 
 }  // namespace lirra

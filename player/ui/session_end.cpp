@@ -18,13 +18,10 @@ bool g_exitHandlerInstalled = false;
 
 SessionEnd::SessionEnd(QWidget& window, Player& player, std::function<bool()> closed)
     : window_(window), player_(player), closed_(std::move(closed)) {
-  static SessionSignals endSignals;
-  if (endSignals.install()) {
-    notifier_ = new QSocketNotifier(endSignals.fd(), QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, [this] {
-      while (endSignals.takeSignal() != 0) {
-      }
-      end();
+  if (const int fd = InstallSessionSignals(); fd >= 0) {
+    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+      if (TakeSessionSignals()) end();
     });
   }
   connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
@@ -32,6 +29,7 @@ SessionEnd::SessionEnd(QWidget& window, Player& player, std::function<bool()> cl
     player_.WriteWhatChanged();
   });
   retry_.setInterval(100);
+  retry_.setSingleShot(true);
   connect(&retry_, &QTimer::timeout, this, [this] { closeOrGiveUp(); });
   g_current = this;
   if (!std::exchange(g_exitHandlerInstalled, true)) std::atexit(&SessionEnd::WriteAtExit);
@@ -49,15 +47,11 @@ void SessionEnd::end() {
 
 void SessionEnd::closeOrGiveUp() {
   window_.close();
-  if (closed_()) {
-    retry_.stop();
-    return;
-  }
+  if (closed_()) return;
   if (--triesLeft_ > 0) {
     retry_.start();
     return;
   }
-  retry_.stop();
   player_.WriteWhatChanged();
   QCoreApplication::exit(0);
 }

@@ -13,8 +13,6 @@
 
 #include "player.h"
 
-class QSocketNotifier;
-
 namespace lirra {
 
 class SessionEnd : public QObject {
@@ -31,8 +29,7 @@ class SessionEnd : public QObject {
   QWidget& window_;
   Player& player_;
   std::function<bool()> closed_;
-  QSocketNotifier* notifier_ = nullptr;
-  QTimer retry_;
+  QTimer retry_;  // single shot, 100 ms
   int triesLeft_ = 15;  // of 100 ms
 };
 

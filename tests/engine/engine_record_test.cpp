@@ -6,6 +6,7 @@
 
 #include "engine_test_support.h"
 #include "media_fixtures.h"
+#include "sound_server.h"
 
 namespace lirra::testing {
 namespace {
@@ -26,10 +27,8 @@ class Recording : public EngineTest {
 TEST_F(Recording, TheOutputsMonitorComesFirstAsAStereoMix) {
   // Another source besides the monitor, as a microphone would be (pipewire-pulse has no
   // null source: a null sink of the source class is one).
-  const char* pipewire = std::getenv("LIRRA_TEST_SOUND_SERVER");
-  const bool onPipeWire = pipewire && std::string(pipewire) == "pipewire";
   const std::string made = scratch_.file("module");
-  ASSERT_EQ(std::system(((onPipeWire ? "pactl load-module module-null-sink media.class=Audio/Source/Virtual "
+  ASSERT_EQ(std::system(((PipeWireRun() ? "pactl load-module module-null-sink media.class=Audio/Source/Virtual "
                                        "sink_name=lirra_test_mic >"
                                      : "pactl load-module module-null-source source_name=lirra_test_mic >") +
                          made).c_str()),

@@ -49,11 +49,6 @@ const char* SinkName() {
   return sink ? sink : "lirra_test_sink";
 }
 
-bool PipeWireRun() {
-  const char* kind = std::getenv("LIRRA_TEST_SOUND_SERVER");
-  return kind && std::string(kind) == "pipewire";
-}
-
 // Polls `command` (a shell line) until it succeeds, for up to 20 s.
 bool WaitForCommand(const std::string& command) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -65,6 +60,11 @@ bool WaitForCommand(const std::string& command) {
 }
 
 }  // namespace
+
+bool PipeWireRun() {
+  const char* kind = std::getenv("LIRRA_TEST_SOUND_SERVER");
+  return kind && std::string(kind) == "pipewire";
+}
 
 SoundServer::SoundServer(std::string folder)
     : folder_(std::move(folder)), address_("unix:" + folder_ + "/native") {}

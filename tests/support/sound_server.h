@@ -12,6 +12,9 @@
 
 namespace lirra::testing {
 
+// Whether this test run's sound server is PipeWire's (LIRRA_TEST_SOUND_SERVER=pipewire).
+bool PipeWireRun();
+
 class SoundServer {
  public:
   // Everything the server keeps goes under `folder`.
