@@ -228,10 +228,16 @@ void AddFromAddressMemo(PlayerContext& ctx, const QStringList& lines) {
   if (!ctx.state.OpeningTrack) AddFiles(ctx, lines);
 }
 
-void DeleteSelectedTracks(PlayerContext& ctx) {
+void DeleteSelectedTracks(PlayerContext& ctx, Removal why) {
   PlayerState& s = ctx.state;
   TrackList& list = ctx.list;
   if (list.empty()) return;
+  const bool ownList = s.CurrentListFile.isEmpty() || IsInListFolder(s, s.CurrentListFile);
+  if (why == Removal::AfterFailedOpen && !ownList) {
+    const QString folder = ListFolderOf(s.CurrentListFile);
+    for (const int row : list.size() == 1 ? std::vector<int>{0} : list.selection())
+      AppendEntryLines(list.at(row), folder, s.WithheldLines);
+  }
   int k = 0;
   const bool playing = IsPlaying(s);
   QString playingLocation;
@@ -263,7 +269,7 @@ void DeleteSelectedTracks(PlayerContext& ctx) {
     list.select(s.NextIndex);
     if (IsPlaying(s)) s.PlayingIndex = s.NextIndex;
     s.ListModified = true;
-    s.ListEdited = true;
+    if (why == Removal::ByUser) s.ListEdited = true;
     SaveCurrentList(ctx);
     s.ShufflePos = 0;
     ctx.shell.views.TrackListChanged(list);

@@ -22,8 +22,11 @@ void AddFromAddressMemo(PlayerContext& ctx, const QStringList& lines);
 
 // Delete: acts on the view that has the keyboard focus.
 void pmDelClick(PlayerContext& ctx);
+// Why entries leave the track list: the user's own delete edits the list file; an entry
+// that failed to open leaves the list in memory only, unless the list is the player's own.
+enum class Removal { ByUser, AfterFailedOpen };
 // Delete with the track list focused: removes the selected entries.
-void DeleteSelectedTracks(PlayerContext& ctx);
+void DeleteSelectedTracks(PlayerContext& ctx, Removal why = Removal::ByUser);
 // Right button released over the track list: clears the whole list.
 void MListMouseUp(PlayerContext& ctx);
 // Ctrl+A.

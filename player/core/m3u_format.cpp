@@ -93,6 +93,10 @@ bool NeedsExistenceCheck(const QString& line) {
   return !line.isEmpty() && !StartsWithHash(line) && !line.contains(u',') && !IsUrl(line);
 }
 
+bool IsRelativeListLocation(const QString& trimmedLine) {
+  return NeedsExistenceCheck(trimmedLine) && !trimmedLine.startsWith(u'/') && !trimmedLine.startsWith(u'\\');
+}
+
 QString ResolveListLocation(const QString& line, const QString& listFolder) {
   QString path = TrimListLine(line);
   if (!NeedsExistenceCheck(path)) return path;
@@ -102,7 +106,7 @@ QString ResolveListLocation(const QString& line, const QString& listFolder) {
 
 QStringList CleanM3uLines(const QStringList& fileLines,
                           const std::function<bool(qsizetype, const QString&)>& fileExists,
-                          bool* modified) {
+                          bool* modified, std::vector<qsizetype>* missing) {
   // The first line is the header when it starts with "#EXTM3U"; otherwise it is data.
   qsizetype first = 0;
   if (!fileLines.isEmpty() && fileLines.front().left(7).toUpper() == QLatin1String("#EXTM3U"))
@@ -118,6 +122,7 @@ QStringList CleanM3uLines(const QStringList& fileLines,
       continue;
     }
     *modified = true;
+    if (missing && !line.isEmpty()) missing->push_back(i);
     // A dropped location takes its "#EXTINF:" line with it.
     if (!line.isEmpty() && !kept.isEmpty() && StartsWithHash(kept.back())) kept.pop_back();
   }
@@ -173,15 +178,17 @@ void AppendM3uEntries(const QStringList& dataLines, TrackList& list,
   }
 }
 
-QStringList M3uLines(const TrackList& list) {
+void AppendEntryLines(const TrackEntry& e, const QString& listFolder, QStringList& lines) {
+  if (e.LengthSeconds) lines.push_back(QStringLiteral("#EXTINF:") + *e.LengthSeconds + u',' + e.Title);
+  const bool relative = e.RelativeToList && !listFolder.isEmpty() && e.Location.startsWith(listFolder);
+  lines.push_back(relative ? e.Location.mid(listFolder.size()) : e.Location);
+}
+
+QStringList M3uLines(const TrackList& list, const QString& listFolder) {
   QStringList lines;
   lines.reserve(list.size() * 2 + 1);
   lines.push_back(QStringLiteral("#EXTM3U"));
-  for (int i = 0; i < list.size(); ++i) {
-    const TrackEntry& e = list.at(i);
-    if (e.LengthSeconds) lines.push_back(QStringLiteral("#EXTINF:") + *e.LengthSeconds + u',' + e.Title);
-    lines.push_back(e.Location);
-  }
+  for (int i = 0; i < list.size(); ++i) AppendEntryLines(list.at(i), listFolder, lines);
   return lines;
 }
 

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "track_list.h"
 
@@ -48,10 +49,11 @@ QString ResolveListLocation(const QString& line, const QString& listFolder);
 // name nothing usable are dropped (`fileExists(i, line)` says whether line i, trimmed,
 // names an existing file; it is asked only where NeedsExistenceCheck), and every "#"
 // line left is an "#EXTINF:" line directly followed by its location. Returns the data
-// lines; `modified` is set when anything was dropped.
+// lines; `modified` is set when anything was dropped, and `missing` (when given) receives
+// the indexes of the location lines dropped for naming no existing file.
 QStringList CleanM3uLines(const QStringList& fileLines,
                           const std::function<bool(qsizetype, const QString&)>& fileExists,
-                          bool* modified);
+                          bool* modified, std::vector<qsizetype>* missing = nullptr);
 
 // The entry pass: appends an entry for every location of the cleaned lines to `list`,
 // skipping locations already seen in this pass (case-insensitively). A cue sheet is
@@ -66,7 +68,14 @@ bool IsListFile(const QString& path);
 // A location that names a cue sheet: its extension contains ".CUE".
 bool IsCueSheetLocation(const QString& location);
 
-// The lines of a list file for `list`, header first.
-QStringList M3uLines(const TrackList& list);
+// Whether a location line of a list file names a file relative to the list's folder.
+bool IsRelativeListLocation(const QString& trimmedLine);
+
+// The lines of one entry in a list file in `listFolder` (ending in "/"): its "#EXTINF:"
+// line when it has a length, then its location, relative again when the list named it so
+// and it still lies below that folder.
+void AppendEntryLines(const TrackEntry& entry, const QString& listFolder, QStringList& lines);
+// The lines of a list file in `listFolder` for `list`, header first.
+QStringList M3uLines(const TrackList& list, const QString& listFolder = {});
 
 }  // namespace lirra

@@ -39,6 +39,9 @@ struct PlayerState {
   QString RememberedListFile;  // the list the settings file names (its "m3u" key)
   bool ListModified = false;
   bool ListEdited = false;  // the user added, deleted or renamed entries since the last write
+  // Entries of a list from outside the list folder that playing set aside (missing at load,
+  // or failed to open), as list-file lines: a write after the user's edit keeps them.
+  QStringList WithheldLines;
   int NextIndex = -1;
   int PlayingIndex = -1;
   int CurrentListIndex = -1;

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <sys/stat.h>
 
@@ -49,6 +50,42 @@ std::vector<char> ExistingFiles(const QStringList& lines) {
   return found;
 }
 
+// Flags the entries whose location the list file named relative to its own folder.
+void MarkRelativeEntries(TrackList& list, const QStringList& resolvedLines, const std::vector<char>& relative) {
+  if (std::find(relative.begin(), relative.end(), 1) == relative.end()) return;
+  QSet<QString> keys;
+  for (qsizetype i = 0; i < resolvedLines.size(); ++i)
+    if (relative[static_cast<size_t>(i)]) keys.insert(LocationKey(resolvedLines.at(i)));
+  for (int i = 0; i < list.size(); ++i)
+    if (keys.contains(LocationKey(list.at(i).Location))) list.at(i).RelativeToList = true;
+}
+
+// The file's own lines for the locations the reader dropped as missing, each with the
+// "#EXTINF:" line before it.
+QStringList MissingEntryLines(const QStringList& fileLines, const std::vector<qsizetype>& missing) {
+  QStringList lines;
+  for (const qsizetype i : missing) {
+    if (i > 0 && IsExtinfLine(TrimListLine(fileLines.at(i - 1)))) lines.push_back(TrimListLine(fileLines.at(i - 1)));
+    lines.push_back(TrimListLine(fileLines.at(i)));
+  }
+  return lines;
+}
+
+// A set-aside entry the list holds again (added back by the user) is the list's once more.
+void DropWithheldInList(QStringList& withheld, const TrackList& list, const QString& listFolder) {
+  if (withheld.isEmpty()) return;
+  const auto index = list.locationIndex();
+  QStringList kept;
+  for (qsizetype i = 0; i < withheld.size(); ++i) {
+    const QString& line = withheld.at(i);
+    if (IsExtinfLine(line)) continue;  // goes or stays with its location, below
+    if (index.contains(LocationKey(ResolveListLocation(line, listFolder)))) continue;
+    if (i > 0 && IsExtinfLine(withheld.at(i - 1))) kept.push_back(withheld.at(i - 1));
+    kept.push_back(line);
+  }
+  withheld = kept;
+}
+
 void ReportUnusableList(PlayerContext& ctx, bool readable) {
   PlayerState& s = ctx.state;
   const QString file = s.CurrentListFile;
@@ -75,6 +112,8 @@ void ReportUnusableList(PlayerContext& ctx, bool readable) {
 }
 
 }  // namespace
+
+QString ListFolderOf(const QString& listFile) { return QFileInfo(listFile).absolutePath() + u'/'; }
 
 bool IsInListFolder(const PlayerState& s, const QString& file) {
   const QFileInfo info(file);
@@ -116,17 +155,24 @@ void LoadCurrentList(PlayerContext& ctx) {
   }
   bool modified = false;
   QStringList lines = read.lines;
-  const QString listFolder = QFileInfo(s.CurrentListFile).absolutePath() + u'/';
+  const QString listFolder = ListFolderOf(s.CurrentListFile);
   const bool header = !lines.isEmpty() && lines.front().left(7).toUpper() == u"#EXTM3U"_s;
-  for (qsizetype i = header ? 1 : 0; i < lines.size(); ++i)
+  std::vector<char> relative(static_cast<size_t>(lines.size()), 0);
+  for (qsizetype i = header ? 1 : 0; i < lines.size(); ++i) {
+    relative[static_cast<size_t>(i)] = IsRelativeListLocation(TrimListLine(lines.at(i)));
     lines[i] = ResolveListLocation(lines.at(i), listFolder);
+  }
   const std::vector<char> existing = ExistingFiles(lines);
+  std::vector<qsizetype> missing;
   const QStringList data = CleanM3uLines(
       lines, [&](qsizetype i, const QString&) { return existing[static_cast<size_t>(i)] != 0; },
-      &modified);
+      &modified, &missing);
   list.reserve(static_cast<int>(data.size()));
   AppendM3uEntries(data, list, [&ctx](const QString& cue) { return ExpandCueSheet(ctx, cue); }, &modified);
+  MarkRelativeEntries(list, lines, relative);
   if (modified) s.ListModified = true;
+  s.WithheldLines.clear();
+  if (!IsInListFolder(s, s.CurrentListFile)) s.WithheldLines = MissingEntryLines(read.lines, missing);
 
   if (list.empty()) {
     ctx.shell.views.TrackListChanged(list);
@@ -156,8 +202,14 @@ void SaveCurrentList(PlayerContext& ctx) {
     return;
   }
   if (s.CurrentListFile.isEmpty()) s.CurrentListFile = NewListName(s.DataDir);
+  const QString folder = ListFolderOf(s.CurrentListFile);
+  QStringList lines = M3uLines(ctx.list, folder);
+  if (!IsInListFolder(s, s.CurrentListFile)) {
+    DropWithheldInList(s.WithheldLines, ctx.list, folder);
+    lines += s.WithheldLines;
+  }
   QString error;
-  if (!WriteTextLines(s.CurrentListFile, M3uLines(ctx.list), &error)) {
+  if (!WriteTextLines(s.CurrentListFile, lines, &error)) {
     // The previous file stays whole and the list is still to be written; the user hears
     // of it now rather than finding the changes gone at the next start.
     ctx.inform(ctx.tr("播放列表未能保存:\n", "The playlist could not be saved:\n") + error);

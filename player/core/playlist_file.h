@@ -11,6 +11,8 @@ void LoadCurrentList(PlayerContext& ctx);
 // Writes the track list to CurrentListFile (naming a new list first when it has no
 // file). Does nothing while the track list view is hidden or a single file plays alone.
 void SaveCurrentList(PlayerContext& ctx);
+// The folder a list file's relative entries are read from, ending in "/".
+QString ListFolderOf(const QString& listFile);
 // listFolder + "newlist<n>.m3u" for the first n whose file does not exist.
 QString NewListName(const QString& listFolder);
 // The file lies directly in the player's own list folder, DataDir (compared

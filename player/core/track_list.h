@@ -18,6 +18,7 @@ struct TrackEntry {
   QString Location;                     // file path, URL, or "path,start,end"
   std::optional<QString> LengthSeconds; // whole seconds as text, "0" when not known
   std::optional<QString> LengthText;    // "m:ss", only for a length above 0
+  bool RelativeToList = false;          // the list file named it relative to its own folder
 };
 
 // Locations compare with their letter case ignored: this is the key they are compared by.

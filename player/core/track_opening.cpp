@@ -184,7 +184,7 @@ void ReportOpenFailure(PlayerContext& ctx) {
   // entry alone goes then.
   if (!s.LibraryPanelShown && !ctx.list.isSelected(s.PlayingIndex)) ctx.list.select(s.PlayingIndex);
   ctx.shell.views.FocusList(ListFocus::TrackList);
-  DeleteSelectedTracks(ctx);
+  DeleteSelectedTracks(ctx, Removal::AfterFailedOpen);
   SetScheduleTimer(ctx, true);
 }
 

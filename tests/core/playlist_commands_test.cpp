@@ -353,37 +353,64 @@ TEST_F(Playlists, AnUnusableListMetAfterActivationIsRemovedFromTheLibrary) {
 namespace lirra {
 namespace {
 
-// A list given on the command line belongs to the user: playing it (which learns lengths
-// and repairs nothing the user asked for) never rewrites it; an edit does.
+// A list given on the command line belongs to the user: playing it (which learns lengths,
+// drops missing files and removes entries that fail to open) never rewrites it; an edit
+// does, and keeps what playing set aside and the entries it named relative.
 TEST_F(Playlists, AListFromElsewhereIsWrittenOnlyWhenTheUserEditsIt) {
   MakeNamedList(u"Demo"_s, {u"tune"_s});
   QTemporaryDir elsewhere;
+  QDir(elsewhere.path()).mkdir(u"Music"_s);
+  const auto touch = [&](const QString& name) {
+    QFile f(elsewhere.filePath(name));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    return elsewhere.filePath(name);
+  };
+  const QString unplugged = touch(u"unplugged.mp3"_s);
+  touch(u"Music/rel.mp3"_s);
   const QString outside = elsewhere.filePath(u"theirs.m3u"_s);
-  const QByteArray theirs = "#EXTM3U\r\n#EXTVLCOPT:no-video\r\n#EXTINF:99,zed\r\n" +
-                            MakeFile(u"zed.mp3"_s).toUtf8() + "\r\n" + MakeFile(u"abe.mp3"_s).toUtf8() + "\r\n";
+  const QByteArray theirs = "#EXTM3U\r\n#EXTVLCOPT:no-video\r\n#EXTINF:99,zed\r\n" + touch(u"zed.mp3"_s).toUtf8() +
+                            "\r\n#EXTINF:5,gone\r\nmissing.mp3\r\nMusic/rel.mp3\r\n" + unplugged.toUtf8() + "\r\n";
   {
     QFile f(outside);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(theirs);
   }
   Start({outside});
-  ASSERT_EQ(Ctx().list.size(), 2);
+  ASSERT_EQ(Ctx().list.size(), 3);
+  QFile::remove(unplugged);
+  StartPlaying(Ctx().list.findByLocation(unplugged));
+  EXPECT_EQ(Ctx().list.size(), 2) << "the entry that failed leaves the list in memory";
   Tick(10);
   EXPECT_TRUE(player_.FormCloseQuery());
   QFile read(outside);
   ASSERT_TRUE(read.open(QIODevice::ReadOnly));
-  EXPECT_EQ(read.readAll(), theirs) << "lengths learned and lines dropped while playing stay unwritten";
+  EXPECT_EQ(read.readAll(), theirs) << "nothing playing learned or dropped is written";
   read.close();
 
   // An add is an edit: the list is written (whole), and the library's own row keeps its
   // name and file.
   AddFiles(Ctx(), {MakeFile(u"new.mp3"_s)});
   ASSERT_TRUE(read.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(read.readAll().contains("new.mp3"));
+  const QStringList written = QString::fromUtf8(read.readAll()).split(u"\r\n"_s);
+  for (const QString& line : {u"Music/rel.mp3"_s, u"#EXTINF:5,gone"_s, u"missing.mp3"_s, unplugged, appDir_ + u"new.mp3"_s})
+    EXPECT_TRUE(written.contains(line)) << line.toStdString() << " in " << written.join(u'|').toStdString();
   const int demo = Ctx().library.findName(u"Demo"_s);
   ASSERT_GE(demo, 0);
   EXPECT_EQ(Ctx().library.at(demo).File, appDir_ + u"Demo.m3u"_s);
   EXPECT_EQ(Ctx().library.findFile(outside), -1);
+}
+
+// A portable folder moves whole: what the list named beside itself it names so again.
+TEST_F(Playlists, EntriesNamedRelativeStayRelativeWhenTheListIsWritten) {
+  QDir(appDir_).mkdir(u"Music"_s);
+  MakeFile(u"Music/first.wav"_s);
+  writeBytes(u"Demo.m3u"_s, "#EXTM3U\r\nMusic/first.wav\r\n" + MakeFile(u"abs.mp3"_s).toUtf8() + "\r\n");
+  Start({});
+  AddFiles(Ctx(), {MakeFile(u"Music/added.mp3"_s)});
+  const QList<QByteArray> lines = readBytes(u"Demo.m3u"_s).split('\n');
+  EXPECT_TRUE(lines.contains("Music/first.wav\r"));
+  EXPECT_TRUE(lines.contains((appDir_ + u"abs.mp3\r"_s).toUtf8())) << "absolute entries stay absolute";
+  EXPECT_TRUE(lines.contains((appDir_ + u"Music/added.mp3\r"_s).toUtf8()));
 }
 
 TEST_F(Playlists, AnUnusableListDeletesItsOwnFileNotTheSelectedRow) {
