@@ -30,6 +30,7 @@ class Player {
   bool FormCreate(const StartupEnvironment& env) { return lirra::FormCreate(ctx_, env); }
   void FormShow() { lirra::FormShow(ctx_); }
   void FormActivate() { lirra::FormActivate(ctx_); }
+  void OpenHeldNetworkEntry() { lirra::OpenHeldNetworkEntry(ctx_); }
   bool FormCloseQuery() { return lirra::FormCloseQuery(ctx_); }
   void FormClose() { lirra::FormClose(ctx_); }
   // The desktop session ends (a signal, the session manager, the display gone): from here

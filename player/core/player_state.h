@@ -94,6 +94,7 @@ struct PlayerState {
   bool VideoTypesChecked = false;  // OpenFilter and MediaMask include the demuxers' types
   QString StartArgument;     // the first command-line argument, or empty
   bool PlayNowPending = false;
+  bool NetworkOpenHeld = false;  // a network entry chosen before the window was activated
 
   // The track being played.
   int TrackKind = 0;

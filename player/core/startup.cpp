@@ -184,6 +184,17 @@ void FormActivate(PlayerContext& ctx) {
     AnnounceTitle(ctx);
   }
   ApplyListAlpha(ctx);
+  OpenHeldNetworkEntry(ctx);
+}
+
+void OpenHeldNetworkEntry(PlayerContext& ctx) {
+  PlayerState& s = ctx.state;
+  if (!s.NetworkOpenHeld) return;
+  s.NetworkOpenHeld = false;
+  if (IsPlaying(s) || s.PlayingIndex < 0 || s.PlayingIndex >= ctx.list.size()) return;
+  s.MainActivated = true;  // as any play does; the window is up
+  ctx.list.select(s.PlayingIndex);
+  PlayCurrent(ctx);
 }
 
 bool FormCloseQuery(PlayerContext& ctx) {

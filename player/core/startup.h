@@ -24,6 +24,9 @@ bool FormCreate(PlayerContext& ctx, const StartupEnvironment& env);
 // First show: libraries, language, the open filter, the first action.
 void FormShow(PlayerContext& ctx);
 void FormActivate(PlayerContext& ctx);
+// A network entry chosen before the window was up opens now (its connecting title and any
+// failure message need the window); the window calls it once it is shown, activation too.
+void OpenHeldNetworkEntry(PlayerContext& ctx);
 // May the window close now? Stops playback and writes what changed when it may.
 bool FormCloseQuery(PlayerContext& ctx);
 // Writes the lyrics' changes, the settings and the track list where they changed (the

@@ -232,7 +232,10 @@ void PlayCurrent(PlayerContext& ctx) {
   if (s.PlayingIndex < 0) return;  // gone while it was looked at (list commands wait meanwhile)
   if (s.CurrentIsNetwork) {
     if (!s.MainActivated) {
-      ctx.shell.captions.SetWindowTitle(QStringLiteral("Lirra"));  // idle until the window is up
+      // A network open waits for the window (its messages and the connecting title need
+      // it); the first activation opens the entry.
+      ctx.shell.captions.SetWindowTitle(QStringLiteral("Lirra"));
+      s.NetworkOpenHeld = true;
       return;
     }
     s.OpeningTrack = true;

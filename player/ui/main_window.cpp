@@ -414,6 +414,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     QMetaObject::invokeMethod(this, [this] {
       player_.FormShow();
       StartMediaControls();
+      QMetaObject::invokeMethod(this, [this] { player_.OpenHeldNetworkEntry(); }, Qt::QueuedConnection);
     }, Qt::QueuedConnection);
   }
   QWidget::showEvent(event);
