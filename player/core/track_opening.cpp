@@ -91,7 +91,8 @@ void OpenWithEngine(PlayerContext& ctx) {
     return;
   }
   const double seconds = bass.ChannelBytes2Seconds(channel, bass.ChannelGetLength(channel, BASS_POS_BYTE));
-  const int length = seconds > 0 ? static_cast<int>(seconds) : 0;
+  // Whole seconds; a sound shorter than a second still has a length (0 would mean unknown).
+  const int length = seconds > 0 ? std::max(1, static_cast<int>(seconds)) : 0;
   if (s.TrackKind != kKindCueTrack) s.TrackSeconds = length;
   s.LyricsTracking = true;
   ShowLength(ctx);

@@ -35,8 +35,12 @@ void EndOfTrack(PlayerContext& ctx) {
 // ends here (a stream without end, or the track ended).
 bool ProgressSecond(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
-  if (s.LengthUnknown) return false;  // network streams play on without an end
   const bool engineTrack = !s.VideoActive;
+  if (s.LengthUnknown) {  // network streams play on without an end; a file still ends
+    if (engineTrack && !s.CurrentIsNetwork && ctx.libs.engine->ChannelIsActive(s.CurrentChannel) == BASS_ACTIVE_STOPPED)
+      EndOfTrack(ctx);
+    return false;
+  }
   // With the next entry joined, the engine's end is the end: the gauge counts whole
   // seconds and may reach its range while the last fraction still sounds.
   const bool gaugeAtEnd = s.GaugePosition >= s.GaugeRange && !NextTrackJoined(ctx);
