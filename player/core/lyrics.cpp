@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -106,6 +107,7 @@ void ResetLyrics(PlayerContext& ctx) {
   l.currentLine = -1;
   l.tapPending = false;
   l.titleShown = true;
+  l.openingLinesDue = true;
 }
 
 void LoadLyrics(PlayerContext& ctx) {
@@ -187,8 +189,10 @@ void LyricDisplayStep(PlayerContext& ctx, int q) {
   if (l.currentLine == -2 || (p == 3 && l.titleShown))
     ShowInTitle(ctx, times.empty() || q < times.back() ? kWaitingLong : kWaitingShort);
   if (times.empty() || p <= 3) return;
+  if (l.currentLine == -2) l.openingLinesDue = false;  // a resync waits for the next line
   for (int i = 0; i < static_cast<int>(times.size()); ++i) {
     if (std::abs(times[i] - q) < 2) {
+      l.openingLinesDue = false;
       ShowInTitle(ctx, LineText(l, i));
       if (l.tapPending) {
         if (times[i] > 1) times[i] -= 2;  // a tap comes a little after the line it means
@@ -201,6 +205,12 @@ void LyricDisplayStep(PlayerContext& ctx, int q) {
       l.currentLine = std::max(0, i - 1);
       return;
     }
+  }
+  if (l.openingLinesDue && l.currentLine >= 0 && times.front() <= q) {
+    l.openingLinesDue = false;
+    const int latest = static_cast<int>(std::upper_bound(times.begin(), times.end(), q) - times.begin()) - 1;
+    ShowInTitle(ctx, LineText(l, latest));
+    l.currentLine = latest;
   }
 }
 

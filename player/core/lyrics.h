@@ -21,6 +21,9 @@ struct LyricsState {
   enum class Mark { None, Lime, Green };
   Mark mark = Mark::None;  // the title's colour while timing (lime; green after a re-stamp)
   bool titleShown = true;  // the title label shows the entry's title, not a lyric line
+  // Lines whose time passed while the track's title had its first seconds are still to
+  // show: the first display tick after them shows the latest.
+  bool openingLinesDue = true;
 };
 
 // After a track opened: look for its lyrics (LoadLyrics).

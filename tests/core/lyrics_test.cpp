@@ -169,13 +169,15 @@ TEST_F(LyricsTest, ACueTrackLooksUnderItsTitleNotUnderTheAudioFilesName) {
   EXPECT_EQ(Lyrics().table.texts, QStringList{u"track two"_s});
 }
 
-TEST_F(LyricsTest, ALineShowsAtItsTimeButNotInTheFirstThreeSeconds) {
+TEST_F(LyricsTest, ALineShowsAtItsTimeAndOnesDueInTheFirstThreeSecondsAfterThem) {
   // GBK bytes of "你好" and "再见": lyrics made on Windows read unchanged.
   PlayWith("[ar:x]\r\n[00:02.0]\xC4\xE3\xBA\xC3\r\n[00:05.0]<00:05.0>mid<00:05.5>dle\r\n[00:08.0]\xD4\xD9\xBC\xFB\r\n");
   PlayTo(20);
-  EXPECT_EQ(Title(), u"song"_s) << "the first line's time falls in the first 3 seconds";
+  EXPECT_EQ(Title(), u"song"_s) << "the track's title has its first seconds";
   PlayTo(30);
-  EXPECT_EQ(Title(), u"···"_s) << "waiting for the next line";
+  EXPECT_EQ(Title(), u"···"_s);
+  PlayTo(40);
+  EXPECT_EQ(Title(), u"你好··"_s) << "the first line, due at 2 s, shows once the title's time is over";
   PlayTo(50);
   EXPECT_EQ(Title(), u"middle··"_s);
   PlayTo(70);
