@@ -1,5 +1,6 @@
 #include "x11_frame_output.h"
 
+#include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <xcb/shm.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 namespace lirra {
 
@@ -32,7 +34,10 @@ X11FrameOutput::X11FrameOutput(uint32_t window, bool shareMemory) : window_(wind
   }
   const xcb_query_extension_reply_t* shm = xcb_get_extension_data(x, &xcb_shm_id);
   shmOffered_ = shareMemory && shm && shm->present;
-  if (shmOffered_) completionEvent_ = static_cast<uint8_t>(shm->first_event + XCB_SHM_COMPLETION);
+  if (shmOffered_) {
+    completionEvent_ = static_cast<uint8_t>(shm->first_event + XCB_SHM_COMPLETION);
+    shmMajor_ = shm->major_opcode;
+  }
 }
 
 X11FrameOutput::~X11FrameOutput() {
@@ -73,20 +78,37 @@ void X11FrameOutput::detachSegment() {
   putsPending_ = 0;
 }
 
+bool X11FrameOutput::finishesPut(const void* e) const {
+  const auto* event = static_cast<const xcb_generic_event_t*>(e);
+  if ((event->response_type & 0x7F) == completionEvent_) return true;
+  // A put the server refused (the window went, say, as it was made anew) never completes.
+  const auto* error = static_cast<const xcb_generic_error_t*>(e);
+  return event->response_type == 0 && error->major_code == shmMajor_ && error->minor_code == XCB_SHM_PUT_IMAGE;
+}
+
 void X11FrameOutput::waitForServerToRead() {
-  while (xcb_generic_event_t* event = xcb_poll_for_event(X(connection_))) {
-    if ((event->response_type & 0x7F) == completionEvent_ && putsPending_ > 0) --putsPending_;
-    free(event);
-  }
-  // A server far behind: wait rather than change the picture under it.
-  while (putsPending_ > 0) {
-    xcb_generic_event_t* event = xcb_wait_for_event(X(connection_));
-    if (!event) {  // the connection broke
+  xcb_connection_t* x = X(connection_);
+  xcb_flush(x);
+  // A server far behind: wait rather than change the picture under it, but never long
+  // (a frame drawn over is a torn frame; a window that stopped drawing is worse).
+  constexpr int kLongestWaitMs = 100;
+  timespec start;
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  while (true) {
+    while (xcb_generic_event_t* event = xcb_poll_for_event(x)) {
+      if (finishesPut(event) && putsPending_ > 0) --putsPending_;
+      free(event);
+    }
+    if (putsPending_ == 0) return;
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const long waited = (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+    pollfd fd{xcb_get_file_descriptor(x), POLLIN, 0};
+    if (xcb_connection_has_error(x) || waited >= kLongestWaitMs ||
+        poll(&fd, 1, static_cast<int>(kLongestWaitMs - waited)) <= 0) {
       putsPending_ = 0;
       return;
     }
-    if ((event->response_type & 0x7F) == completionEvent_ && putsPending_ > 0) --putsPending_;
-    free(event);
   }
 }
 

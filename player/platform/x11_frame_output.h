@@ -38,7 +38,9 @@ class X11FrameOutput {
  private:
   bool attachSegment(size_t bytes);
   void detachSegment();
+  // Until the server has read the segment's last puts, or 100 ms at most.
   void waitForServerToRead();
+  bool finishesPut(const void* event) const;
   void send(int firstRow, int rows);
 
   void* connection_ = nullptr;
@@ -48,6 +50,7 @@ class X11FrameOutput {
   uint8_t depth_ = 24;
   bool shmOffered_ = false;
   uint8_t completionEvent_ = 0;
+  uint8_t shmMajor_ = 0;
   uint32_t segment_ = 0;
   void* shmAddress_ = nullptr;
   size_t shmBytes_ = 0;

@@ -58,6 +58,15 @@ class DirectSurface : public QWidget {
   }
 
  protected:
+  // The native window is made anew when the top-level's flags change (always on top) or
+  // it is re-parented: the output draws into the new one from the next frame on.
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::WinIdChange) {
+      output_.reset();
+      shownAt_ = {};
+    }
+    return QWidget::event(e);
+  }
   // Exposed: black, and the last frame again from the output's own copy.
   void paintEvent(QPaintEvent*) override {
     if (!output_) return;

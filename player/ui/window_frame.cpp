@@ -38,14 +38,16 @@ void MainWindowFrame::SetAlphaBlend(bool on) { window_.setWindowOpacity(on ? 192
 
 void MainWindowFrame::SetTopmost(bool on) {
   if (window_.windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on) return;
-  // Changing window flags hides the window; put it back where it was.
-  const QPoint at = window_.pos();
-  const bool visible = window_.isVisible();
-  window_.setWindowFlag(Qt::WindowStaysOnTopHint, on);
-  if (visible) {
-    window_.move(at);
-    window_.show();
+  Qt::WindowFlags flags = window_.windowFlags();
+  flags.setFlag(Qt::WindowStaysOnTopHint, on);
+  if (QWindow* shown = window_.windowHandle()) {
+    // Told to the window system as it stands: the widget's own flag change would make the
+    // window anew and lose the native windows inside it (the spectrum's, the video's).
+    window_.overrideWindowFlags(flags);
+    shown->setFlags(flags);
+    return;
   }
+  window_.setWindowFlags(flags);
 }
 
 uintptr_t MainWindowFrame::WindowId() { return static_cast<uintptr_t>(window_.winId()); }

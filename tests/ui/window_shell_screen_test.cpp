@@ -359,6 +359,13 @@ TEST_F(WindowOnScreen, ThePlayingTunesSpectrumShowsOnTheScreen) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return window_->player().state().Timer1On; }));
   EXPECT_TRUE(QTest::qWaitFor([&] { return SpectrumPixelsLit() > 50; }, 3000)) << "no bars while the tune plays";
   EXPECT_TRUE(window_->control(ControlId::VisPanel)->findChild<SpectrumBox*>(u"VisBox"_s)->drawsDirectly());
+  // Always on top, on and off, makes the native windows anew: the bars go on in the new
+  // ones, and the window keeps answering meanwhile.
+  for (int i = 0; i < 2; ++i) {
+    window_->player().pmOnTopClick();
+    QTest::qWait(300);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SpectrumPixelsLit() > 50; }, 3000)) << "no bars after always on top, step " << i;
+  }
 }
 
 }  // namespace

@@ -99,6 +99,18 @@ TEST_P(FrameOutputOnScreen, TheWindowShowsTheLastFrameWhole) {
   EXPECT_EQ(out_->sharesMemory(), GetParam()) << "the shared segment should be used exactly when asked for";
 }
 
+// Puts into a window that is gone are refused, never completed: the next frame must not
+// wait for them (the window is made anew when its stacking changes).
+TEST_P(FrameOutputOnScreen, AWindowThatWentNeverHoldsUpTheNextFrame) {
+  const std::vector<uint32_t> frame = Pattern(2);
+  out_->show(frame.data(), kW, kH, 0, 0);
+  xcb_destroy_window(x_, window_);
+  free(xcb_get_input_focus_reply(x_, xcb_get_input_focus(x_), nullptr));
+  for (int i = 0; i < 3; ++i) out_->show(Pattern(3 + i).data(), kW, kH, 0, 0);  // hangs before the mend
+  out_->flush();
+  window_ = 0;
+}
+
 INSTANTIATE_TEST_SUITE_P(SharedAndInRequests, FrameOutputOnScreen, testing::Bool());
 
 // The window in front, as the tray's check reads it: the id the window manager announces on
