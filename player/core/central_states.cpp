@@ -134,14 +134,15 @@ void VisPanelMouseUp(PlayerContext& ctx, ControlId sender, PointerButton button,
     return;
   }
   if (s.VideoShown || s.ListShown) return;
+  const QRect panel = VisualAreaBounds(s);
+  const bool onTitleStrip = pos.x() >= 0 && pos.x() < panel.width() && pos.y() >= -kTitleStripHeight && pos.y() < 0;
   if (sender == ControlId::lbTitle && !ctx.lyrics.table.empty()) {
-    if (s.ActiveAtPointer) LyricTitleClicked(ctx, button);
+    // A left click counts when released where it was pressed, over the title.
+    if (s.ActiveAtPointer && (button != PointerButton::Left || onTitleStrip)) LyricTitleClicked(ctx, button);
     return;
   }
   if (button == PointerButton::Left) {
-    if (sender == ControlId::VisPanel) return;
-    const QRect panel = VisualAreaBounds(s);
-    if (pos.x() < 0 || pos.x() >= panel.width() || pos.y() < -kTitleStripHeight || pos.y() >= 0) return;
+    if (sender == ControlId::VisPanel || !onTitleStrip) return;
   } else if (button != PointerButton::Right) {
     return;
   }

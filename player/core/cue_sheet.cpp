@@ -71,6 +71,16 @@ QString CueAudioPath(const QString& name, const QString& cueFolder) {
   return path;
 }
 
+QStringList CueSheetAudioFiles(const QString& cuePath) {
+  const TextReadResult read = ReadTextLines(cuePath);
+  QStringList files;
+  const QString folder = QFileInfo(cuePath).absolutePath() + u'/';
+  for (const QString& line : read.lines)
+    if (const QString t = line.trimmed(); IsCommand(t, QLatin1StringView("FILE")) && !Quoted(t).isEmpty())
+      files.push_back(CueAudioPath(Quoted(t), folder));
+  return files;
+}
+
 QString CueTrackReference(const QString& audioPath, int start, int end) {
   return audioPath + u',' + QString::number(start) + u',' + QString::number(end);
 }

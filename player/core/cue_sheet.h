@@ -35,6 +35,10 @@ std::vector<CueBlock> ParseCueSheet(const QStringList& lines, const QString& cue
 // sheet's folder, and a name missing as spelt matched case-insensitively there.
 QString CueAudioPath(const QString& name, const QString& cueFolder);
 
+// The audio files the FILE lines of the cue sheet at `cuePath` name (as CueAudioPath
+// finds them); empty when the sheet cannot be read.
+QStringList CueSheetAudioFiles(const QString& cuePath);
+
 // "audio,start,end"
 QString CueTrackReference(const QString& audioPath, int start, int end);
 

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <unordered_set>
+
 
 #include "compare.h"
 #include "cue_sheet.h"
@@ -117,10 +119,16 @@ void AddFiles(PlayerContext& ctx, const QStringList& paths) {
   const std::unordered_map<QString, int> known = list.locationIndex();
   const int sizeBefore = list.size();
 
+  // An album added with its cue sheet comes in as the sheet's tracks, not once more whole.
+  std::unordered_set<QString> namedBySheets;
+  for (const QString& path : paths)
+    if (IsCueSheetLocation(path) && FileExists(path))
+      for (const QString& audio : CueSheetAudioFiles(path)) namedBySheets.insert(LocationKey(audio));
+
   int remembered = -1;
   for (qsizetype i = 0; i < paths.size(); ++i) {
     const QString& path = paths.at(i);
-    if (IsListFile(path)) continue;
+    if (IsListFile(path) || namedBySheets.count(LocationKey(path))) continue;
     int entry;
     if (IsCueSheetLocation(path) && ExpandCueSheet(ctx, path)) {
       // The sheet's tracks count as this path's entry: without that, a batch of only cue

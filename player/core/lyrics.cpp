@@ -121,7 +121,7 @@ void LoadLyrics(PlayerContext& ctx) {
     const TextReadResult read = ReadTextLines(found);
     if (read.ok()) {
       l.table = ParseLyrics(read.lines, [&](const QString& a, const QString& b) {
-        return ctx.collator().compare(a, b) < 0;
+        return ctx.collator().compare(a.toCaseFolded(), b.toCaseFolded()) < 0;  // letter case aside
       });
       if (l.table.hadOffset) l.change = QStringLiteral("2");
       if (!l.table.times.empty()) l.currentLine = 0;

@@ -1,5 +1,7 @@
 #include "startup.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -135,7 +137,8 @@ void FormShow(PlayerContext& ctx) {
     const QStringList found = QDir(s.AppDir + u"Plugins"_s).entryList({QStringLiteral("vis_*.so")}, QDir::Files);
     for (const QString& name : found.mid(0, 7)) s.VisPlugins << s.AppDir + u"Plugins/"_s + name;
   }
-  if (s.VisIndex > s.VisPlugins.size() + 1) s.VisIndex = static_cast<int>(s.VisPlugins.size()) + 1;
+  // 1 the spectrum, 2 and up a plug-in: a value below 1 means the spectrum too.
+  s.VisIndex = std::clamp(s.VisIndex, 1, static_cast<int>(s.VisPlugins.size()) + 1);
   if (s.VisIndex == 1) ctx.spectrum.style = ctx.randomBelow(kSpectrumStyles) + 1;
   SetupSpectrum(ctx);
   ApplySkin(ctx);

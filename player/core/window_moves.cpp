@@ -94,6 +94,9 @@ void FinishGripResize(PlayerContext& ctx) {
   const QRect bounds = ctx.shell.frame.Bounds();
   const SkinImage* skin = ctx.skin.SkinLoaded && ctx.skin.SkinBitmap ? &*ctx.skin.SkinBitmap : nullptr;
   const QSize size = GripLadderSize(bounds.size(), VideoWindowSize(ctx), skin);
+  // The drag changed the size even when it ended on a rung of the ladder: kept at close.
+  s.SettingsDirty = true;
+  s.CentreOnShow = false;
   if (size == bounds.size()) {
     RunDeferredVisStart(ctx);
     return;
@@ -104,8 +107,6 @@ void FinishGripResize(PlayerContext& ctx) {
   PlaceWindow(ctx, QRect(left, top, size.width(), size.height()));
   ApplyWindowShape(ctx);
   ctx.shell.captions.FitTitleWidth();
-  s.SettingsDirty = true;
-  s.CentreOnShow = false;
   if (!RunDeferredVisStart(ctx)) ResizeVisPlugin(ctx);
 }
 

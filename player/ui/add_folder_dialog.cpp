@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileSystemModel>
 #include <QPlainTextEdit>
+#include <QStyle>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -35,16 +36,24 @@ AddFolderDialog::AddFolderDialog(Player& player, QWidget* parent) : QDialog(pare
   memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
   // Image buttons take no focus, so pressing one leaves it where the user put it.
-  const auto button = [this](const char* name, const QString& text, int top) {
+  // The desktop's own OK and Cancel pictures, named in the interface's language.
+  const bool chinese = player.state().UseChinese;
+  const auto button = [this](const char* name, QStyle::StandardPixmap picture, const QString& text, int top) {
     auto* b = new QToolButton(this);
     b->setObjectName(QString::fromLatin1(name));
+    b->setIcon(style()->standardIcon(picture));
+    b->setIconSize(QSize(24, 24));
     b->setText(text);
+    b->setToolTip(text);
+    b->setAccessibleName(text);
     b->setFocusPolicy(Qt::NoFocus);
     b->setGeometry(273, top, 41, 41);
     return b;
   };
-  QToolButton* ok = button("SpeedButton1", QStringLiteral("OK"), 48);
-  QToolButton* cancel = button("SpeedButton2", QStringLiteral("X"), 120);
+  QToolButton* ok = button("SpeedButton1", QStyle::SP_DialogOkButton,
+                           chinese ? QStringLiteral("确定") : QStringLiteral("OK"), 48);
+  QToolButton* cancel = button("SpeedButton2", QStyle::SP_DialogCancelButton,
+                               chinese ? QStringLiteral("取消") : QStringLiteral("Cancel"), 120);
   connect(ok, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
   connect(cancel, &QToolButton::clicked, this, &QDialog::reject);
 

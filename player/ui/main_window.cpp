@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "add_folder_dialog.h"
+#include "after_questions.h"
 #include "display.h"
 #include "gauge.h"
 #include "gstreamer_registry.h"
@@ -128,11 +129,13 @@ void MainWindow::StartMediaControls() {
   MprisService::Port port;
   port.status = [this] { return player_.MediaControlsStatus(); };
   port.positionUs = [this] { return player_.MediaControlsPosition(); };
-  port.command = [this](MediaCommand command) { player_.MediaControlsCommand(command); };
+  port.command = [this](MediaCommand command) {
+    RunWhenNoQuestionIsOpen(this, [this, command] { player_.MediaControlsCommand(command); });
+  };
   port.seek = [this](const QString& trackId, qint64 us) { return player_.MediaControlsSeek(trackId, us); };
   port.shuffle = [this](bool on) { player_.MediaControlsShuffle(on); };
   port.raise = [this] { frame_.BringToFront(); };
-  port.quit = [this] { player_.lbPowerClick(); };
+  port.quit = [this] { RunWhenNoQuestionIsOpen(this, [this] { player_.lbPowerClick(); }); };
   mediaControls_ = new MprisService(std::move(port), this);
   if (!mediaControls_->registerOnBus()) {
     delete mediaControls_;

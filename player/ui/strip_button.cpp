@@ -8,7 +8,8 @@ namespace {
 
 // 5 x 5 glyphs, one string per row, '#' for a pixel.
 const char* const kFolder[] = {"##...", "#####", "#...#", "#...#", "#####"};
-const char* const kShuffle[] = {"#...#", ".#.#.", "..#..", ".#.#.", "#...#"};
+// Two arrows, one each way (a cross read as "close").
+const char* const kShuffle[] = {"...#.", "#####", ".....", "#####", ".#..."};
 const char* const kList[] = {"#####", ".....", "#####", ".....", "#####"};
 
 const char* const* Rows(StripButton::Glyph glyph) {

@@ -189,6 +189,18 @@ TEST_F(LyricsTest, ALineShowsAtItsTimeAndOnesDueInTheFirstThreeSecondsAfterThem)
   EXPECT_FALSE(player_.state().ShowLyrics);
 }
 
+// Lines of one time keep their file order when they differ only in letter case; a left
+// click on the title counts only when released over it.
+TEST_F(LyricsTest, EqualTimesIgnoreLetterCaseAndAClickReleasedOffTheTitleDoesNothing) {
+  PlayWith("[00:05.0]Ab\r\n[00:05.0]ab\r\n[00:09.0]end\r\n");
+  EXPECT_EQ(Lyrics().table.texts, (QStringList{u"Ab"_s, u"ab"_s, u"end"_s}));
+  const bool shown = player_.state().ShowLyrics;
+  player_.VisPanelMouseUp(ControlId::lbTitle, PointerButton::Left, {40, 30});
+  EXPECT_EQ(player_.state().ShowLyrics, shown) << "released below the title";
+  LeftClickTitle();
+  EXPECT_NE(player_.state().ShowLyrics, shown);
+}
+
 TEST_F(LyricsTest, TheTitleUnderThePointerIsLimeWithLyricsOnOrangeWithThemOff) {
   PlayWith("[00:05.0]a\r\n");
   const auto hoverColour = [&] {

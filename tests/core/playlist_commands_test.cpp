@@ -323,8 +323,8 @@ TEST_F(Playlists, AGbkCueSheetBecomesTracksOnceHoweverOftenItIsAdded) {
   EXPECT_TRUE(QFileInfo::exists(S().CurrentListFile)) << "and writes it";
   EXPECT_GE(Ctx().list.findByLocation(appDir_ + u"album.wav,190,600"_s), 0);
   EXPECT_EQ(Ctx().list.at(0).LengthSeconds, u"0"_s);
-  AddFiles(Ctx(), {appDir_ + u"album.cue"_s});
-  EXPECT_EQ(Ctx().list.size(), 2) << "no duplicates";
+  AddFiles(Ctx(), {appDir_ + u"album.wav"_s, appDir_ + u"album.cue"_s});
+  EXPECT_EQ(Ctx().list.size(), 2) << "no duplicates, and the sheet's audio file not once more whole";
   // A sheet whose audio is missing is an ordinary entry.
   writeBytes(u"lost.cue"_s, "FILE \"nothere.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n");
   AddFiles(Ctx(), {appDir_ + u"lost.cue"_s});

@@ -68,6 +68,12 @@ TEST_F(PlayerTest, AMoveSnapsAndAGripResizeLandsOnTheLadderAndReshapes) {
   EXPECT_EQ(QSize(s.ClientWidth, s.ClientHeight), QSize(360, 270));
   EXPECT_EQ(shell_.shape.client, QSize(360, 270));
   EXPECT_GT(shell_.titleFits, fits);
+  // Dropped right on a rung: nothing to move, but the new size is kept at close.
+  s.SettingsDirty = false;
+  shell_.bounds = QRect(120, 100, 360, 270);
+  player_.lbResizeDragEnded();
+  EXPECT_EQ(shell_.bounds, QRect(120, 100, 360, 270));
+  EXPECT_TRUE(s.SettingsDirty);
 }
 
 // A playing track shows the visual area; a double click goes back to the list and forth.

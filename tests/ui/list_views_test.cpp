@@ -81,6 +81,14 @@ TEST_F(ListViews, TheDialogsControlsAndTheMemoSource) {
   EXPECT_EQ(dialog.memo()->geometry(), QRect(8, 213, 306, 75));
   EXPECT_EQ(dialog.memo()->toPlainText(), u"http://"_s);
   EXPECT_EQ(dialog.findChild<QToolButton*>(u"SpeedButton1"_s)->geometry(), QRect(273, 48, 41, 41));
+  // The buttons speak the interface's language.
+  for (const bool chinese : {false, true}) {
+    window_.player().state().UseChinese = chinese;
+    const AddFolderDialog named(window_.player(), &window_);
+    EXPECT_EQ(named.findChild<QToolButton*>(u"SpeedButton1"_s)->toolTip(), chinese ? u"确定"_s : u"OK"_s);
+    EXPECT_EQ(named.findChild<QToolButton*>(u"SpeedButton2"_s)->toolTip(), chinese ? u"取消"_s : u"Cancel"_s);
+  }
+  window_.player().state().UseChinese = false;
   dialog.show();
   QApplication::setActiveWindow(&dialog);
   dialog.memo()->setPlainText(u"http://radio.example/live\n"_s + music_.filePath(u"a.mp3"_s));

@@ -5,11 +5,14 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QHeaderView>
 #include <QTreeView>
 
+#include "after_questions.h"
 #include "scratch_app.h"
 
 namespace lirra {
@@ -98,6 +101,25 @@ TEST(MainWindowOffscreen, ResizingFollowsTheAnchors) {
   for (const ControlSpec& entry : ControlTable())
     EXPECT_EQ(window.control(entry.id)->geometry(), At(layout, entry.id)) << entry.name;
   EXPECT_EQ(window.trackList()->size(), At(layout, ControlId::MListPanel).size());
+}
+
+// A desktop command that comes while a question is open runs after its answer, in the
+// order the commands came; the caller never waits for the question.
+TEST(MainWindowOffscreen, DesktopCommandsWaitForAnOpenQuestion) {
+  QWidget owner;
+  QMessageBox* question = new QMessageBox(QMessageBox::Question, u"?"_s, u"save?"_s, QMessageBox::Yes, &owner);
+  QStringList ran;
+  QTimer::singleShot(0, &owner, [&] {
+    RunWhenNoQuestionIsOpen(&owner, [&] { ran << u"stop"_s; });
+    RunWhenNoQuestionIsOpen(&owner, [&] { ran << u"quit"_s; });
+  });
+  QTimer::singleShot(600, question, [&] {
+    EXPECT_TRUE(ran.isEmpty()) << "a command ran inside the question";
+    question->done(QMessageBox::Yes);
+  });
+  question->exec();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ran.size() == 2; }, 2000));
+  EXPECT_EQ(ran, (QStringList{u"stop"_s, u"quit"_s}));
 }
 
 TEST(MainWindowOffscreen, LeftClickOnThePowerLabelClosesTheWindow) {
