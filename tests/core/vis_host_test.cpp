@@ -37,16 +37,16 @@ class VisHostTest : public PlayerTest {
 
 // The setting names the spectrum (1) or a plug-in (2 and up): anything else is brought
 // into that range at start-up, so a track never starts the host with no plug-in.
-class VisSetting : public VisHostTest, public ::testing::WithParamInterface<std::pair<const char*, int>> {};
+class VisSetting : public VisHostTest, public ::testing::WithParamInterface<std::pair<int, int>> {};
 
 TEST_P(VisSetting, IsBroughtIntoRangeAtStartUp) {
-  writeBytes(u"lirra.ini"_s, QByteArray("[main]\r\nvis=") + GetParam().first + "\r\n");
+  writeBytes(u"lirra.ini"_s, "[main]\r\nvis=" + QByteArray::number(GetParam().first) + "\r\n");
   Start({});
   EXPECT_EQ(player_.state().VisIndex, GetParam().second);
 }
 
 INSTANTIATE_TEST_SUITE_P(BelowAndAbove, VisSetting,
-                         ::testing::Values(std::pair{"0", 1}, std::pair{"-3", 1}, std::pair{"5", 3}));
+                         ::testing::Values(std::pair{0, 1}, std::pair{-3, 1}, std::pair{5, 3}));
 
 TEST_F(VisHostTest, TheAvsPluginStartsAtTheFirstActivationWithAFreshPresetAndFollowsNewTracks) {
   AddEntries(2);
