@@ -40,11 +40,14 @@ QString TwoDigits(int v) { return QString::number(v).rightJustified(2, u'0'); }
 }  // namespace
 
 int LyricTimeOf(QStringView tag) {
-  if (tag.size() < 5) return -1;
-  const int seconds = Digits(tag.mid(3, 2));
+  // "mm:ss.x", or "mmm:ss.x" from 100 minutes on (an audiobook, a long mix).
+  const qsizetype wide = tag.size() > 3 && tag[3] == u':' && Digits(tag.left(3)) >= 0 ? 1 : 0;
+  if (tag.size() < 5 + wide) return -1;
+  const int seconds = Digits(tag.mid(3 + wide, 2));
   if (seconds < 0) return -1;
-  const int minutes = std::max(0, Digits(tag.mid(0, 2)));
-  const int tenths = tag.size() > 6 && tag[6].isDigit() && tag[6].unicode() < 128 ? tag[6].unicode() - u'0' : 0;
+  const int minutes = std::max(0, Digits(tag.mid(0, 2 + wide)));
+  const qsizetype f = 6 + wide;
+  const int tenths = tag.size() > f && tag[f].isDigit() && tag[f].unicode() < 128 ? tag[f].unicode() - u'0' : 0;
   return (minutes * 60 + seconds) * 10 + tenths;
 }
 

@@ -39,6 +39,8 @@ TEST(LrcFormat, ReadsTimedLinesInTimeOrderThenUntimedLinesAndKeepsTheHeader) {
       {"a colon before the fraction; spaces trimmed", {u"  [00:01:50]x \t"_s}, {15}, {u"x"_s}, {}},
       {"a word in brackets is text", {u"[chorus] la"_s}, {}, {u"chorus] la"_s}, {}},
       {"a one-digit minute is no time", {u"[1:05.00]x"_s}, {}, {u"1:05.00]x"_s}, {}},
+      {"100 minutes and more, as written", {u"[100:00.5]late"_s, u"[123:45.60]later"_s}, {60005, 74256},
+       {u"late"_s, u"later"_s}, {}},
       {"a time, then a word in brackets", {u"[00:03.0][Me] hi"_s}, {30}, {u"Me] hi"_s}, {}},
   };
   for (const Case& c : cases) {
@@ -56,6 +58,7 @@ TEST(LrcFormat, WritesTheHeaderThenOneTagPerLineWithWholeMinutesThenTheUntimed) 
   const LyricTable t = ParseLyrics({u"[ti:Song]"_s, u"[offset:-1000]"_s, u"[00:01.0][61:05.0]Both"_s, u"loose"_s});
   EXPECT_EQ(FormatLyrics(t),
             (QStringList{u"[ti:Song]"_s, u"[00:02.0]Both"_s, u"[61:06.0]Both"_s, u"loose"_s}));
+  EXPECT_EQ(FormatLyrics(ParseLyrics({u"[100:02.5]long"_s})), QStringList{u"[100:02.5]long"_s}) << "read back as written";
   EXPECT_EQ(FormatLyrics(ParseLyrics({u"[offset:2000]"_s, u"[00:01.0]early"_s})), QStringList{u"[00:00.0]early"_s})
       << "a line the offset moved before the start is written at 0";
 }
