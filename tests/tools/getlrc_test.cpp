@@ -59,6 +59,7 @@ TEST_F(Fetcher, WritesTheLyricsTheServiceHasAndNothingOtherwise) {
       {"instrumental", {200, R"({"instrumental":true,"syncedLyrics":null,"plainLyrics":null})"}, {200, "[]"}, 1, {}},
       {"a server error", {500, "oops"}, {}, 1, {}},
       {"not JSON", {200, "{\"syncedLyrics\":"}, {}, 1, {}},
+      {"an answer over 2 MB", {200, R"({"plainLyrics":")" + std::string(3 << 20, 'a') + R"("})"}, {200, "[]"}, 1, {}},
   };
   for (const Case& c : cases) {
     std::mutex seen;

@@ -43,8 +43,14 @@ struct Answer {
   std::string error;
 };
 
+// Lyrics are a few kilobytes: an answer beyond this is not lyrics, and is given up.
+constexpr qsizetype kLongestAnswer = 2 << 20;
+
 size_t Collect(char* data, size_t size, size_t count, void* body) {
-  static_cast<QByteArray*>(body)->append(data, static_cast<qsizetype>(size * count));
+  auto* answer = static_cast<QByteArray*>(body);
+  const auto bytes = static_cast<qsizetype>(size * count);
+  if (answer->size() + bytes > kLongestAnswer) return 0;  // ends the transfer with an error
+  answer->append(data, bytes);
   return size * count;
 }
 
