@@ -50,14 +50,11 @@ std::vector<char> ExistingFiles(const QStringList& lines) {
   return found;
 }
 
-// Flags the entries whose location the list file named relative to its own folder.
-void MarkRelativeEntries(TrackList& list, const QStringList& resolvedLines, const std::vector<char>& relative) {
-  if (std::find(relative.begin(), relative.end(), 1) == relative.end()) return;
-  QSet<QString> keys;
-  for (qsizetype i = 0; i < resolvedLines.size(); ++i)
-    if (relative[static_cast<size_t>(i)]) keys.insert(LocationKey(resolvedLines.at(i)));
+// Flags the entries whose location (by LocationKey) the list file named relative.
+void MarkRelativeEntries(TrackList& list, const QSet<QString>& relativeKeys) {
+  if (relativeKeys.isEmpty()) return;
   for (int i = 0; i < list.size(); ++i)
-    if (keys.contains(LocationKey(list.at(i).Location))) list.at(i).RelativeToList = true;
+    if (relativeKeys.contains(LocationKey(list.at(i).Location))) list.at(i).RelativeToList = true;
 }
 
 // The file's own lines for the locations the reader dropped as missing, each with the
@@ -116,8 +113,7 @@ void ReportUnusableList(PlayerContext& ctx, bool readable) {
 QString ListFolderOf(const QString& listFile) { return QFileInfo(listFile).absolutePath() + u'/'; }
 
 bool IsInListFolder(const PlayerState& s, const QString& file) {
-  const QFileInfo info(file);
-  return SameText(info.absolutePath() + u'/', s.DataDir);
+  return SameText(ListFolderOf(file), s.DataDir);
 }
 
 void RememberCurrentList(PlayerState& s) {
@@ -157,10 +153,11 @@ void LoadCurrentList(PlayerContext& ctx) {
   QStringList lines = read.lines;
   const QString listFolder = ListFolderOf(s.CurrentListFile);
   const bool header = !lines.isEmpty() && lines.front().left(7).toUpper() == u"#EXTM3U"_s;
-  std::vector<char> relative(static_cast<size_t>(lines.size()), 0);
+  QSet<QString> relativeKeys;
   for (qsizetype i = header ? 1 : 0; i < lines.size(); ++i) {
-    relative[static_cast<size_t>(i)] = IsRelativeListLocation(TrimListLine(lines.at(i)));
+    const bool relative = IsRelativeListLocation(TrimListLine(lines.at(i)));
     lines[i] = ResolveListLocation(lines.at(i), listFolder);
+    if (relative) relativeKeys.insert(LocationKey(lines.at(i)));
   }
   const std::vector<char> existing = ExistingFiles(lines);
   std::vector<qsizetype> missing;
@@ -169,7 +166,7 @@ void LoadCurrentList(PlayerContext& ctx) {
       &modified, &missing);
   list.reserve(static_cast<int>(data.size()));
   AppendM3uEntries(data, list, [&ctx](const QString& cue) { return ExpandCueSheet(ctx, cue); }, &modified);
-  MarkRelativeEntries(list, lines, relative);
+  MarkRelativeEntries(list, relativeKeys);
   if (modified) s.ListModified = true;
   s.WithheldLines.clear();
   if (!IsInListFolder(s, s.CurrentListFile)) s.WithheldLines = MissingEntryLines(read.lines, missing);

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
+#include <chrono>
 
 namespace lirra {
 
@@ -91,21 +91,17 @@ void X11FrameOutput::waitForServerToRead() {
   xcb_flush(x);
   // A server far behind: wait rather than change the picture under it, but never long
   // (a frame drawn over is a torn frame; a window that stopped drawing is worse).
-  constexpr int kLongestWaitMs = 100;
-  timespec start;
-  clock_gettime(CLOCK_MONOTONIC, &start);
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point giveUp = Clock::now() + std::chrono::milliseconds(100);
   while (true) {
     while (xcb_generic_event_t* event = xcb_poll_for_event(x)) {
       if (finishesPut(event) && putsPending_ > 0) --putsPending_;
       free(event);
     }
     if (putsPending_ == 0) return;
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    const long waited = (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(giveUp - Clock::now()).count();
     pollfd fd{xcb_get_file_descriptor(x), POLLIN, 0};
-    if (xcb_connection_has_error(x) || waited >= kLongestWaitMs ||
-        poll(&fd, 1, static_cast<int>(kLongestWaitMs - waited)) <= 0) {
+    if (xcb_connection_has_error(x) || left <= 0 || poll(&fd, 1, static_cast<int>(left)) <= 0) {
       putsPending_ = 0;
       return;
     }
