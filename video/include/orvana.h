@@ -160,6 +160,9 @@ void Orvana_SetVolume(int32_t volume);
 int32_t Orvana_GetVolume(void);
 void Orvana_SetBalance(int32_t balance);
 int32_t Orvana_GetBalance(void);
+/* Files (modes 0-2) and capture play forwards only: a rate that is not a finite number
+ * above 0 is refused and the last one stays. DVD volumes (mode 3) play either way up to 16
+ * times (backwards in steps). */
 void Orvana_SetRate(double rate);
 int32_t Orvana_IsActive(void);
 void Orvana_GetTime(OrvanaBSTR* text, int32_t kind); /* ORVANA_TIME_*_TEXT */
@@ -169,6 +172,8 @@ int32_t Orvana_Mute(void);
 void Orvana_FastForward(int32_t seconds);
 void Orvana_FastBack(int32_t seconds);
 void Orvana_StepOneFrame(void);
+/* False, keeping the limits set before, for a start below 0 or after the stop. A later
+ * seek past the stop lands on the stop. */
 int32_t Orvana_SetStartStopPosition(int32_t startSeconds, int32_t stopSeconds);
 int32_t Orvana_SetMpegAudioChannel(int32_t mode);
 int32_t Orvana_SetChannel(void* buffer, int32_t byteCount, int32_t direction, int32_t bits);

@@ -141,8 +141,14 @@ bool DvdNavigator::Resume() {
 }
 
 bool DvdNavigator::PlayTitle(int32_t title) {
+  // A title the disc does not hold is refused: asked for one, the reader goes on reading
+  // without telling what it reads.
+  gint64 titles = 0;
+  GstElement* source = Source();
+  const bool counted = source && gst_element_query_duration(source, DvdFormat("title"), &titles);
+  if (source) gst_object_unref(source);
+  if (!counted || title < 1 || title > titles) return false;
   StopStepping();
-  if (title < 1) return false;
   // A jump straight out of a menu's still picture can leave the reader waiting on it: the
   // navigator first leaves the menu its own way (back to the title it came from); the seek
   // waits for that command to land, as every command does.
@@ -201,9 +207,10 @@ bool DvdNavigator::PlayForwards(double speed) {
 }
 
 bool DvdNavigator::PlayBackwards(double speed) {
+  if (!(speed > 0)) return false;
   WaitForEnd();
   const DvdPlace now = Place();
-  if (speed <= 0 || !now.InTitle()) return false;
+  if (!now.InTitle()) return false;
   if (!stepTimer_) {
     if (speed_ != 1.0 && !SeekTime(now.positionMs, 1.0)) return false;
     speed_ = 1.0;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "graph_registry.h"
 #include "graph_support.h"
@@ -85,7 +86,8 @@ bool TDShowMedia::Close() {
 int32_t TDShowMedia::SetConfig(int32_t key, int32_t value) {
   if (key != ORVANA_CONFIG_GRAPH_MODE) return 0;
   Close();
-  FGraphMode = std::clamp(value, 0, 4);
+  // The mode is kept as given: a mode no kind builds (below 0, above 4) loads nothing.
+  FGraphMode = value;
   kind_ = MakeGraphKind(FGraphMode);
   return 1;
 }
@@ -202,20 +204,17 @@ void TDShowMedia::SetRate(double rate) {
     DvdPlayAtRate(rate);
     return;
   }
+  // Files and cameras play forwards only: a rate that is not a number above 0 is refused
+  // and the last one stays.
+  if (!std::isfinite(rate) || rate <= 0) return;
   FRate = rate;
-  if (FGraphMode > 2 || rate == 0.0) return;
+  if (FGraphMode > 2) return;
   // A seek still settling (a flushing seek prerolls again) is waited for, briefly: the new
   // rate starts where that seek went, not where the graph was before it. The stop stays.
   gst_element_get_state(graph_.pipeline, nullptr, nullptr, kSeekSettle);
   gint64 now = 0;
   if (!QueryTime(false, &now)) now = 0;
-  if (rate > 0) {
-    Seek(rate, now, static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE));
-    return;
-  }
-  ended_ = false;  // backwards: from here to the start
-  gst_element_seek(graph_.pipeline, rate, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET, 0,
-                   GST_SEEK_TYPE_SET, now);
+  Seek(rate, now, static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE));
 }
 
 int32_t TDShowMedia::IsActive() {
@@ -241,10 +240,20 @@ bool TDShowMedia::QueryTime(bool duration, gint64* ns) {
 bool TDShowMedia::Seek(double rate, gint64 start, GstSeekFlags flags) {
   if (!FGraphBuilt) return false;
   ended_ = false;
-  // The host's stop position goes with every seek, so none relies on the demuxer keeping it.
-  return gst_element_seek(graph_.pipeline, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
-                          std::max<gint64>(0, start), stopAt_ < 0 ? GST_SEEK_TYPE_NONE : GST_SEEK_TYPE_SET,
-                          stopAt_);
+  // The host's stop position goes with every seek, so none relies on the demuxer keeping it;
+  // a seek past it, or past the end, lands on it.
+  start = std::max<gint64>(0, start);
+  if (stopAt_ >= 0) start = std::min(start, stopAt_);
+  if (gint64 length = 0; QueryTime(true, &length) && length > 0) start = std::min(start, length);
+  // A disc is sought in the title it plays, at the navigator's speed (menus have no times).
+  // The reader finds no entry point at a title's very end, so a seek there goes to its last
+  // second.
+  if (DvdNavigator* navigator = kind_->Navigator()) {
+    if (gint64 length = 0; QueryTime(true, &length) && length > GST_SECOND) start = std::min(start, length - GST_SECOND);
+    return navigator->PlayAtTime(start / GST_MSECOND);
+  }
+  return gst_element_seek(graph_.pipeline, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, start,
+                          stopAt_ < 0 ? GST_SEEK_TYPE_NONE : GST_SEEK_TYPE_SET, stopAt_);
 }
 
 int32_t TDShowMedia::Seconds(int32_t kind) {
@@ -282,16 +291,47 @@ void TDShowMedia::SeekRelative(int64_t seconds) {
   SetPosition(static_cast<double>(std::max<int64_t>(0, Seconds(3) + seconds)));
 }
 
+namespace {
+// A sink that shows pictures: its input carries video, or (before caps are agreed) it
+// says so in its class. A frame step means nothing to a sound sink.
+bool IsPictureSink(GstElement* e) {
+  if (GST_IS_BIN(e) || !GST_OBJECT_FLAG_IS_SET(e, GST_ELEMENT_FLAG_SINK)) return false;
+  bool picture = false;
+  if (GstPad* pad = gst_element_get_static_pad(e, "sink")) {
+    if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
+      const GstStructure* s = gst_caps_get_size(caps) ? gst_caps_get_structure(caps, 0) : nullptr;
+      picture = s && g_str_has_prefix(gst_structure_get_name(s), "video/");
+      gst_caps_unref(caps);
+      gst_object_unref(pad);
+      return picture;
+    }
+    gst_object_unref(pad);
+  }
+  const gchar* klass = gst_element_get_metadata(e, GST_ELEMENT_METADATA_KLASS);
+  return klass && strstr(klass, "Video");
+}
+}  // namespace
+
 void TDShowMedia::StepOneFrame() {
+  // The step goes to the picture sinks alone: sent to the whole graph it also reaches the
+  // sound sink, which cannot count buffers of pictures.
   if (!FGraphBuilt) return;
-  gst_element_send_event(graph_.pipeline, gst_event_new_step(GST_FORMAT_BUFFERS, 1, 1.0, TRUE, FALSE));
+  for (GstElement* e : FilterList(graph_.pipeline)) {
+    if (IsPictureSink(e)) gst_element_send_event(e, gst_event_new_step(GST_FORMAT_BUFFERS, 1, 1.0, TRUE, FALSE));
+    gst_object_unref(e);
+  }
 }
 
 bool TDShowMedia::SetStartStop(int32_t start, int32_t stop) {
-  if (!FGraphBuilt) return false;
+  // Limits that make no span are refused and the ones set before stay.
+  // A disc has no limits: its navigator plays titles and chapters whole.
+  if (!FGraphBuilt || start < 0 || stop < start || kind_->Navigator()) return false;
   const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT);
+  const gint64 before = stopAt_;
   stopAt_ = static_cast<gint64>(stop) * GST_SECOND;
-  return Seek(FRate, static_cast<gint64>(start) * GST_SECOND, flags);
+  if (Seek(FRate, static_cast<gint64>(start) * GST_SECOND, flags)) return true;
+  stopAt_ = before;
+  return false;
 }
 
 int32_t TDShowMedia::SetMpegAudioChannel(int32_t mode) {
