@@ -72,3 +72,41 @@ TEST_F(OrvanaHost, ACameraIsShownAndRecordedToNumberedFilesThatPlayBack) {
   EXPECT_EQ(Info().width, 320);
   EXPECT_TRUE(QTest::qWaitFor(barsShown, 3000)) << "the recorded picture on the screen";
 }
+
+// A stopped recording is finished and kept; playing again shows the camera live and records
+// to the next numbered file. A recording that cannot start takes no number.
+TEST_F(OrvanaHost, ARecordingStoppedAndPlayedAgainGoesOnInTheNextFile) {
+  ASSERT_TRUE(RegisterFakeCamera());
+  OrvanaLibrary& o = Lib();
+  ASSERT_NE(o.Orvana_SetConfig(256, 4), 0);
+  const QString folder = QCoreApplication::applicationDirPath() + u'/';
+  const auto file = [&](int n) { return QFileInfo(folder + QString::number(n) + u".avi"_s); };
+  for (int n = 1; n <= 4; ++n) QFile::remove(file(n).filePath());
+
+  ASSERT_EQ(o.Orvana_Capture_OpenVideoDevice(1, owner_.winId(), 0, RecordEvent), ORVANA_TRUE);
+  QTest::qWait(800);
+  ASSERT_EQ(o.Orvana_MediaState(ORVANA_STOP), ORVANA_TRUE);
+  const qint64 first = file(1).size();
+  ASSERT_GT(first, 10000);
+  g_events.clear();
+  ASSERT_EQ(o.Orvana_MediaState(ORVANA_PLAY), ORVANA_TRUE);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return file(2).size() > 10000; }, 3000)) << "the next file grows";
+  const qint64 growing = file(2).size();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return file(2).size() > growing; }, 3000)) << "the camera runs";
+  EXPECT_EQ(o.Orvana_IsActive(), ORVANA_STATE_RUNNING);
+  EXPECT_EQ(file(1).size(), first) << "the finished recording is left as it was";
+  EXPECT_TRUE(std::none_of(g_events.begin(), g_events.end(), [](auto& e) { return e.first == ORVANA_EC_COMPLETE; }))
+      << EventCodes();
+  ASSERT_EQ(o.Orvana_MediaState(ORVANA_STOP), ORVANA_TRUE);
+
+  EXPECT_EQ(o.Orvana_Capture_OpenVideoDevice(1, 0x7ffffff0, 0, nullptr), ORVANA_FALSE) << "no such window";
+  ASSERT_EQ(o.Orvana_Capture_OpenVideoDevice(1, owner_.winId(), 0, nullptr), ORVANA_TRUE);
+  QTest::qWait(500);
+  ASSERT_EQ(o.Orvana_MediaState(ORVANA_STOP), ORVANA_TRUE);
+  EXPECT_TRUE(file(3).exists());
+  EXPECT_FALSE(file(4).exists());
+  static std::vector<std::string> lines;
+  lines.clear();
+  o.Orvana_GetMediaInfo(file(2).filePath().toUtf8().constData(), [](const char* line) { lines.emplace_back(line); });
+  EXPECT_EQ(lines.size(), 2u) << "the second recording is whole: picture and sound";
+}

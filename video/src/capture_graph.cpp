@@ -59,17 +59,17 @@ class CaptureGraph : public OverlayGraph {
     return true;
   }
 
-  // A recording is ended before the graph stops, so the file gets its index and sizes.
+  // A recording is ended before the graph stops, so the file gets its index and sizes. The
+  // end it reaches is the recording's, not the host's medium's: it is not passed on.
   void Stopping(Graph& graph) override {
     if (!recording_) return;
     recording_ = false;
     gst_element_send_event(graph.pipeline, gst_event_new_eos());
-    GstBus* bus = gst_element_get_bus(graph.pipeline);
-    if (GstMessage* end = gst_bus_timed_pop_filtered(bus, 3 * GST_SECOND,
-                                                     static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)))
+    if (GstMessage* end = TakeMessage(graph.pipeline, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR),
+                                      3 * GST_SECOND))
       gst_message_unref(end);
-    gst_object_unref(bus);
   }
+  bool OpensAgainAfterStop() const override { return true; }
 
   bool VideoInfo(const Graph&, OrvanaVideoInfo* info) override {
     GstPad* pad = frames_ ? gst_element_get_static_pad(frames_, "src") : nullptr;

@@ -56,6 +56,9 @@ class GraphKind {
   virtual void Release() {}
   // The graph is about to stop (a recording is finished here).
   virtual void Stopping(Graph& graph) { (void)graph; }
+  // A stop lets the device go; the next play or pause opens it again as it was opened
+  // (a recording goes on in the next numbered file).
+  virtual bool OpensAgainAfterStop() const { return false; }
   // A device's sources into the built graph (the graph takes them; the picture in `format`
   // when one is given), shown in the owner's window and recorded to `recordTo` when that is
   // not empty, and run; false when the kind has no devices or it failed.

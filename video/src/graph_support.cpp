@@ -4,7 +4,9 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "orvana.h"
 
@@ -91,6 +93,25 @@ std::string FileUri(const char* file) {
   return text;
 }
 
+GstMessage* TakeMessage(GstElement* pipeline, GstMessageType types, GstClockTime timeout) {
+  GstBus* bus = gst_element_get_bus(pipeline);
+  const gint64 end = g_get_monotonic_time() + static_cast<gint64>(timeout / GST_USECOND);
+  std::vector<GstMessage*> others;
+  GstMessage* found = nullptr;
+  while (!found) {
+    const gint64 left = std::max<gint64>(0, end - g_get_monotonic_time());
+    GstMessage* message = gst_bus_timed_pop(bus, static_cast<GstClockTime>(left) * GST_USECOND);
+    if (!message) break;
+    if (GST_MESSAGE_TYPE(message) & types)
+      found = message;
+    else
+      others.push_back(message);
+  }
+  for (GstMessage* message : others) gst_bus_post(bus, message);
+  gst_object_unref(bus);
+  return found;
+}
+
 int32_t Preroll(GstElement* pipeline, const char* file) {
   if (file) {
     const std::string uri = FileUri(file);
@@ -99,9 +120,7 @@ int32_t Preroll(GstElement* pipeline, const char* file) {
   }
   gst_element_set_state(pipeline, GST_STATE_PAUSED);
   const GstStateChangeReturn done = gst_element_get_state(pipeline, nullptr, nullptr, kPrerollTimeout);
-  GstBus* bus = gst_element_get_bus(pipeline);
-  GstMessage* failure = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
-  gst_object_unref(bus);
+  GstMessage* failure = TakeMessage(pipeline, GST_MESSAGE_ERROR, 0);
   int32_t hr = ORVANA_S_OK;
   if (failure) {
     hr = ResultOfErrorMessage(failure);

@@ -29,6 +29,10 @@ bool IsMpegAudioDecoder(GstElement* element);
 GstElement* Chain(GstElement* bin, std::initializer_list<GstElement*> elements);
 // The HRESULT of an error message of the bus.
 int32_t ResultOfErrorMessage(GstMessage* message);
+// The first message of `types` on the pipeline's bus, waiting up to `timeout`; null when none
+// came. Every other message taken meanwhile goes back on the bus in its order, for the
+// graph's watch (buffering, duration and state news are not lost).
+GstMessage* TakeMessage(GstElement* pipeline, GstMessageType types, GstClockTime timeout);
 // Sets `uri` (when given) on playbin and prerolls the graph: S_OK, or the error's HRESULT.
 int32_t Preroll(GstElement* pipeline, const char* file);
 // The URI of a file name, or the address itself; empty when it cannot be one (an empty

@@ -138,10 +138,12 @@ bool TDShowMedia::StateCommand(int32_t command) {
   if (!FGraphBuilt) return false;
   switch (command & 0xFF) {
     case ORVANA_PLAY:
+      if (stopped_ && kind_->OpensAgainAfterStop()) return OpenCaptureDeviceAgain();
       NotifyStep(0, 0);
       stopped_ = pausePending_ = false;
       return gst_element_set_state(graph_.pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
     case ORVANA_PAUSE: {
+      if (stopped_ && kind_->OpensAgainAfterStop() && !OpenCaptureDeviceAgain()) return false;
       NotifyStep(1, 0);
       stopped_ = false;
       // The host hears EC_PAUSED when the pause has completed: at the pipeline's change to
@@ -162,8 +164,9 @@ bool TDShowMedia::StateCommand(int32_t command) {
       kind_->Stopping(graph_);
       NotifyStep(2, 0);
       pausePending_ = false;
-      // A disc that resets on stop starts again from its beginning when played next.
-      const GstState halt = kind_->PlaysDisc() ? GST_STATE_READY : GST_STATE_PAUSED;
+      // A disc that resets on stop starts again from its beginning when played next; a
+      // device stopped is let go.
+      const GstState halt = kind_->PlaysDisc() || kind_->OpensAgainAfterStop() ? GST_STATE_READY : GST_STATE_PAUSED;
       const bool ok = gst_element_set_state(graph_.pipeline, halt) != GST_STATE_CHANGE_FAILURE;
       stopped_ = true;
       if (halt == GST_STATE_READY) {

@@ -109,6 +109,8 @@ class TDShowMedia {
   int32_t CheckResult(int32_t hr);
   void NotifyStep(int32_t step, int32_t flag);
   void ReapplySettings();
+  // The device stopped last, opened as it was (a recording in the next numbered file).
+  bool OpenCaptureDeviceAgain();
   void VideoSizeChanged(const GstStructure* size);
   static gboolean OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
   // A playing file graph whose time stands still although it has not ended plays on by
@@ -133,6 +135,11 @@ class TDShowMedia {
 
   std::unique_ptr<SysDevEnum> FDevEnum;  // the video input devices, once listed
   int32_t FCaptureCount = 0;             // the number of the last recording's file
+  struct OpenedDevice {
+    int32_t mode = 0;
+    uintptr_t window = 0;
+    int32_t index = 0;
+  } openedDevice_;                       // how the device running now was opened
   std::unique_ptr<GraphKind> kind_;  // the graph mode's kind; null for a mode none builds
   Graph graph_;                      // what the kind built
   guint busWatch_ = 0;

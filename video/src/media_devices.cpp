@@ -19,7 +19,8 @@ bool TDShowMedia::OpenCaptureDevice(int32_t mode, uintptr_t window, int32_t inde
   // The sound input kept is the last one listed.
   SysDevEnum sound("Audio/Source");
   GstElement* audio = mode == 1 && sound.count() > 0 ? sound.baseFilter(sound.count() - 1) : nullptr;
-  const std::string recordTo = mode == 1 ? HostFolder() + std::to_string(++FCaptureCount) + ".avi" : "";
+  // A recording takes the next number only once it runs.
+  const std::string recordTo = mode == 1 ? HostFolder() + std::to_string(FCaptureCount + 1) + ".avi" : "";
   GstCaps* format = FDevEnum->preferredFormat(index);
   const bool open = video && kind_->OpenDevice(graph_, video, format, audio, recordTo);
   if (format) gst_caps_unref(format);
@@ -29,11 +30,18 @@ bool TDShowMedia::OpenCaptureDevice(int32_t mode, uintptr_t window, int32_t inde
     Close();
     return false;
   }
+  if (mode == 1) ++FCaptureCount;
+  openedDevice_ = {mode, window, index};
   stopped_ = false;
   kind_->Attach(graph_);
   ListGraph();
   FEventCallback = callback;
   return true;
+}
+
+bool TDShowMedia::OpenCaptureDeviceAgain() {
+  const OpenedDevice device = openedDevice_;
+  return OpenCaptureDevice(device.mode, device.window, device.index, FEventCallback);
 }
 
 bool TDShowMedia::VideoDevice(int32_t index, DeviceEntry* entry) {
