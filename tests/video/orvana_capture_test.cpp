@@ -42,13 +42,22 @@ TEST_F(OrvanaHost, ACameraIsShownAndRecordedToNumberedFilesThatPlayBack) {
   EXPECT_TRUE(QTest::qWaitFor(barsShown, 3000))
       << "the camera's picture on the screen: " << ScreenPixel(owner_, {20, 150}).name().toStdString() << " "
       << ScreenPixel(owner_, {385, 150}).name().toStdString();
-  // A snapshot is the camera's own 320 x 240 picture: the first bar light, the last blue.
+  // The digital zoom shows the middle half: from the second bar (yellow) to the sixth (red).
+  o.Orvana_SetDigitalZoom(50);
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    const QColor first = ScreenPixel(owner_, {20, 150}), last = ScreenPixel(owner_, {385, 150});
+    return first.red() > 150 && first.green() > 150 && first.blue() < 80 && last.red() > 150 && last.blue() < 80;
+  }, 3000)) << ScreenPixel(owner_, {20, 150}).name().toStdString() << " " << ScreenPixel(owner_, {385, 150}).name().toStdString();
+  // A snapshot is the camera's own 320 x 240 picture, whatever the zoom: the first bar
+  // light, the last blue.
   const QByteArray shot = Snapshot(u"camera.bmp"_s);
   ASSERT_EQ(shot.size(), 26 + 320 * 3 * 240);
   const auto bgr = [&](int x) { return reinterpret_cast<const uint8_t*>(shot.constData()) + 26 + 120 * 960 + x * 3; };
   EXPECT_GT(std::min({bgr(20)[0], bgr(20)[1], bgr(20)[2]}), 150);
   EXPECT_GT(bgr(300)[0], 150);
   EXPECT_LT(bgr(300)[2], 80);
+  o.Orvana_SetDigitalZoom(0);
+  EXPECT_TRUE(QTest::qWaitFor(barsShown, 3000));
 
   // Recording: files 1.avi and 2.avi in the host's folder, each a video with sound.
   const QString folder = QCoreApplication::applicationDirPath() + u'/';

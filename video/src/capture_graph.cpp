@@ -30,9 +30,10 @@ class CaptureGraph : public OverlayGraph {
     gst_bin_add(bin, video);
     frames_ = MakeOptional("identity");
     GstElement* tee = MakeOptional("tee");
-    // The device keeps its own picture size; the scaler fits it to the window.
+    // The device keeps its own picture size; the zoom crops what the window shows (not what
+    // is recorded or snapped), and the scaler fits it to the window.
     GstElement* preview = Chain(graph.pipeline, {MakeOptional("queue"), MakeOptional("videoconvert"), frames_,
-                                                 MakeOptional("videoscale"), MakeSink(graph)});
+                                                 MakeZoomStage(), MakeOptional("videoscale"), MakeSink(graph)});
     if (!tee || !preview) return false;
     gst_bin_add(bin, tee);
     WatchFrames(frames_);

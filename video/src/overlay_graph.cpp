@@ -45,8 +45,7 @@ bool OverlayGraph::Build(Graph& graph) {
   if (GstElement* stage = AudioStage(&graph.audio)) g_object_set(graph.pipeline, "audio-filter", stage, nullptr);
   // The video filter: the zoom's crop (or a stage that passes frames), whose input is the
   // decoded frame the snapshots take.
-  crop_ = MakeOptional("videocrop");
-  if (GstElement* filter = crop_ ? crop_ : MakeOptional("identity")) {
+  if (GstElement* filter = MakeZoomStage()) {
     g_object_set(graph.pipeline, "video-filter", filter, nullptr);
     WatchFrames(filter);
   }
@@ -57,6 +56,11 @@ int32_t OverlayGraph::Render(Graph& graph, const std::string& file) {
   if (graph.owner && !WindowExists(graph.owner)) return ORVANA_E_INVALIDARG;  // no window to draw in
   g_object_set(graph.pipeline, "video-sink", MakeSink(graph), nullptr);
   return Preroll(graph.pipeline, file.c_str());
+}
+
+GstElement* OverlayGraph::MakeZoomStage() {
+  crop_ = MakeOptional("videocrop");
+  return crop_ ? crop_ : MakeOptional("identity");
 }
 
 void OverlayGraph::WatchFrames(GstElement* element) {

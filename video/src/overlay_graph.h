@@ -40,6 +40,8 @@ class OverlayGraph : public GraphKind {
   void WatchFrames(GstElement* element);
   // The renderer's window, and the sink drawing into it (a clocked fakesink without a window).
   GstElement* MakeSink(const Graph& graph);
+  // The digital zoom's crop stage, or one that passes frames when the crop is not installed.
+  GstElement* MakeZoomStage();
   // Runs on the streaming thread for every decoded frame. The frames travel on through a
   // queue to the sink, so the last few are kept and a snapshot picks the one shown now.
   static GstPadProbeReturn KeepFrame(GstPad* pad, GstPadProbeInfo* info, gpointer self);
