@@ -1,4 +1,7 @@
 // DVD-Video through the navigator, on the disc the tests author (test_disc.h).
+#include <array>
+#include <optional>
+
 #include "orvana_host_fixture.h"
 #include "test_disc.h"
 
@@ -29,9 +32,9 @@ class OrvanaDvd : public OrvanaHost {
   }
 
   // The disc in graph mode 3, named by the path a host may give.
-  int32_t LoadDisc(const QString& path) {
+  int32_t LoadDisc(const QString& path, OrvanaMediaEventCallback callback = nullptr) {
     Lib().Orvana_SetConfig(256, 3);
-    return Lib().Orvana_MediaLoad(0, owner_.winId(), path.toUtf8().constData(), 0, nullptr);
+    return Lib().Orvana_MediaLoad(0, owner_.winId(), path.toUtf8().constData(), 0, callback);
   }
   bool Shows(bool (*colour)(QColor), QPoint at = {200, 200}) {
     return QTest::qWaitFor([&] { return colour(ScreenPixel(owner_, at)); }, 5000);
@@ -214,6 +217,54 @@ TEST_F(OrvanaDvd, CaptionsAreShownOnlyWhileTurnedOn) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return captionPixels() > 50; }, 3000)) << "no caption on the screen";
   ASSERT_EQ(o.Orvana_DVD_ToggleCaptioning(0), ORVANA_TRUE);
   EXPECT_TRUE(QTest::qWaitFor([&] { return captionPixels() == 0; }, 3000)) << "the caption stayed";
+}
+
+
+// The navigator's domain, title, chapter and time code reach the host as they change.
+struct DvdEvents {
+  static inline std::vector<std::array<int32_t, 3>> seen;
+  static void Record(int32_t code, int32_t param1, int32_t param2) { seen.push_back({code, param1, param2}); }
+  // The parameters of the last event of `code` since `from`; none when there was none.
+  static std::optional<std::pair<int32_t, int32_t>> Last(int32_t code, size_t from = 0) {
+    for (size_t i = seen.size(); i-- > from;)
+      if (seen[i][0] == code) return std::pair{seen[i][1], seen[i][2]};
+    return std::nullopt;
+  }
+};
+
+TEST_F(OrvanaDvd, TheDiscsPlaceIsToldAsItChanges) {
+  OrvanaLibrary& o = Lib();
+  DvdEvents::seen.clear();
+  ASSERT_EQ(LoadDisc(Volume(), DvdEvents::Record), 0);
+  const auto told = [](int32_t code, std::pair<int32_t, int32_t> params, size_t from) {
+    return QTest::qWaitFor([&] { return DvdEvents::Last(code, from) == params; }, 3000);
+  };
+  EXPECT_TRUE(told(ORVANA_EC_DVD_DOMAIN_CHANGE, {2, 0}, 0)) << "the title menu is the disc's own";
+  size_t from = DvdEvents::seen.size();
+  ASSERT_EQ(o.Orvana_DVD_SetTitle(2), ORVANA_TRUE);
+  EXPECT_TRUE(told(ORVANA_EC_DVD_DOMAIN_CHANGE, {4, 0}, from));
+  EXPECT_TRUE(told(ORVANA_EC_DVD_TITLE_CHANGE, {2, 0}, from));
+  EXPECT_TRUE(told(ORVANA_EC_DVD_CHAPTER_START, {1, 0}, from));
+  // Title 2's second chapter starts at 3 s (read a little ahead of what plays); the time
+  // code runs once a second, at 25 frames.
+  EXPECT_TRUE(told(ORVANA_EC_DVD_CHAPTER_START, {2, 0}, from));
+  const auto second = [] {
+    const auto code = DvdEvents::Last(ORVANA_EC_DVD_CURRENT_HMSF_TIME);
+    return code ? (code->first >> 16) & 0xFF : -1;
+  };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return second() == 3; }, 3000)) << second();
+  const auto code = *DvdEvents::Last(ORVANA_EC_DVD_CURRENT_HMSF_TIME);
+  EXPECT_EQ(code.second, 1) << "PAL";
+  EXPECT_EQ(code.first & 0xFFFF, 0) << "no hours or minutes";
+  EXPECT_LT(static_cast<uint32_t>(code.first) >> 24, 25u) << "frames";
+
+  ASSERT_EQ(o.Orvana_DVD_SetTitle(1), ORVANA_TRUE);  // title 2's title set has no menus
+  EXPECT_TRUE(told(ORVANA_EC_DVD_TITLE_CHANGE, {1, 0}, from));
+  from = DvdEvents::seen.size();
+  ASSERT_EQ(o.Orvana_DVD_RootMenu(), ORVANA_TRUE);
+  EXPECT_TRUE(told(ORVANA_EC_DVD_DOMAIN_CHANGE, {3, 0}, from)) << "the root menu is the title set's";
+  o.Orvana_MediaState(ORVANA_STOP);
+  EXPECT_TRUE(told(ORVANA_EC_DVD_DOMAIN_CHANGE, {5, 0}, from));
 }
 
 }  // namespace

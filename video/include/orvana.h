@@ -84,6 +84,14 @@ extern "C" {
 #define ORVANA_EC_BUFFERING_DATA 17
 #define ORVANA_EC_STEP_COMPLETE 36
 #define ORVANA_EC_LENGTH_CHANGED 30
+/* DVD volumes: the navigator's new domain (param1: 2 the disc's menus, 3 a title set's
+ * menus, 4 a title, 5 stopped), a new title (param1 its number), a chapter's start (param1
+ * its number) and, once a second in a title, the time code (param1 hours, minutes, seconds
+ * and frames in its bytes from the lowest; param2 1 at 25 frames a second, 2 at 30). */
+#define ORVANA_EC_DVD_DOMAIN_CHANGE 257
+#define ORVANA_EC_DVD_TITLE_CHANGE 258
+#define ORVANA_EC_DVD_CHAPTER_START 259
+#define ORVANA_EC_DVD_CURRENT_HMSF_TIME 282
 
 typedef struct OrvanaVideoInfo {
   int32_t width;

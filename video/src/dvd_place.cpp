@@ -5,7 +5,42 @@
 #include <charconv>
 #include <sstream>
 
+#include "orvana.h"
+
 namespace orvana {
+
+DvdReport ReportOf(const DvdPlace& place, bool stopped) {
+  DvdReport report;
+  if (stopped) {
+    report.domain = kDvdDomainStop;
+  } else if (place.InTitle()) {
+    report = {kDvdDomainTitle, place.title, place.chapter, place.positionMs / 1000};
+  } else if (place.InMenu()) {
+    report.domain = place.chapter == kDvdTitleMenu ? kDvdDomainVideoManagerMenu : kDvdDomainTitleSetMenu;
+  }
+  return report;
+}
+
+std::vector<DvdEvent> DvdEventsBetween(const DvdReport& before, const DvdReport& now, int64_t positionMs,
+                                       int32_t framesPerSecond) {
+  std::vector<DvdEvent> events;
+  if (now.domain == 0) return events;
+  if (now.domain != before.domain) events.push_back({ORVANA_EC_DVD_DOMAIN_CHANGE, now.domain, 0});
+  if (now.domain != kDvdDomainTitle) return events;
+  if (now.title != before.title) events.push_back({ORVANA_EC_DVD_TITLE_CHANGE, now.title, 0});
+  if (now.chapter >= 1 && (now.chapter != before.chapter || now.title != before.title))
+    events.push_back({ORVANA_EC_DVD_CHAPTER_START, now.chapter, 0});
+  if (now.second != before.second || now.title != before.title) {
+    // The time code's bytes from the lowest up: hours, minutes, seconds, frames; the flags
+    // say the frame rate (1: 25 a second, 2: 30).
+    const int64_t s = std::max<int64_t>(0, positionMs / 1000);
+    const int64_t frames = framesPerSecond > 0 ? (std::max<int64_t>(0, positionMs) % 1000) * framesPerSecond / 1000 : 0;
+    const uint32_t code = static_cast<uint32_t>(std::min<int64_t>(s / 3600, 255)) | static_cast<uint32_t>(s / 60 % 60) << 8 |
+                          static_cast<uint32_t>(s % 60) << 16 | static_cast<uint32_t>(frames) << 24;
+    events.push_back({ORVANA_EC_DVD_CURRENT_HMSF_TIME, static_cast<int32_t>(code), framesPerSecond == 30 ? 2 : 1});
+  }
+  return events;
+}
 
 namespace {
 

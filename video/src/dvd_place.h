@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace orvana {
 
@@ -20,6 +21,28 @@ struct DvdPlace {
 // The menu numbers a DVD navigator reports for its menus.
 inline constexpr int32_t kDvdTitleMenu = 2;
 inline constexpr int32_t kDvdRootMenu = 3;
+
+// What the host is told of where a disc stands (EC_DVD_* events). Domains: 2 the disc's own
+// menus (the title menu), 3 a title set's menus (the root menu and the others), 4 a title,
+// 5 stopped; 0 not known yet.
+inline constexpr int32_t kDvdDomainVideoManagerMenu = 2;
+inline constexpr int32_t kDvdDomainTitleSetMenu = 3;
+inline constexpr int32_t kDvdDomainTitle = 4;
+inline constexpr int32_t kDvdDomainStop = 5;
+struct DvdReport {
+  int32_t domain = 0;
+  int32_t title = 0;      // in a title
+  int32_t chapter = 0;    // in a title
+  int64_t second = -1;    // into the title
+};
+DvdReport ReportOf(const DvdPlace& place, bool stopped);
+struct DvdEvent {
+  int32_t code, param1, param2;
+};
+// The events a move from `before` to `now` tells, in the order a host hears them: the
+// domain, the title, the chapter's start, then the time code (in a title, once a second).
+std::vector<DvdEvent> DvdEventsBetween(const DvdReport& before, const DvdReport& now, int64_t positionMs,
+                                       int32_t framesPerSecond);
 
 // The volume (the folder holding VIDEO_TS, or an image or device) a host's path names: the
 // volume itself, its VIDEO_TS folder or a file in that folder. Empty stays empty (the

@@ -50,6 +50,7 @@ void TDShowMedia::WatchGraph() {
   gst_object_unref(bus);
   // Files only: a disc stands still in its menus, a camera has no end to reach.
   if (FGraphMode <= 2) timeWatch_ = g_timeout_add(500, &TDShowMedia::CheckTimeRuns, this);
+  if (kind_->PlaysDisc()) dvdWatch_ = g_timeout_add(250, &TDShowMedia::CheckDvdPlace, this);
   FGraphBuilt = true;
 }
 
@@ -60,9 +61,9 @@ void TDShowMedia::ListGraph() {
 void TDShowMedia::TeardownGraph() {
   if (!FGraphBuilt) return;
   StateCommand(ORVANA_STOP);
-  if (busWatch_) g_source_remove(busWatch_);
-  if (timeWatch_) g_source_remove(timeWatch_);
-  busWatch_ = timeWatch_ = 0;
+  for (guint watch : {busWatch_, timeWatch_, dvdWatch_})
+    if (watch) g_source_remove(watch);
+  busWatch_ = timeWatch_ = dvdWatch_ = 0;
   RevokeGraph(FRotCookie);
   FRotCookie = 0;
   FGraphBuilt = false;
@@ -80,6 +81,7 @@ bool TDShowMedia::Close() {
   lastPosition_ = -1;
   stillChecks_ = 0;
   stopAt_ = -1;
+  dvdReported_ = {};
   return true;
 }
 
@@ -314,6 +316,21 @@ bool IsPictureSink(GstElement* e) {
   return klass && strstr(klass, "Video");
 }
 }  // namespace
+
+int32_t TDShowMedia::PicturesPerSecond() {
+  int32_t rate = 0;
+  for (GstElement* e : FilterList(graph_.pipeline)) {
+    GstPad* pad = rate == 0 && IsPictureSink(e) ? gst_element_get_static_pad(e, "sink") : nullptr;
+    GstCaps* caps = pad ? gst_pad_get_current_caps(pad) : nullptr;
+    gint n = 0, d = 1;
+    if (caps && gst_structure_get_fraction(gst_caps_get_structure(caps, 0), "framerate", &n, &d) && d > 0)
+      rate = static_cast<int32_t>((n + d / 2) / d);
+    if (caps) gst_caps_unref(caps);
+    if (pad) gst_object_unref(pad);
+    gst_object_unref(e);
+  }
+  return rate;
+}
 
 void TDShowMedia::StepOneFrame() {
   // The step goes to the picture sinks alone: sent to the whole graph it also reaches the

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "dvd_place.h"
 #include "graph_kind.h"
 #include "messages.h"
 #include "orvana.h"
@@ -118,6 +119,12 @@ class TDShowMedia {
   static gboolean CheckTimeRuns(gpointer self);
   void PlayOnIfTimeStands();
   void DispatchEvent(int32_t code, int32_t param1, int32_t param2);
+  // A disc's domain, title, chapter and time, told to the host as they change (checked four
+  // times a second and at each of the navigator's own messages).
+  static gboolean CheckDvdPlace(gpointer self);
+  void TellDvdPlace();
+  // The picture's frames a second (25 or 30; 0 before a picture has passed).
+  int32_t PicturesPerSecond();
   bool QueryTime(bool duration, gint64* ns);
   // A seek keeps the stop position the host set last (Orvana_SetStartStopPosition).
   bool Seek(double rate, gint64 start, GstSeekFlags flags);
@@ -148,6 +155,8 @@ class TDShowMedia {
   bool buffering_ = false;    // the graph said it is buffering (EC_BUFFERING_DATA 1 sent)
   bool ended_ = false;        // the graph reached its end and has not been sent elsewhere since
   guint timeWatch_ = 0;       // the check that time runs while playing
+  guint dvdWatch_ = 0;        // the check of a disc's place
+  DvdReport dvdReported_;     // the place the host was told last
   gint64 lastPosition_ = -1;  // where the last check found the graph
   int stillChecks_ = 0;       // checks in a row that found it there while playing
   int32_t appliedVolume_ = 0; // what the audio currently gets, in 1/100 dB

@@ -38,6 +38,23 @@ int32_t TDShowMedia::DvdPlayAtRate(double rate) {
   return ORVANA_S_OK;
 }
 
+gboolean TDShowMedia::CheckDvdPlace(gpointer self) {
+  static_cast<TDShowMedia*>(self)->TellDvdPlace();
+  return G_SOURCE_CONTINUE;
+}
+
+void TDShowMedia::TellDvdPlace() {
+  DvdNavigator* navigator = FGraphBuilt ? kind_->Navigator() : nullptr;
+  if (!navigator) return;
+  const DvdPlace place = navigator->Place();
+  const DvdReport now = ReportOf(place, stopped_);
+  const DvdReport before = dvdReported_;
+  if (now.domain != 0) dvdReported_ = now;
+  // The host may close the graph from its callback: nothing here is read after it.
+  for (const DvdEvent& e : DvdEventsBetween(before, now, place.positionMs, PicturesPerSecond()))
+    DispatchEvent(e.code, e.param1, e.param2);
+}
+
 bool TDShowMedia::DvdModifyRate(double delta) {
   if (delta == 0 || std::isnan(delta)) return false;
   double rate = FRate + delta;

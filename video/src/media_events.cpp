@@ -1,5 +1,7 @@
 // The media object's events: the graph's bus messages turned into the host's graph events,
 // delivered on the host's thread to the listeners and the host's callback.
+#include <gst/video/navigation.h>
+
 #include "graph_support.h"
 #include "media.h"
 
@@ -63,6 +65,10 @@ gboolean TDShowMedia::OnBusMessage(GstBus*, GstMessage* message, gpointer data) 
       }
       break;
     }
+    case GST_MESSAGE_ELEMENT:
+      // The navigator says so when a disc's menus or titles change under it.
+      if (gst_navigation_message_get_type(message) != GST_NAVIGATION_MESSAGE_INVALID) self->TellDvdPlace();
+      break;
     case GST_MESSAGE_DURATION_CHANGED:
       self->DispatchEvent(ORVANA_EC_LENGTH_CHANGED, 0, 0);
       break;
