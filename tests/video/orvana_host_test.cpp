@@ -227,6 +227,7 @@ TEST_F(OrvanaHost, SeeksRateStepLimitsZoomAndFullScreen) {
     EXPECT_EQ(o.Orvana_MediaState(2), ORVANA_TRUE) << "stop: the rate goes back to 1";
     return ms;
   };
+  playOneToThree(1.0);  // wakes the sound server's idle sink, which takes up to a second or so
   const qint64 once = playOneToThree(1.0), twice = playOneToThree(2.0);
   EXPECT_GT(once - twice, 700) << once << " ms at rate 1, " << twice << " ms at rate 2";
   EXPECT_LT(once - twice, 2100) << once << " ms at rate 1, " << twice << " ms at rate 2";
@@ -236,12 +237,48 @@ TEST_F(OrvanaHost, SeeksRateStepLimitsZoomAndFullScreen) {
   // Full screen in and out with the same call.
   QWidget* video = VideoWindow();
   ASSERT_NE(video, nullptr);
+  
   EXPECT_EQ(o.Orvana_StartFullScreen(), ORVANA_TRUE);
   ASSERT_TRUE(QTest::qWaitFor([&] { return video->isFullScreen(); }, 3000));
+  // The host hears a double click and a key on the full-screen picture (through the X
+  // server), the click where it lies in the host's window.
+  struct Heard : QObject {
+    std::vector<std::pair<QEvent::Type, QPoint>> events;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::MouseButtonDblClick) events.push_back({e->type(), static_cast<QMouseEvent*>(e)->pos()});
+      if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape)
+        events.push_back({e->type(), {}});
+      return false;
+    }
+  } heard;
+  owner_.installEventFilter(&heard);
+
+  const QPoint at = video->mapToGlobal(QPoint(300, 200));
+  for (const QStringList& input : {QStringList{u"mousemove"_s, QString::number(at.x()), QString::number(at.y())},
+                                   QStringList{u"click"_s, u"--repeat"_s, u"2"_s, u"1"_s}, QStringList{u"key"_s, u"Escape"_s}}) {
+    QProcess xdo;
+    xdo.start(u"xdotool"_s, input);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return xdo.state() == QProcess::NotRunning; }, 5000));
+  }
+  EXPECT_TRUE(QTest::qWaitFor([&] { return heard.events.size() >= 2; }, 3000)) << heard.events.size();
+  ASSERT_GE(heard.events.size(), 2u);
+  EXPECT_EQ(heard.events[0], std::pair(QEvent::MouseButtonDblClick, owner_.mapFromGlobal(at)));
+  EXPECT_EQ(heard.events.back().first, QEvent::KeyPress);
+  owner_.removeEventFilter(&heard);
   EXPECT_EQ(o.Orvana_StartFullScreen(), ORVANA_TRUE);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !video->isWindow(); }, 3000));
   EXPECT_EQ(video->parentWidget(), &owner_);
   EXPECT_EQ(video->geometry(), QRect(0, 50, 400, 300)) << "back in its letter-box";
+
+  // Closing the full-screen picture brings it back and tells the host the user ended it.
+  EXPECT_EQ(o.Orvana_StartFullScreen(), ORVANA_TRUE);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return video->isFullScreen(); }, 3000));
+  g_events.clear();
+  video->close();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !g_events.empty() && g_events.back().first == ORVANA_EC_USERABORT; }, 3000))
+      << EventCodes();
+  EXPECT_EQ(video->parentWidget(), &owner_);
+  EXPECT_TRUE(video->isVisible());
 }
 
 TEST_F(OrvanaHost, FileNamesAreCutAt259Characters) {

@@ -42,6 +42,8 @@ std::string FileUri(const char* file);
 // shape changes after the first, a message named kVideoSizeMessage with the new "width",
 // "height" and "pixel-aspect-ratio" goes to the bus (the media object tells the host EC_VIDEO_SIZE_CHANGED).
 inline constexpr const char* kVideoSizeMessage = "orvana-video-size";
+// The user closed the full-screen picture (the host hears EC_USERABORT).
+inline constexpr const char* kUserAbortMessage = "orvana-user-abort";
 void WatchVideoSize(GstElement* element);
 // The size of the pictures passing `pad` now, into `info` (hasVideo 0 when none has passed).
 void PictureSizeAt(GstPad* pad, OrvanaVideoInfo* info);

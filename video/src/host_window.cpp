@@ -8,16 +8,23 @@
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QDropEvent>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QStyleHints>
 #include <QMimeData>
 #include <QPointer>
 #include <QUrl>
 #include <QMessageBox>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <QKeyEvent>
 #include <QWidget>
 
 #include <xcb/xcb.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace orvana {
 
@@ -89,12 +96,86 @@ namespace {
 
 QWidget* ChildOf(uintptr_t child) { return HostWidget(child); }
 
+// The input of the picture's window while it is a full-screen window of its own: the host
+// window gets it (mouse positions in its own coordinates), so a host that leaves full
+// screen on a double click or a key can.
+class VideoInputDrain : public QObject {
+ public:
+  VideoInputDrain(QWidget* child, QWidget* owner, std::function<void()> closedByUser)
+      : QObject(child), child_(child), owner_(owner), closedByUser_(std::move(closedByUser)) {
+    child->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (!child_->isWindow() || !owner_) return false;
+    switch (event->type()) {
+      case QEvent::MouseButtonDblClick:
+        return true;  // told below, the same way whether or not the window system says so
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseMove: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        Forward(mouse->type(), *mouse);
+        if (mouse->type() == QEvent::MouseButtonPress) {
+          // A second press soon after the first, close to it, is a double click too.
+          const bool twice = sincePress_.isValid() && mouse->button() == lastButton_ &&
+                             sincePress_.elapsed() < QGuiApplication::styleHints()->mouseDoubleClickInterval() &&
+                             (mouse->globalPosition() - lastPress_).manhattanLength() <=
+                                 QGuiApplication::styleHints()->mouseDoubleClickDistance();
+          if (twice) Forward(QEvent::MouseButtonDblClick, *mouse);
+          sincePress_.invalidate();
+          if (!twice) sincePress_.start();
+          lastButton_ = mouse->button();
+          lastPress_ = mouse->globalPosition();
+        }
+        return true;
+      }
+      case QEvent::Wheel:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease: {
+        std::unique_ptr<QEvent> copy(event->clone());
+        if (auto* wheel = dynamic_cast<QWheelEvent*>(copy.get())) {
+          QWheelEvent moved(owner_->mapFromGlobal(wheel->globalPosition()), wheel->globalPosition(), wheel->pixelDelta(),
+                            wheel->angleDelta(), wheel->buttons(), wheel->modifiers(), wheel->phase(), wheel->inverted());
+          QCoreApplication::sendEvent(owner_, &moved);
+        } else {
+          QCoreApplication::sendEvent(owner_, copy.get());
+        }
+        return true;
+      }
+      case QEvent::Close:
+        // Closed by the user (the window manager's close): back into the host window.
+        event->ignore();
+        SetVideoChildFullScreen(static_cast<uintptr_t>(child_->winId()), false);
+        if (closedByUser_) closedByUser_();
+        return true;
+      default:
+        return false;
+    }
+  }
+
+ private:
+  void Forward(QEvent::Type type, const QMouseEvent& mouse) {
+    QMouseEvent moved(type, owner_->mapFromGlobal(mouse.globalPosition()), mouse.globalPosition(), mouse.button(),
+                      mouse.buttons(), mouse.modifiers(), mouse.pointingDevice());
+    QCoreApplication::sendEvent(owner_, &moved);
+  }
+
+  QWidget* child_;
+  QPointer<QWidget> owner_;
+  QElapsedTimer sincePress_;  // since the last press that was not the second of a double click
+  Qt::MouseButton lastButton_ = Qt::NoButton;
+  QPointF lastPress_;
+  std::function<void()> closedByUser_;
+};
+
 }  // namespace
 
-uintptr_t CreateVideoChild(uintptr_t owner) {
+uintptr_t CreateVideoChild(uintptr_t owner, std::function<void()> closedByUser) {
   QWidget* parent = HostWidget(owner);
   if (!parent) return 0;
   auto* child = new QWidget(parent);
+  new VideoInputDrain(child, parent, std::move(closedByUser));
   child->setObjectName(QStringLiteral("OrvanaVideoWindow"));
   child->setAttribute(Qt::WA_NativeWindow);
   child->setAttribute(Qt::WA_DontCreateNativeAncestors);

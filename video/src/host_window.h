@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class QWidget;
@@ -31,7 +32,10 @@ namespace orvana {
 // The renderer's window: a native child of the host window that the picture is drawn into
 // and that is placed letter-boxed in the host's client area. 0 when the host window is
 // not a widget of this process (the sink then draws into the host window itself).
-uintptr_t CreateVideoChild(uintptr_t owner);
+// In full screen its mouse and key input goes on to the host window (as a child's unused
+// input does), and a close by the user brings the picture back into the host window and
+// calls `closedByUser`.
+uintptr_t CreateVideoChild(uintptr_t owner, std::function<void()> closedByUser = {});
 void PlaceVideoChild(uintptr_t child, int32_t x, int32_t y, int32_t width, int32_t height, bool visible);
 void DestroyVideoChild(uintptr_t child);
 // Full screen on or off; answers whether it is on afterwards.

@@ -44,6 +44,7 @@ gboolean TDShowMedia::OnBusMessage(GstBus*, GstMessage* message, gpointer data) 
     case GST_MESSAGE_APPLICATION:
       if (gst_message_has_name(message, kPausedMessage)) self->DispatchEvent(ORVANA_EC_PAUSED, ORVANA_S_OK, 0);
       if (gst_message_has_name(message, kVideoSizeMessage)) self->VideoSizeChanged(gst_message_get_structure(message));
+      if (gst_message_has_name(message, kUserAbortMessage)) self->DispatchEvent(ORVANA_EC_USERABORT, 0, 0);
       break;
     case GST_MESSAGE_EOS:
       self->ended_ = true;

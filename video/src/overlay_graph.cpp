@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "graph_support.h"
 #include "host_window.h"
@@ -71,7 +72,11 @@ void OverlayGraph::WatchFrames(GstElement* element) {
 }
 
 GstElement* OverlayGraph::MakeSink(const Graph& graph) {
-  videoWindow_ = CreateVideoChild(graph.owner);
+  // The user closing the full-screen picture is told to the host as EC_USERABORT.
+  std::shared_ptr<GstBus> bus(gst_element_get_bus(graph.pipeline), gst_object_unref);
+  videoWindow_ = CreateVideoChild(graph.owner, [bus] {
+    gst_bus_post(bus.get(), gst_message_new_application(nullptr, gst_structure_new_empty(kUserAbortMessage)));
+  });
   const uintptr_t target = videoWindow_ ? videoWindow_ : graph.owner;
   for (const char* factory : kOverlaySinks)
     if (target && !sink_) sink_ = MakeOptional(factory);
