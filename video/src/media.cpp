@@ -257,8 +257,10 @@ bool TDShowMedia::Seek(double rate, gint64 start, GstSeekFlags flags) {
     if (gint64 length = 0; QueryTime(true, &length) && length > GST_SECOND) start = std::min(start, length - GST_SECOND);
     return navigator->PlayAtTime(start / GST_MSECOND);
   }
+  // A span of no length shows nothing and leaves no position: a seek onto the stop keeps the
+  // one instant there, so its picture shows and playing ends at once.
   return gst_element_seek(graph_.pipeline, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, start,
-                          stopAt_ < 0 ? GST_SEEK_TYPE_NONE : GST_SEEK_TYPE_SET, stopAt_);
+                          stopAt_ < 0 ? GST_SEEK_TYPE_NONE : GST_SEEK_TYPE_SET, std::max(stopAt_, start + 1));
 }
 
 int32_t TDShowMedia::Seconds(int32_t kind) {
