@@ -71,6 +71,7 @@ class CaptureGraph : public OverlayGraph {
       gst_message_unref(end);
   }
   bool OpensAgainAfterStop() const override { return true; }
+  bool Seekable() const override { return false; }
 
   bool VideoInfo(const Graph&, OrvanaVideoInfo* info) override {
     GstPad* pad = frames_ ? gst_element_get_static_pad(frames_, "src") : nullptr;

@@ -59,6 +59,8 @@ class GraphKind {
   // A stop lets the device go; the next play or pause opens it again as it was opened
   // (a recording goes on in the next numbered file).
   virtual bool OpensAgainAfterStop() const { return false; }
+  // Whether positions can be sought (a live device has none to go to).
+  virtual bool Seekable() const { return true; }
   // A device's sources into the built graph (the graph takes them; the picture in `format`
   // when one is given), shown in the owner's window and recorded to `recordTo` when that is
   // not empty, and run; false when the kind has no devices or it failed.

@@ -243,7 +243,7 @@ bool TDShowMedia::QueryTime(bool duration, gint64* ns) {
 }
 
 bool TDShowMedia::Seek(double rate, gint64 start, GstSeekFlags flags) {
-  if (!FGraphBuilt) return false;
+  if (!FGraphBuilt || !kind_->Seekable()) return false;
   ended_ = false;
   // The host's stop position goes with every seek, so none relies on the demuxer keeping it;
   // a seek past it, or past the end, lands on it.
