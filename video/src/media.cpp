@@ -335,8 +335,9 @@ int32_t TDShowMedia::PicturesPerSecond() {
 }
 
 void TDShowMedia::StepOneFrame() {
-  // The step goes to the picture sinks alone: sent to the whole graph it also reaches the
-  // sound sink, which cannot count buffers of pictures.
+  // The step goes to the picture sinks alone. Sent to the whole graph, the sound is stepped
+  // by the frame's time as well, and a sound sink that has had no segment yet (a disc's
+  // reader just jumped) fails on it; a frame step is about the picture.
   if (!FGraphBuilt) return;
   for (GstElement* e : FilterList(graph_.pipeline)) {
     if (IsPictureSink(e)) gst_element_send_event(e, gst_event_new_step(GST_FORMAT_BUFFERS, 1, 1.0, TRUE, FALSE));
