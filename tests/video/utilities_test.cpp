@@ -5,6 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "audio_shaper.h"
+
 namespace orvana {
 namespace {
 
@@ -67,3 +73,46 @@ TEST(Snapshots, ElementsOfAGraphAndPadsOfAnElement) {
 
 }  // namespace
 }  // namespace orvana
+
+// The balance in every sample format: with the left side at half, the left samples are
+// heard at half and the right ones as they were (8 and 24 bit, either byte order, float).
+TEST(AudioShaperBalance, EverySampleFormat) {
+  ASSERT_TRUE(gst_init_check(nullptr, nullptr, nullptr));
+  for (const char* name : {"U8", "S8", "S16LE", "S16BE", "S24LE", "S24BE", "S24_32LE", "S32BE", "F32BE", "F64LE"}) {
+    SCOPED_TRACE(name);
+    GstCaps* caps = gst_caps_from_string(
+        (std::string("audio/x-raw, rate=48000, channels=2, layout=interleaved, channel-mask=(bitmask)0x3, format=") + name)
+            .c_str());
+    GstAudioInfo info;
+    ASSERT_TRUE(gst_audio_info_from_caps(&info, caps));
+    constexpr int kFrames = 64;
+    std::vector<double> in(2 * kFrames, 0.5), out(2 * kFrames);
+    GstBuffer* buffer = gst_buffer_new_allocate(nullptr, static_cast<gsize>(kFrames * GST_AUDIO_INFO_BPF(&info)), nullptr);
+    GstMapInfo map;
+    ASSERT_TRUE(gst_buffer_map(buffer, &map, GST_MAP_WRITE));
+    // Through F64: pack from doubles (integer formats go through S32).
+    const GstAudioFormatInfo* f = info.finfo;
+    std::vector<int32_t> whole(in.size(), 1 << 30);
+    f->pack_func(f, GST_AUDIO_PACK_FLAG_NONE, f->unpack_format == GST_AUDIO_FORMAT_F64 ? static_cast<void*>(in.data()) : whole.data(),
+                 map.data, 2 * kFrames);
+    gst_buffer_unmap(buffer, &map);
+
+    auto shaper = std::make_shared<orvana::AudioShaper>();
+    shaper->SetFormat(caps);
+    shaper->SetPanorama(0.5);
+    shaper->Shape(buffer);
+
+    ASSERT_TRUE(gst_buffer_map(buffer, &map, GST_MAP_READ));
+    if (f->unpack_format == GST_AUDIO_FORMAT_F64) {
+      f->unpack_func(f, GST_AUDIO_PACK_FLAG_NONE, out.data(), map.data, 2 * kFrames);
+    } else {
+      f->unpack_func(f, GST_AUDIO_PACK_FLAG_NONE, whole.data(), map.data, 2 * kFrames);
+      for (size_t i = 0; i < out.size(); ++i) out[i] = whole[i] / 2147483648.0;
+    }
+    gst_buffer_unmap(buffer, &map);
+    EXPECT_NEAR(out[2 * 10], 0.25, 0.01) << "left at half";
+    EXPECT_NEAR(out[2 * 10 + 1], 0.5, 0.01) << "right as it was";
+    gst_buffer_unref(buffer);
+    gst_caps_unref(caps);
+  }
+}

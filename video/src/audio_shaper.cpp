@@ -1,6 +1,7 @@
 #include "audio_shaper.h"
 
 #include <cstring>
+#include <vector>
 
 namespace orvana {
 
@@ -61,6 +62,29 @@ void Scale(const GstAudioBuffer& audio, const double* gains) {
   }
 }
 
+// Any other interleaved format (8 bit, 24 bit, the other byte order …): through the
+// format's own unpacking to 32-bit integers or doubles and back.
+void ScaleUnpacked(const GstAudioBuffer& audio, const double* gains) {
+  const GstAudioFormatInfo* format = audio.info.finfo;
+  if (GST_AUDIO_INFO_LAYOUT(&audio.info) != GST_AUDIO_LAYOUT_INTERLEAVED || !format->unpack_func || !format->pack_func)
+    return;
+  const int channels = GST_AUDIO_INFO_CHANNELS(&audio.info);
+  const gsize values = audio.n_samples * static_cast<gsize>(channels);
+  const bool floats = format->unpack_format == GST_AUDIO_FORMAT_F64;
+  std::vector<double> wide(floats ? values : 0);
+  std::vector<int32_t> whole(floats ? 0 : values);
+  void* unpacked = floats ? static_cast<void*>(wide.data()) : static_cast<void*>(whole.data());
+  format->unpack_func(format, GST_AUDIO_PACK_FLAG_NONE, unpacked, audio.planes[0], static_cast<gint>(values));
+  for (gsize i = 0; i < values; ++i) {
+    const double gain = gains[i % static_cast<gsize>(channels)];
+    if (floats)
+      wide[i] *= gain;
+    else
+      whole[i] = static_cast<int32_t>(static_cast<double>(whole[i]) * gain);
+  }
+  format->pack_func(format, GST_AUDIO_PACK_FLAG_NONE, unpacked, audio.planes[0], static_cast<gint>(values));
+}
+
 }  // namespace
 
 std::shared_ptr<AudioShaper> AudioShaper::Attach(GstElement* element) {
@@ -78,6 +102,11 @@ std::shared_ptr<AudioShaper> AudioShaper::Attach(GstElement* element) {
 void AudioShaper::SetPanorama(double panorama) {
   std::lock_guard<std::mutex> hold(mutex_);
   panorama_ = panorama;
+}
+
+void AudioShaper::SetFormat(const GstCaps* caps) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  known_ = gst_audio_info_from_caps(&info_, caps);
 }
 
 void AudioShaper::SetDualChoice(int choice) {
@@ -109,7 +138,7 @@ void AudioShaper::Shape(GstBuffer* buffer) {
       case GST_AUDIO_FORMAT_S32: Scale<int32_t>(audio, gains); break;
       case GST_AUDIO_FORMAT_F32: Scale<float>(audio, gains); break;
       case GST_AUDIO_FORMAT_F64: Scale<double>(audio, gains); break;
-      default: break;
+      default: ScaleUnpacked(audio, gains); break;
     }
   }
   gst_audio_buffer_unmap(&audio);

@@ -26,9 +26,10 @@ class AudioShaper {
   // dual channel stream.
   void SetDualChoice(int choice);
 
-  // A buffer of the stream, shaped in place (the balance for S16, S32, F32 and F64 samples;
-  // other formats pass with the dual channel choice only).
+  // A buffer of the stream, shaped in place (the balance in every sample format).
   void Shape(GstBuffer* buffer);
+  // The stream's format, as its caps announce it.
+  void SetFormat(const GstCaps* caps);
 
  private:
   static GstPadProbeReturn OnData(GstPad* pad, GstPadProbeInfo* info, gpointer self);
