@@ -186,6 +186,9 @@ TEST_F(OrvanaHost, TextDroppedOnTheWindowReachesTheHostAndTheTrayCommandsAnswer)
   o.Orvana_Free();
   EXPECT_FALSE(owner_.acceptDrops()) << "the window takes no drops after Orvana_Free";
   ASSERT_EQ(o.Orvana_Init(owner_.winId(), nullptr), ORVANA_TRUE);
+  QDragEnterEvent ownEnter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&owner_, &ownEnter);
+  EXPECT_FALSE(ownEnter.isAccepted()) << "no drop callback: the window's own drag handling decides";
 
   EXPECT_EQ(o.Orvana_CDROM_State("E", 2), 0) << "neither open nor close: nothing sent";
   EXPECT_EQ(o.Orvana_CDROM_State("/nonexistent/drive", 0), 0) << "no drive to open";

@@ -282,9 +282,10 @@ class DropTarget : public QObject {
 
 }  // namespace
 
-// The target lives with its window; the handle notices when the window went first.
+// The target lives with its window; the handle notices when the window went first. Without
+// a callback there is nothing to take drops for: the host's own drag handling stays.
 void* InstallDropTarget(uintptr_t window, void (*callback)(const char* text)) {
-  QWidget* w = HostWidget(window);
+  QWidget* w = callback ? HostWidget(window) : nullptr;
   return w ? new QPointer<DropTarget>(new DropTarget(w, callback)) : nullptr;
 }
 
