@@ -5,6 +5,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryFile>
+
+#include <gst/gst.h>
+#include <unistd.h>
+
+#include <map>
+#include <string>
 
 #include "orvana_host_fixture.h"
 
@@ -141,6 +148,45 @@ TEST_F(OrvanaHost, TheRenderLogKeepsTheLastRenderAndOpensOnTheDesktop) {
   qputenv("PATH", path);
   const QString opened = ArgumentsOf(opener);
   EXPECT_EQ(QUrl::fromUserInput(opened).toLocalFile(), log) << "the desktop opens the log: " << opened.toStdString();
+}
+
+// A user's GST_DEBUG=2 output (warnings to standard error) stays as it was while the render
+// log takes GStreamer's information level, and every level is back as it was afterwards.
+TEST_F(OrvanaHost, TheRenderLogLeavesTheUsersOwnDebugOutputAlone) {
+  const GstDebugLevel usual = gst_debug_get_default_threshold();
+  const gboolean active = gst_debug_is_active();
+  gst_debug_set_active(TRUE);
+  gst_debug_set_default_threshold(GST_LEVEL_WARNING);
+  const auto levels = [] {
+    std::map<std::string, int> all;
+    GSList* categories = gst_debug_get_all_categories();
+    for (GSList* c = categories; c; c = c->next)
+      all[gst_debug_category_get_name(static_cast<GstDebugCategory*>(c->data))] =
+          gst_debug_category_get_threshold(static_cast<GstDebugCategory*>(c->data));
+    g_slist_free(categories);
+    return all;
+  };
+  const auto before = levels();
+  QTemporaryFile captured;
+  ASSERT_TRUE(captured.open());
+  fflush(stderr);
+  const int saved = dup(2);
+  dup2(captured.handle(), 2);
+  const int32_t loaded = Lib().Orvana_MediaLoad(0, owner_.winId(), MediaFile("tone.ogg").toUtf8().constData(), 1, nullptr);
+  fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  ASSERT_EQ(loaded, 0);
+  const QByteArray output = captured.readAll();
+  EXPECT_FALSE(output.contains(" INFO ")) << output.left(300).constData();
+  QFile log(QCoreApplication::applicationDirPath() + u"/rlog.txt"_s);
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(log.readAll().contains(" INFO ")) << "the render log has the information level";
+  EXPECT_EQ(levels(), before);
+  EXPECT_EQ(gst_debug_get_default_threshold(), GST_LEVEL_WARNING);
+  EXPECT_TRUE(gst_debug_is_active());
+  gst_debug_set_active(active);
+  gst_debug_set_default_threshold(usual);
 }
 
 TEST_F(OrvanaHost, BuiltGraphsAreListedForTheGraphViewer) {
