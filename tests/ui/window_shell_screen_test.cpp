@@ -498,7 +498,7 @@ TEST_F(WindowOnScreen, TheAvsPluginRendersAPresetOfThePoolWithOpenGl) {
       for (int x = onScreen.left(); x <= onScreen.right(); x += 2) seen.insert(shot.pixel(x, y));
     return seen.size();
   };
-  EXPECT_TRUE(QTest::qWaitFor([&] { return colours() > 16; }, 8000)) << "no picture from projectM";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return colours() > 16; }, 20000)) << "no picture from projectM";
   const auto panelShot = [&] { return Screen().copy(QRect(At(panel->pos()), panel->size())); };
   const QImage before = panelShot();
   EXPECT_TRUE(QTest::qWaitFor([&] { return panelShot() != before; }, 3000)) << "the picture stands still";
@@ -507,7 +507,9 @@ TEST_F(WindowOnScreen, TheAvsPluginRendersAPresetOfThePoolWithOpenGl) {
   Click(panel->geometry().center(), 3);
   ASSERT_TRUE(QTest::qWaitFor([&] { return VisPluginRunning(ctx.vis) && ctx.vis.VisParam.plugin != first; }, 10000))
       << "no restart";
-  EXPECT_TRUE(QTest::qWaitFor([&] { return colours() > 16; }, 8000)) << "no picture after the restart";
+  // Mesa's software rasteriser draws the first frames slowly on a loaded machine: the wait
+  // only guards against a picture that never comes.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return colours() > 16; }, 20000)) << "no picture after the restart";
 }
 
 }  // namespace
