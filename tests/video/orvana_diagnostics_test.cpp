@@ -153,6 +153,7 @@ TEST_F(OrvanaHost, TheRenderLogKeepsTheLastRenderAndOpensOnTheDesktop) {
 // A user's GST_DEBUG=2 output (warnings to standard error) stays as it was while the render
 // log takes GStreamer's information level, and every level is back as it was afterwards.
 TEST_F(OrvanaHost, TheRenderLogLeavesTheUsersOwnDebugOutputAlone) {
+  ASSERT_TRUE(gst_init_check(nullptr, nullptr, nullptr));  // its categories are there to compare
   const GstDebugLevel usual = gst_debug_get_default_threshold();
   const gboolean active = gst_debug_is_active();
   gst_debug_set_active(TRUE);
@@ -182,7 +183,11 @@ TEST_F(OrvanaHost, TheRenderLogLeavesTheUsersOwnDebugOutputAlone) {
   QFile log(QCoreApplication::applicationDirPath() + u"/rlog.txt"_s);
   ASSERT_TRUE(log.open(QIODevice::ReadOnly));
   EXPECT_TRUE(log.readAll().contains(" INFO ")) << "the render log has the information level";
-  EXPECT_EQ(levels(), before);
+  const auto after = levels();
+  for (const auto& [name, level] : after) {
+    const auto was = before.find(name);  // the plug-ins loaded meanwhile bring new categories
+    EXPECT_EQ(level, was == before.end() ? GST_LEVEL_WARNING : was->second) << name;
+  }
   EXPECT_EQ(gst_debug_get_default_threshold(), GST_LEVEL_WARNING);
   EXPECT_TRUE(gst_debug_is_active());
   gst_debug_set_active(active);
