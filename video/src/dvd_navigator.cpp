@@ -140,14 +140,18 @@ bool DvdNavigator::Resume() {
   return true;
 }
 
+int64_t DvdNavigator::Count(const char* unit) const {
+  gint64 count = 0;
+  GstElement* source = Source();
+  if (!source || !gst_element_query_duration(source, DvdFormat(unit), &count)) count = 0;
+  if (source) gst_object_unref(source);
+  return count;
+}
+
 bool DvdNavigator::PlayTitle(int32_t title) {
   // A title the disc does not hold is refused: asked for one, the reader goes on reading
   // without telling what it reads.
-  gint64 titles = 0;
-  GstElement* source = Source();
-  const bool counted = source && gst_element_query_duration(source, DvdFormat("title"), &titles);
-  if (source) gst_object_unref(source);
-  if (!counted || title < 1 || title > titles) return false;
+  if (title < 1 || title > Count("title")) return false;
   StopStepping();
   // A jump straight out of a menu's still picture can leave the reader waiting on it: the
   // navigator first leaves the menu its own way (back to the title it came from); the seek
@@ -157,11 +161,7 @@ bool DvdNavigator::PlayTitle(int32_t title) {
 }
 
 bool DvdNavigator::PlayChapter(int32_t chapter) {
-  gint64 chapters = 0;
-  GstElement* source = Source();
-  const bool counted = source && gst_element_query_duration(source, DvdFormat("chapter"), &chapters);
-  if (source) gst_object_unref(source);
-  if (!counted || !Place().InTitle() || chapter < 1 || chapter > chapters) return false;
+  if (!Place().InTitle() || chapter < 1 || chapter > Count("chapter")) return false;
   StopStepping();
   return Seek(DvdFormat("chapter"), chapter, speed_);
 }

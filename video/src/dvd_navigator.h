@@ -46,6 +46,7 @@ class DvdNavigator {
 
  private:
   GstElement* Source() const;  // the navigator element (a reference), or null
+  int64_t Count(const char* unit) const;  // the disc's titles, or the title's chapters; 0 unknown
   bool Send(GstEvent* event) const;
   bool Command(int gstNavigationCommand) const;
   bool Seek(GstFormat format, int64_t value, double rate);

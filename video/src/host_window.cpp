@@ -130,17 +130,17 @@ class VideoInputDrain : public QObject {
         }
         return true;
       }
-      case QEvent::Wheel:
+      case QEvent::Wheel: {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        QWheelEvent moved(owner_->mapFromGlobal(wheel->globalPosition()), wheel->globalPosition(), wheel->pixelDelta(),
+                          wheel->angleDelta(), wheel->buttons(), wheel->modifiers(), wheel->phase(), wheel->inverted());
+        QCoreApplication::sendEvent(owner_, &moved);
+        return true;
+      }
       case QEvent::KeyPress:
       case QEvent::KeyRelease: {
         std::unique_ptr<QEvent> copy(event->clone());
-        if (auto* wheel = dynamic_cast<QWheelEvent*>(copy.get())) {
-          QWheelEvent moved(owner_->mapFromGlobal(wheel->globalPosition()), wheel->globalPosition(), wheel->pixelDelta(),
-                            wheel->angleDelta(), wheel->buttons(), wheel->modifiers(), wheel->phase(), wheel->inverted());
-          QCoreApplication::sendEvent(owner_, &moved);
-        } else {
-          QCoreApplication::sendEvent(owner_, copy.get());
-        }
+        QCoreApplication::sendEvent(owner_, copy.get());
         return true;
       }
       case QEvent::Close:

@@ -249,12 +249,14 @@ bool TDShowMedia::Seek(double rate, gint64 start, GstSeekFlags flags) {
   // a seek past it, or past the end, lands on it.
   start = std::max<gint64>(0, start);
   if (stopAt_ >= 0) start = std::min(start, stopAt_);
-  if (gint64 length = 0; QueryTime(true, &length) && length > 0) start = std::min(start, length);
+  gint64 length = 0;
+  if (!QueryTime(true, &length)) length = 0;
+  if (length > 0) start = std::min(start, length);
   // A disc is sought in the title it plays, at the navigator's speed (menus have no times).
   // The reader finds no entry point at a title's very end, so a seek there goes to its last
   // second.
   if (DvdNavigator* navigator = kind_->Navigator()) {
-    if (gint64 length = 0; QueryTime(true, &length) && length > GST_SECOND) start = std::min(start, length - GST_SECOND);
+    if (length > GST_SECOND) start = std::min(start, length - GST_SECOND);
     return navigator->PlayAtTime(start / GST_MSECOND);
   }
   // A span of no length shows nothing and leaves no position: a seek onto the stop keeps the
