@@ -71,7 +71,7 @@ TEST_F(OrvanaHost, ACameraIsShownAndRecordedToNumberedFilesThatPlayBack) {
     o.Orvana_GetMediaInfo((folder + QLatin1String(name)).toUtf8().constData(),
                           [](const char* line) { lines.emplace_back(line); });
     ASSERT_EQ(lines.size(), 2u) << name;
-    EXPECT_EQ(lines[0], "Video: YV12, Format: VideoInfo YV12 320 X 240, 12 bits") << name;
+    EXPECT_EQ(lines[0], "Video: MJPG, Format: VideoInfo MJPG 320 X 240, 24 bits") << name;
     EXPECT_EQ(lines[1].rfind("Audio: PCM", 0), 0u) << lines[1];
   }
   EXPECT_EQ(o.Orvana_Capture_OpenVideoDevice(2, owner_.winId(), 0, nullptr), ORVANA_TRUE) << "other modes: nothing run";

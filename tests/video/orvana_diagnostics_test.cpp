@@ -30,13 +30,26 @@ TEST_F(OrvanaHost, MediaInformationDescribesEachStreamInOneLine) {
     std::vector<std::string> lines;
   } cases[] = {
       {"video.mp4", 0,
-       {"Video: YV12, Format: VideoInfo YV12 640 X 480, 12 bits",
-        "Audio: PCM, Format: WaveFormatEx: PCM, 44100 Hz, 16 Bits, 1 Chan"}},
+       {"Video: UnKnown , Format: VideoInfo H264 640 X 480, 24 bits",
+        "Audio: UnKnown , Format: WaveFormatEx: UnKnown , 44100 Hz, 0 Bits, 1 Chan"}},
       {"video.mp4", 1,
-       {"Video: YV12, 格式: 视频信息 YV12 640 X 480, 12 bits",
-        "Audio: PCM, 格式: WaveFormatEx: PCM, 44100 Hz, 16 Bits, 1 Chan"}},
+       {"Video: 未知 , 格式: 视频信息 H264 640 X 480, 24 bits",
+        "Audio: 未知 , 格式: WaveFormatEx: 未知 , 44100 Hz, 0 Bits, 1 Chan"}},
+      {"divx.avi", 0,
+       {"Video: DIVX, Format: VideoInfo DIVX 160 X 120, 24 bits",
+        "Audio: UnKnown , Format: WaveFormatEx: MPEGLAYER3, 48000 Hz, 0 Bits, 2 Chan"}},
+      {"xvid.avi", 0,
+       {"Video: UnKnown , Format: VideoInfo XVID 160 X 120, 24 bits",
+        "Audio: UnKnown , Format: WaveFormatEx: UnKnown , 48000 Hz, 16 Bits, 2 Chan"}},
+      {"mjpeg.avi", 0,
+       {"Video: MJPG, Format: VideoInfo MJPG 160 X 120, 24 bits",
+        "Audio: PCM, Format: WaveFormatEx: PCM, 48000 Hz, 16 Bits, 2 Chan"}},
+      {"mpeg2.mpg", 0,
+       {"Video: MPEG2_VIDEO, Format: MPEGStreams MPG2 160 X 120, 24 Bits",
+        "Audio: MPEG1AudioPayload, Format: WaveFormatEx: MPEG, 48000 Hz, 0 Bits, 2 Chan"}},
       {"tone8.wav", 0, {"Audio: PCM, Format: WaveFormatEx: PCM, 22050 Hz, 8 Bits, 1 Chan"}},
-      {"left.mp3", 0, {"Audio: PCM, Format: WaveFormatEx: PCM, 44100 Hz, 16 Bits, 2 Chan"}},
+      {"surround.wav", 0, {"Audio: IEEE_FLOAT, Format: WaveFormatEx: UnKnown , 48000 Hz, 32 Bits, 6 Chan"}},
+      {"left.mp3", 0, {"Audio: UnKnown , Format: WaveFormatEx: MPEGLAYER3, 44100 Hz, 0 Bits, 2 Chan"}},
       {"tune.mid", 0, {"Midi: UnKnown , Format: UnKnown "}},
       {"broken.mp4", 0, {}},
       {"missing.mp4", 0, {}},
@@ -48,9 +61,11 @@ TEST_F(OrvanaHost, MediaInformationDescribesEachStreamInOneLine) {
     EXPECT_EQ(g_lines, c.lines) << c.file << " in language " << c.language;
   }
   o.Orvana_SetMsgBoxTextLang(0);
+  g_lines.clear();
   o.Orvana_GetMediaInfo("", RecordLine);
   o.Orvana_GetMediaInfo(nullptr, RecordLine);
-  o.Orvana_GetMediaInfo(MediaFile("tone8.wav").toUtf8().constData(), nullptr);
+  EXPECT_TRUE(g_lines.empty()) << "no file, no line";
+  o.Orvana_GetMediaInfo(MediaFile("tone8.wav").toUtf8().constData(), nullptr);  // nobody to tell: no crash
 }
 
 TEST_F(OrvanaHost, FiltersAreListedAndTheirPagesChangeWhatIsHeard) {

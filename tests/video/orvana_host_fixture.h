@@ -163,6 +163,20 @@ class OrvanaHost : public ::testing::Test {
                         u"libvorbis"_s, MediaFile("tone.ogg")}));
     ASSERT_TRUE(Ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=1:sample_rate=22050"_s,
                         u"-c:a"_s, u"pcm_u8"_s, MediaFile("tone8.wav")}));
+    // Pictures and sound under the names AVI and MPEG files store them by.
+    const struct {
+      const char* name;
+      QStringList codecs;
+    } stored[] = {
+        {"divx.avi", {u"-c:v"_s, u"mpeg4"_s, u"-vtag"_s, u"DIVX"_s, u"-c:a"_s, u"libmp3lame"_s}},
+        {"xvid.avi", {u"-c:v"_s, u"mpeg4"_s, u"-vtag"_s, u"XVID"_s, u"-c:a"_s, u"ac3"_s}},
+        {"mjpeg.avi", {u"-c:v"_s, u"mjpeg"_s, u"-c:a"_s, u"pcm_s16le"_s}},
+        {"mpeg2.mpg", {u"-c:v"_s, u"mpeg2video"_s, u"-c:a"_s, u"mp2"_s}},
+    };
+    for (const auto& s : stored)
+      ASSERT_TRUE(Ffmpeg(QStringList{u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc=s=160x120:r=25:d=1"_s, u"-f"_s, u"lavfi"_s,
+                                     u"-i"_s, u"sine=duration=1:sample_rate=48000"_s, u"-ac"_s, u"2"_s}
+                         << s.codecs << MediaFile(s.name)));
     QFile midi(MediaFile("tune.mid"));
     ASSERT_TRUE(midi.open(QIODevice::WriteOnly));
     midi.write(MidiFile());

@@ -9,6 +9,7 @@
 #include "dvd_place.h"
 #include "event_texts.h"
 #include "messages.h"
+#include "stored_format.h"
 #include "stream_text.h"
 
 namespace orvana {
@@ -143,6 +144,57 @@ TEST(StreamText, TheMediaTypeWordsOfEachFormatBlock) {
       {{F::Major::Other, "", F::Block::None}, english, "UnKnown UnKnown , Format: UnKnown "},
   };
   for (const auto& c : cases) EXPECT_EQ(DescribeStream(c.format, c.words), c.line);
+}
+
+namespace {
+// A RIFF chunk: its id, its size and its body padded to an even length.
+std::string Chunk(const char (&id)[5], const std::string& body) {
+  std::string c(id, 4);
+  for (int i = 0; i < 4; ++i) c += static_cast<char>((body.size() >> (8 * i)) & 0xFF);
+  return c + body + (body.size() % 2 ? std::string(1, '\0') : "");
+}
+std::string Le(uint32_t v, int bytes) {
+  std::string s;
+  for (int i = 0; i < bytes; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+  return s;
+}
+}  // namespace
+
+TEST(StoredFormat, AviAndWaveHeadersAreReadAndDamagedOnesRefused) {
+  const std::string bitmap = Le(40, 4) + Le(160, 4) + Le(static_cast<uint32_t>(-120), 4) + Le(1, 2) + Le(24, 2) +
+                             std::string("DIVX") + std::string(20, '\0');
+  const std::string mp3 = Le(0x55, 2) + Le(2, 2) + Le(48000, 4) + Le(16000, 4) + Le(1, 2) + Le(0, 2) + Le(0, 2);
+  // Six channels of float in the extensible form: the sub-format names the subtype.
+  const std::string extensible = Le(0xFFFE, 2) + Le(6, 2) + Le(48000, 4) + Le(1152000, 4) + Le(24, 2) + Le(32, 2) +
+                                 Le(22, 2) + Le(32, 2) + Le(0x3F, 4) + Le(3, 2) + std::string(14, '\0');
+  const std::string strh = [](const char* type) { return std::string(type, 4) + std::string(52, '\0'); }("vids");
+  const std::string avi =
+      Chunk("RIFF", "AVI " + Chunk("LIST", "hdrl" + Chunk("avih", std::string(56, '\0')) +
+                                               Chunk("LIST", "strl" + Chunk("strh", strh) + Chunk("strf", bitmap)) +
+                                               Chunk("LIST", "strl" + Chunk("strh", "auds" + strh.substr(4)) +
+                                                                 Chunk("strf", mp3))) +
+                        Chunk("LIST", "movi"));
+  const std::vector<StoredStream> streams = ReadRiffStreams(avi);
+  ASSERT_EQ(streams.size(), 2u);
+  EXPECT_EQ(std::tuple(streams[0].kind, streams[0].compression, streams[0].width, streams[0].height, streams[0].bitCount),
+            std::tuple(StoredStream::Kind::Video, FourCc("DIVX"), 160, 120, 24));
+  EXPECT_EQ(std::tuple(streams[1].kind, streams[1].formatTag, streams[1].rate, streams[1].channels, streams[1].subtypeTag),
+            std::tuple(StoredStream::Kind::Audio, 0x55, 48000, 2, 0x55));
+  const std::vector<StoredStream> wave = ReadRiffStreams(Chunk("RIFF", "WAVE" + Chunk("fmt ", extensible)));
+  ASSERT_EQ(wave.size(), 1u);
+  EXPECT_EQ(std::tuple(wave[0].formatTag, wave[0].subtypeTag, wave[0].bits, wave[0].channels), std::tuple(0xFFFE, 3, 32, 6));
+  EXPECT_EQ(SubtypeOfFormatTag(wave[0].subtypeTag), "IEEE_FLOAT");
+  EXPECT_EQ(SubtypeOfFourCc(FourCc("MP42")) + SubtypeOfFourCc(FourCc("dvsd")) + SubtypeOfFourCc(FourCc("divx")), "MS-MPEG4dvsd_");
+  // A header cut short anywhere, or with a size that overruns it, reads as no streams or
+  // fewer, and never past its end (the address checker watches).
+  for (size_t cut = 0; cut < avi.size(); ++cut) {
+    const std::string head = avi.substr(0, cut);
+    EXPECT_LE(ReadRiffStreams(head).size(), 2u);
+  }
+  std::string overrun = avi;
+  overrun[16] = '\xFF';
+  EXPECT_TRUE(ReadRiffStreams(overrun).empty());
+  EXPECT_TRUE(ReadRiffStreams("RIFF\0\0\0\0AVIX").empty());
 }
 
 TEST(DvdPlace, TheVolumeAPathNames) {

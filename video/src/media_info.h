@@ -12,9 +12,9 @@
 
 namespace orvana {
 
-// The stream of `caps` as its decoder delivers it: raw formats by their own names,
-// compressed pictures as the planar YUV their decoders give (4:2:0 → YV12, 4:2:2 → YUY2),
-// compressed sound as PCM of the stream's depth (16 bits when it has none).
+// The stream of `caps` as it is stored: raw formats by their own names, compressed pictures
+// by their codec's FOURCC (MPEG-1 and MPEG-2 in their own header blocks), compressed sound
+// by its wave format tag with no sample depth (AC-3, DTS and DVD linear PCM by their subtypes).
 StreamFormat FormatOfCaps(const GstCaps* caps);
 
 // Describes each stream of the file (a name or an address) to `line`, in the file's order;

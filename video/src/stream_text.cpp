@@ -67,6 +67,12 @@ std::string DescribeStream(const StreamFormat& f, const MessageTable& messages) 
       std::snprintf(details, sizeof details, "%s %d X %d, %d bits", CompressionName(f.compression).c_str(), f.width,
                     f.height, f.bitCount);
       return line + messages.text(Message::VideoInfoWord) + " " + details;
+    case StreamFormat::Block::MpegVideo:
+    case StreamFormat::Block::Mpeg2Video:
+      std::snprintf(details, sizeof details, "%s %d X %d, %d Bits", CompressionName(f.compression).c_str(), f.width,
+                    f.height, f.bitCount);
+      return line + (f.block == StreamFormat::Block::MpegVideo ? "MPEGVideo " : "MPEGStreams ") + details;
+    case StreamFormat::Block::DvdLpcm: return line + "DVD_LPCMAudio";
     case StreamFormat::Block::WaveFormatEx: {
       const char* tagName = nullptr;
       for (const FormatTag& t : kFormatTags)

@@ -12,7 +12,9 @@ namespace orvana {
 // A stream as the description sees it: a media type with its format block.
 struct StreamFormat {
   enum class Major { Audio, Video, Text, Midi, Other };
-  enum class Block { VideoInfo, WaveFormatEx, None };
+  // The format blocks: a bitmap header, a wave format, MPEG-1 and MPEG-2 video headers, and
+  // the blocks that only name themselves (DVD linear PCM).
+  enum class Block { VideoInfo, WaveFormatEx, MpegVideo, Mpeg2Video, DvdLpcm, None };
   Major major = Major::Other;
   std::string subtype;       // a listed subtype name; empty: not one of them
   Block block = Block::None;
