@@ -197,6 +197,35 @@ TEST(StoredFormat, AviAndWaveHeadersAreReadAndDamagedOnesRefused) {
   EXPECT_TRUE(ReadRiffStreams("RIFF\0\0\0\0AVIX").empty());
 }
 
+TEST(StandingClockWatch, OnlyAClockThatStandsWhilePlayingIsLeft) {
+  using C = StandingClockWatch::Check;
+  const C standing{.playing = true, .position = 5, .clockTime = 99};
+  const struct {
+    const char* what;
+    C check;            // the same at every check, except where the clock runs
+    bool clockRuns;
+    int movesInTen;     // moves to the system clock in ten checks
+  } cases[] = {
+      {"a clock that stands", standing, false, 3},
+      {"a stalled stream under a running clock", standing, true, 0},
+      {"buffering", {.playing = true, .buffering = true, .position = 5, .clockTime = 99}, false, 0},
+      {"a live source", {.playing = true, .live = true, .position = 5, .clockTime = 99}, false, 0},
+      {"already on the system clock", {.playing = true, .onSystemClock = true, .position = 5, .clockTime = 99}, false, 0},
+      {"at the end", {.playing = true, .ended = true, .position = 5, .clockTime = 99}, false, 0},
+      {"paused", {.position = 5, .clockTime = 99}, false, 0},
+  };
+  for (const auto& c : cases) {
+    StandingClockWatch watch;
+    int moves = 0;
+    for (int i = 0; i < 10; ++i) {
+      C check = c.check;
+      if (c.clockRuns) check.clockTime += static_cast<uint64_t>(i) * 500'000'000;
+      moves += watch.ShouldMoveToSystemClock(check);
+    }
+    EXPECT_EQ(moves, c.movesInTen) << c.what;
+  }
+}
+
 TEST(DvdPlace, TheVolumeAPathNames) {
   const std::pair<const char*, const char*> cases[] = {
       {"/media/disc", "/media/disc"},          {"/media/disc/", "/media/disc"},

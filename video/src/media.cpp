@@ -78,8 +78,7 @@ bool TDShowMedia::Close() {
   graph_ = Graph::For(graph_.owner);
   stopped_ = true;
   buffering_ = pausePending_ = ended_ = false;
-  lastPosition_ = -1;
-  stillChecks_ = 0;
+  clockWatch_.Reset();
   stopAt_ = -1;
   dvdReported_ = {};
   return true;

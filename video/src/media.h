@@ -16,6 +16,7 @@
 #include "graph_kind.h"
 #include "messages.h"
 #include "orvana.h"
+#include "playback_math.h"
 #include "utilities.h"
 
 namespace orvana {
@@ -157,8 +158,7 @@ class TDShowMedia {
   guint timeWatch_ = 0;       // the check that time runs while playing
   guint dvdWatch_ = 0;        // the check of a disc's place
   DvdReport dvdReported_;     // the place the host was told last
-  gint64 lastPosition_ = -1;  // where the last check found the graph
-  int stillChecks_ = 0;       // checks in a row that found it there while playing
+  StandingClockWatch clockWatch_;  // whether the graph's clock stands still for good
   int32_t appliedVolume_ = 0; // what the audio currently gets, in 1/100 dB
   gint64 stopAt_ = -1;        // where playing stops, in ns; -1: the end
   bool FRotWanted = true;     // list each built graph for a graph viewer

@@ -1,5 +1,6 @@
 // The media object's events: the graph's bus messages turned into the host's graph events,
 // delivered on the host's thread to the listeners and the host's callback.
+#include <gst/base/gstbasesrc.h>
 #include <gst/video/navigation.h>
 
 #include "graph_support.h"
@@ -87,6 +88,26 @@ gboolean TDShowMedia::OnBusMessage(GstBus*, GstMessage* message, gpointer data) 
   return TRUE;
 }
 
+namespace {
+
+// Whether a source of the graph makes its data as time goes (a camera, a live network
+// feed): its place follows the clock's, standing or not.
+bool HasLiveSource(GstElement* graph) {
+  bool live = false;
+  GstIterator* it = gst_bin_iterate_recurse(GST_BIN(graph));
+  GValue item = G_VALUE_INIT;
+  while (!live && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+    auto* element = GST_ELEMENT(g_value_get_object(&item));
+    live = GST_IS_BASE_SRC(element) && gst_base_src_is_live(GST_BASE_SRC(element));
+    g_value_reset(&item);
+  }
+  g_value_unset(&item);
+  gst_iterator_free(it);
+  return live;
+}
+
+}  // namespace
+
 gboolean TDShowMedia::CheckTimeRuns(gpointer self) {
   static_cast<TDShowMedia*>(self)->PlayOnIfTimeStands();
   return G_SOURCE_CONTINUE;
@@ -95,26 +116,33 @@ gboolean TDShowMedia::CheckTimeRuns(gpointer self) {
 // A sound output's clock can stand still for good: after an end of stream, a stop and
 // flushing seeks the sound server's time can come out below the stream's latency; the
 // clock then reads a wrapped-around time and holds it (it never runs backwards), and the
-// pictures wait for it forever. Three checks (1.5 s) at the same place while playing, not
-// ended and not buffering: the graph plays on by the system's clock.
+// pictures wait for it forever. The graph then plays on by the system's clock.
 void TDShowMedia::PlayOnIfTimeStands() {
+  StandingClockWatch::Check check;
   GstState state = GST_STATE_VOID_PENDING, pending = GST_STATE_VOID_PENDING;
-  const bool playing = gst_element_get_state(graph_.pipeline, &state, &pending, 0) == GST_STATE_CHANGE_SUCCESS &&
-                       state == GST_STATE_PLAYING;
+  check.playing = gst_element_get_state(graph_.pipeline, &state, &pending, 0) == GST_STATE_CHANGE_SUCCESS &&
+                  state == GST_STATE_PLAYING;
+  check.ended = ended_;
+  check.buffering = buffering_;
   gint64 position = -1;
-  if (!QueryTime(false, &position)) position = -1;  // a clock gone wrong may leave no position at all
-  stillChecks_ = playing && !ended_ && !buffering_ && position == lastPosition_ ? stillChecks_ + 1 : 0;
-  lastPosition_ = position;
-  if (stillChecks_ < 3) return;
-  stillChecks_ = 0;
+  check.position = QueryTime(false, &position) ? position : -1;  // a clock gone wrong may leave no position
+  GstClock* clock = check.playing ? gst_element_get_clock(graph_.pipeline) : nullptr;
   GstClock* system = gst_system_clock_obtain();
-  gst_pipeline_use_clock(GST_PIPELINE(graph_.pipeline), system);
+  if (clock) {
+    check.clockTime = gst_clock_get_time(clock);
+    check.onSystemClock = clock == system;
+    gst_object_unref(clock);
+  }
+  check.live = check.playing && HasLiveSource(graph_.pipeline);
+  if (clockWatch_.ShouldMoveToSystemClock(check)) {
+    gst_pipeline_use_clock(GST_PIPELINE(graph_.pipeline), system);
+    // What the old clock counted means nothing on the new one: a flushing seek to here, at
+    // the rate playing, starts the running time afresh.
+    gst_element_set_state(graph_.pipeline, GST_STATE_PAUSED);
+    SetRate(FRate);
+    gst_element_set_state(graph_.pipeline, GST_STATE_PLAYING);
+  }
   gst_object_unref(system);
-  // What the old clock counted means nothing on the new one: a flushing seek to here, at the
-  // rate playing, starts the running time afresh.
-  gst_element_set_state(graph_.pipeline, GST_STATE_PAUSED);
-  SetRate(FRate);
-  gst_element_set_state(graph_.pipeline, GST_STATE_PLAYING);
 }
 
 }  // namespace orvana

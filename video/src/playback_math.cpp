@@ -46,6 +46,16 @@ double BalanceToPanorama(int32_t applied) {
   return applied < 0 ? -(1.0 - kept) : (1.0 - kept);
 }
 
+bool StandingClockWatch::ShouldMoveToSystemClock(const Check& c) {
+  const bool mayStand = c.playing && !c.ended && !c.buffering && !c.live && !c.onSystemClock;
+  stillChecks = mayStand && c.position == lastPosition && c.clockTime == lastClockTime ? stillChecks + 1 : 0;
+  lastPosition = c.position;
+  lastClockTime = c.clockTime;
+  if (stillChecks < 3) return false;
+  stillChecks = 0;
+  return true;
+}
+
 std::string TimeText(int32_t seconds) {
   char text[32];
   if (seconds >= 3600)

@@ -19,6 +19,26 @@ double CentibelsToGain(int32_t centibels);
 // that of |centibels| (negative balance attenuates the right, as in DirectShow).
 double BalanceToPanorama(int32_t appliedCentibels);
 
+// Watches, one check each half second, for a graph's clock that stands still for good while
+// the graph plays (a sound output's clock can, after an end, a stop and flushing seeks).
+// It is the clock that must stand, not only the place: a stalled or buffering stream under
+// a running clock is left alone, as are live sources and a graph already on the system
+// clock (moving once is all there is to try).
+struct StandingClockWatch {
+  struct Check {
+    bool playing = false, ended = false, buffering = false, live = false, onSystemClock = false;
+    int64_t position = -1;   // -1: none to read
+    uint64_t clockTime = 0;
+  };
+  // True on the third check in a row that finds the place and the clock where they were.
+  bool ShouldMoveToSystemClock(const Check& check);
+  void Reset() { *this = {}; }
+
+  int stillChecks = 0;
+  int64_t lastPosition = -1;
+  uint64_t lastClockTime = 0;
+};
+
 // "mm:ss" below an hour, "hh:mm:ss" from 3600 s on.
 std::string TimeText(int32_t seconds);
 
