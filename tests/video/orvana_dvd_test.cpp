@@ -1,4 +1,6 @@
 // DVD-Video through the navigator, on the disc the tests author (test_disc.h).
+#include <QElapsedTimer>
+
 #include <array>
 #include <optional>
 
@@ -191,6 +193,50 @@ TEST_F(OrvanaDvd, RatesBookmarksAndMissingDiscs) {
   EXPECT_LT(o.Orvana_MediaLoad(0, owner_.winId(), nullptr, 0, nullptr), 0);
   EXPECT_EQ(boxes.texts.size(), 2);
   EXPECT_EQ(o.Orvana_DVD_TitleMenu(), ORVANA_FALSE);
+}
+
+namespace {
+// Holds each first picture after a flush for 400 ms, as a slow machine prerolls.
+GstPadProbeReturn SlowPreroll(GstPad*, GstPadProbeInfo* info, gpointer fresh) {
+  auto* afterFlush = static_cast<std::atomic<bool>*>(fresh);
+  if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_EVENT_FLUSH) {
+    if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_FLUSH_STOP) *afterFlush = true;
+  } else if (afterFlush->exchange(false)) {
+    g_usleep(400'000);
+  }
+  return GST_PAD_PROBE_OK;
+}
+}  // namespace
+
+// Backward play steps the disc back by seeks while the host's loop keeps its pace, even on
+// a machine where each step's first picture takes long.
+TEST_F(OrvanaDvd, SteppingBackLeavesTheHostsLoopFree) {
+  GstElement* graph = GraphBuiltBy([&] { return LoadDisc(Volume()); });
+  ASSERT_NE(graph, nullptr);
+  ASSERT_EQ(Lib().Orvana_DVD_SetTitle(1), ORVANA_TRUE);
+  ASSERT_EQ(Lib().Orvana_DVD_SetChapter(3), ORVANA_TRUE);
+  ASSERT_TRUE(QTest::qWaitFor([] { return Seconds() >= 4; }, 5000));
+  GstElement* sink = nullptr;
+  g_object_get(graph, "video-sink", &sink, nullptr);
+  ASSERT_NE(sink, nullptr);
+  GstPad* pad = gst_element_get_static_pad(sink, "sink");
+  std::atomic<bool> afterFlush{false};
+  gst_pad_add_probe(pad, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_FLUSH), SlowPreroll,
+                    &afterFlush, nullptr);
+  QElapsedTimer sinceTick;
+  qint64 longestGap = 0;
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+  sinceTick.start();
+  tick.start(20);
+  const int32_t from = Seconds();
+  Lib().Orvana_SetRate(-2.0);
+  QTest::qWait(2000);
+  EXPECT_LT(longestGap, 300) << "ms the host's loop stood while stepping back";
+  EXPECT_LT(Seconds(), from) << "and the disc went back";
+  EXPECT_EQ(Lib().Orvana_MediaState(ORVANA_CLOSE), ORVANA_TRUE);
+  gst_object_unref(pad);
+  gst_object_unref(sink);
 }
 
 // Title 1's line-21 caption, white at the bottom of the picture, only while captioning is on.

@@ -35,28 +35,6 @@ TEST_F(OrvanaHost, BufferingIsToldWhenItStartsAndWhenItEnds) {
   for (size_t i = 1; i < g_buffering.size(); ++i) EXPECT_NE(g_buffering[i], g_buffering[i - 1]) << "event " << i;
 }
 
-// The graph the library builds, caught as elements are added to it (the test shares the
-// library's GStreamer).
-GstElement* g_graph = nullptr;
-gboolean NoteGraph(GSignalInvocationHint*, guint, const GValue* params, gpointer) {
-  GstObject* top = GST_OBJECT(g_value_get_object(&params[0]));
-  while (GST_OBJECT_PARENT(top)) top = GST_OBJECT_PARENT(top);
-  if (GST_IS_PIPELINE(top)) g_graph = GST_ELEMENT(top);
-  return TRUE;
-}
-
-// The graph a load builds (null when the load fails).
-GstElement* GraphBuiltBy(const std::function<int32_t()>& load) {
-  gst_init(nullptr, nullptr);      // as the library does at its first load
-  g_type_class_ref(GST_TYPE_BIN);  // its signals exist once its class does
-  const guint added = g_signal_lookup("element-added", GST_TYPE_BIN);
-  const gulong hook = g_signal_add_emission_hook(added, 0, NoteGraph, nullptr, nullptr);
-  g_graph = nullptr;
-  const int32_t hr = load();
-  g_signal_remove_emission_hook(added, hook);
-  return hr == 0 ? g_graph : nullptr;
-}
-
 // The element of the graph whose clock the graph runs on (a new reference).
 GstElement* ClockProvider(GstElement* graph, GstClock* clock) {
   GstElement* provider = nullptr;

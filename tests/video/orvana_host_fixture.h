@@ -30,6 +30,8 @@
 #include <cstring>
 #include <numeric>
 
+#include <gst/gst.h>
+
 #include "orvana.h"
 #include "orvana_library.h"
 
@@ -98,6 +100,28 @@ inline std::pair<double, double> SinkLevels() {
     right += std::abs(samples[2 * i + 1]);
   }
   return frames ? std::pair{left / frames, right / frames} : std::pair{-1.0, -1.0};
+}
+
+// The graph the library builds, caught as elements are added to it (the test shares the
+// library's GStreamer).
+inline GstElement* g_graph = nullptr;
+inline gboolean NoteGraph(GSignalInvocationHint*, guint, const GValue* params, gpointer) {
+  GstObject* top = GST_OBJECT(g_value_get_object(&params[0]));
+  while (GST_OBJECT_PARENT(top)) top = GST_OBJECT_PARENT(top);
+  if (GST_IS_PIPELINE(top)) g_graph = GST_ELEMENT(top);
+  return TRUE;
+}
+
+// The graph a load builds (null when the load fails).
+inline GstElement* GraphBuiltBy(const std::function<int32_t()>& load) {
+  gst_init(nullptr, nullptr);      // as the library does at its first load
+  g_type_class_ref(GST_TYPE_BIN);  // its signals exist once its class does
+  const guint added = g_signal_lookup("element-added", GST_TYPE_BIN);
+  const gulong hook = g_signal_add_emission_hook(added, 0, NoteGraph, nullptr, nullptr);
+  g_graph = nullptr;
+  const int32_t hr = load();
+  g_signal_remove_emission_hook(added, hook);
+  return hr == 0 ? g_graph : nullptr;
 }
 
 // Answers the next modal box like a user and remembers its title and text.

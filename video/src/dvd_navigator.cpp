@@ -46,6 +46,10 @@ GstElement* DvdNavigator::Source() const {
 
 bool DvdNavigator::Send(GstEvent* event) const {
   WaitForEnd();  // a state change or command under way lands first
+  return Deliver(event);
+}
+
+bool DvdNavigator::Deliver(GstEvent* event) const {
   GstElement* source = Source();
   if (!source) {
     gst_event_unref(event);
@@ -223,11 +227,17 @@ bool DvdNavigator::PlayBackwards(double speed) {
   return true;
 }
 
+// Each step runs on the host's loop and must not hold it: while the last step's picture is
+// still on its way the step waits for the next tick instead of for the picture.
 gboolean DvdNavigator::StepBack(gpointer data) {
   auto* self = static_cast<DvdNavigator*>(data);
+  if (gst_element_get_state(self->pipeline_, nullptr, nullptr, 0) == GST_STATE_CHANGE_ASYNC) return G_SOURCE_CONTINUE;
   const int64_t elapsedMs = (g_get_monotonic_time() - self->backSinceUs_) / 1000;
   const int64_t target = self->backFromMs_ - static_cast<int64_t>(self->backSpeed_ * static_cast<double>(elapsedMs));
-  if (target <= 0 || !self->PlayAtTime(target)) {
+  const bool stepped = target > 0 && self->Place().InTitle() &&
+                       self->Deliver(gst_event_new_seek(1.0, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
+                                                        target * GST_MSECOND, GST_SEEK_TYPE_NONE, -1));
+  if (!stepped) {
     self->PlayAtTime(0);
     self->stepTimer_ = 0;
     g_object_set(self->pipeline_, "mute", FALSE, nullptr);

@@ -47,7 +47,8 @@ class DvdNavigator {
  private:
   GstElement* Source() const;  // the navigator element (a reference), or null
   int64_t Count(const char* unit) const;  // the disc's titles, or the title's chapters; 0 unknown
-  bool Send(GstEvent* event) const;
+  bool Send(GstEvent* event) const;     // once the last command has landed
+  bool Deliver(GstEvent* event) const;  // at once
   bool Command(int gstNavigationCommand) const;
   bool Seek(GstFormat format, int64_t value, double rate);
   bool SeekTime(int64_t ms, double speed);
