@@ -60,7 +60,10 @@ WindowlessRenderer::WindowlessRenderer(uintptr_t owner) {
                      }),
                      this);
   }
-  if (QWidget* w = owner ? QWidget::find(static_cast<WId>(owner)) : nullptr) layer_ = new PictureLayer(w, *this);
+  if (QWidget* w = owner ? QWidget::find(static_cast<WId>(owner)) : nullptr) {
+    layer_ = new PictureLayer(w, *this);
+    relay_ = std::make_unique<QObject>();
+  }
 }
 
 WindowlessRenderer::~WindowlessRenderer() {
@@ -68,6 +71,7 @@ WindowlessRenderer::~WindowlessRenderer() {
     g_signal_handlers_disconnect_by_data(sink_, this);
     gst_object_unref(sink_);
   }
+  relay_.reset();
   delete layer_.data();
 }
 
@@ -98,9 +102,11 @@ void WindowlessRenderer::Store(GstSample* sample) {
     gst_buffer_unmap(buffer, &map);
   }
   gst_sample_unref(sample);
-  // The pipeline stops (joining this thread) before the layer can go.
-  if (PictureLayer* layer = layer_.data())
-    QMetaObject::invokeMethod(layer, [layer] { layer->update(); }, Qt::QueuedConnection);
+  // The pipeline stops (joining this thread) before the relay goes; a repaint still posted
+  // then goes with it.
+  if (relay_)
+    QMetaObject::invokeMethod(
+        relay_.get(), [this] { if (layer_) layer_->update(); }, Qt::QueuedConnection);
 }
 
 bool WindowlessRenderer::NativeSize(int32_t* width, int32_t* height) const {

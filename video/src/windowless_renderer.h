@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -52,7 +53,10 @@ class WindowlessRenderer {
   void Store(GstSample* sample);
 
   GstElement* sink_ = nullptr;
-  QPointer<PictureLayer> layer_;  // a child of the owner widget: it may go first
+  QPointer<PictureLayer> layer_;  // a child of the owner widget: it may go first; host thread only
+  // Lives on the host thread for the renderer's life: a frame's repaint is posted to it, so
+  // the streaming threads never touch the layer.
+  std::unique_ptr<QObject> relay_;
   mutable std::mutex mutex_;
   Frame frame_;
 };
