@@ -174,15 +174,14 @@ void HttpServer::serve(int fd) {
     while (!stop_) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     return;
   }
-  if (const size_t rate = bytesPerSecond_; rate > 0) {
-    const size_t chunk = std::max<size_t>(rate / 20, 1);  // twenty pieces a second
-    for (size_t at = from; at < body_.size() && !stop_; at += chunk) {
-      if (!SendAll(fd, body_.data() + at, std::min(chunk, body_.size() - at))) return;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return;
+  // Twenty pieces a second while throttled; the rest at once when the throttle is lifted.
+  for (size_t at = from; at < body_.size() && !stop_;) {
+    const size_t rate = bytesPerSecond_;
+    const size_t chunk = rate > 0 ? std::max<size_t>(rate / 20, 1) : body_.size() - at;
+    if (!SendAll(fd, body_.data() + at, std::min(chunk, body_.size() - at))) return;
+    at += chunk;
+    if (rate > 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
-  SendAll(fd, body_.data() + from, body_.size() - from);
 }
 
 }  // namespace lirra::testing

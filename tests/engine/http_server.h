@@ -35,7 +35,8 @@ class HttpServer {
   // A file served this way sends only its first `bytes` and then keeps the connection
   // open without sending more: a stream that stalls mid-read.
   void stallAfter(size_t bytes) { stallAfter_ = bytes; }
-  // A file served this way trickles out at about `bytesPerSecond` (a slow network).
+  // A file served this way trickles out at about `bytesPerSecond` (a slow network); 0 lifts
+  // the throttle, also in the middle of a reply.
   void throttle(size_t bytesPerSecond) { bytesPerSecond_ = bytesPerSecond; }
 
  private:

@@ -29,8 +29,10 @@ TEST_F(OrvanaHost, BufferingIsToldWhenItStartsAndWhenItEnds) {
   server.throttle(static_cast<size_t>(body.size()) / 6 / 2);  // half the stream's own rate
   g_buffering.clear();
   ASSERT_EQ(Lib().Orvana_MediaLoad(1, owner_.winId(), server.url("/stream.mp4").c_str(), 0, RecordBuffering), 0);
-  QTest::qWait(5000);
-  ASSERT_FALSE(g_buffering.empty()) << "the stream buffered";
+  ASSERT_TRUE(QTest::qWaitFor([] { return !g_buffering.empty(); }, 5000)) << "the stream buffered";
+  QTest::qWait(1000);
+  server.throttle(0);  // the network recovers: buffering ends
+  ASSERT_TRUE(QTest::qWaitFor([] { return g_buffering.size() >= 2; }, 5000)) << "buffering ended";
   EXPECT_EQ(g_buffering.front(), 1);
   for (size_t i = 1; i < g_buffering.size(); ++i) EXPECT_NE(g_buffering[i], g_buffering[i - 1]) << "event " << i;
 }

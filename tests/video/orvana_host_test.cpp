@@ -81,8 +81,6 @@ TEST_F(OrvanaHost, AudioOnlyMediaPlaysWithSettingsTimesAndEventsOnTheUiThread) {
   o.Orvana_SetBalance(-20000);
   EXPECT_EQ(o.Orvana_GetBalance(), -10000);
   o.Orvana_SetBalance(0);
-  EXPECT_EQ(o.Orvana_Mute(), ORVANA_TRUE);
-  EXPECT_EQ(o.Orvana_Mute(), ORVANA_TRUE);
 
   EXPECT_EQ(o.Orvana_MediaState(256), ORVANA_TRUE) << "only the low byte counts: play";
   ASSERT_TRUE(QTest::qWaitFor([&] { return o.Orvana_IsActive() == ORVANA_STATE_RUNNING; }, 3000));
@@ -137,11 +135,17 @@ TEST_F(OrvanaHost, NetworkAddressesPlayAndBadArgumentsAreRefused) {
       << "an http:// address is played, not looked for as a file";
   EXPECT_NEAR(o.Orvana_GetSeconds(4), 10, 1);
   EXPECT_GE(server.requests(), 1);
-  o.Orvana_SetPosition(std::nan(""));
-  o.Orvana_SetPosition(1e300);
-  o.Orvana_FastBack(INT32_MIN);
-  o.Orvana_FastForward(INT32_MIN);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return o.Orvana_GetSeconds(3) == 0; }, 2000)) << "back at the start";
+  // Each odd place on its own: where it leaves the stream.
+  const auto secondsAfter = [&](const std::function<void()>& call) {
+    call();
+    QTest::qWait(300);
+    return o.Orvana_GetSeconds(3);
+  };
+  ASSERT_EQ(secondsAfter([&] { o.Orvana_SetPosition(5); }), 5) << "the address is sought";
+  EXPECT_EQ(secondsAfter([&] { o.Orvana_SetPosition(std::nan("")); }), 5) << "not a number: no move";
+  EXPECT_EQ(secondsAfter([&] { o.Orvana_FastForward(INT32_MIN); }), 0) << "far before the start: the start";
+  EXPECT_GE(secondsAfter([&] { o.Orvana_SetPosition(1e300); }), 9) << "far past the end: the end";
+  EXPECT_GE(secondsAfter([&] { o.Orvana_FastBack(INT32_MIN); }), 9) << "a back step of -2^31 s goes forwards";
 
   EXPECT_EQ(o.Orvana_MediaLoad(0, owner_.winId(), "", 0, nullptr), ORVANA_E_INVALIDARG) << "no name is no file";
   EXPECT_EQ(o.Orvana_MediaLoad(0, owner_.winId(), nullptr, 0, nullptr), ORVANA_E_INVALIDARG);

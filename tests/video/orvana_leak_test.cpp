@@ -22,15 +22,23 @@ using namespace Qt::StringLiterals;
 
 constexpr const char* kLibrary = LIRRA_APP_DIR "/liborvana.so";
 
-// GStreamer's objects alive now, as its leak tracer counts them (-1 without the tracer).
-int LiveGstObjects() {
+// GStreamer's objects alive now, as its leak tracer counts them (-1 without the tracer),
+// leaving out those of the type `except` names.
+int LiveGstObjects(const char* except = nullptr) {
   int live = -1;
   GList* tracers = gst_tracing_get_active_tracers();
   for (GList* t = tracers; t; t = t->next) {
     if (g_strcmp0(G_OBJECT_TYPE_NAME(t->data), "GstLeaksTracer") != 0) continue;
     GstStructure* info = nullptr;
     g_signal_emit_by_name(t->data, "get-live-objects", &info);
-    live = static_cast<int>(gst_value_list_get_size(gst_structure_get_value(info, "live-objects-list")));
+    const GValue* list = gst_structure_get_value(info, "live-objects-list");
+    live = 0;
+    for (guint i = 0; i < gst_value_list_get_size(list); ++i) {
+      const GstStructure* object = gst_value_get_structure(gst_value_list_get_value(list, i));
+      const GValue* value = gst_structure_get_value(object, "object");
+      GObject* o = value && G_VALUE_HOLDS_OBJECT(value) ? G_OBJECT(g_value_get_object(value)) : nullptr;
+      live += !(except && o && g_strcmp0(G_OBJECT_TYPE_NAME(o), except) == 0);
+    }
     gst_structure_free(info);
   }
   g_list_free_full(tracers, gst_object_unref);
@@ -63,7 +71,12 @@ TEST(OrvanaLeaks, AHundredLoadsAndClosesLoseNothing) {
   o.Orvana_Free();  // the exit-time scan then finds whatever a load left unreachable
 }
 
+// GStreamer's DVD bin keeps two queue pads of every disc it played, also in a plain playbin
+// that only opens and closes the disc: not the library's to free.
+constexpr const char* kDvdBinsOwnLeak = "GstMultiQueuePad";
+
 TEST(OrvanaLeaks, DiscsSteeredAndClosedLoseNothing) {
+  setenv("GST_TRACERS", "leaks(filters=\"GstElement,GstPad,GstBus\")", 1);  // when run on its own
   QTemporaryDir dir;
   ASSERT_TRUE(orvana_host::AuthorTestDisc(dir.path()));
   orvana_host::OrvanaLibrary o;
@@ -73,6 +86,7 @@ TEST(OrvanaLeaks, DiscsSteeredAndClosedLoseNothing) {
   const std::string disc = dir.filePath(u"DVD"_s).toStdString();
   const std::u16string mark = dir.filePath(u"mark"_s).toStdU16String();
   OrvanaBSTR markName = OrvanaAllocString(mark.c_str(), static_cast<uint32_t>(mark.size()));
+  int afterFirst = 0;
   for (int i = 0; i < 20; ++i) {
     ASSERT_EQ(o.Orvana_MediaLoad(0, 0, disc.c_str(), 0, nullptr), 0) << "load " << i;
     EXPECT_EQ(o.Orvana_DVD_SetTitle(1), ORVANA_TRUE);
@@ -80,8 +94,11 @@ TEST(OrvanaLeaks, DiscsSteeredAndClosedLoseNothing) {
     EXPECT_EQ(o.Orvana_DVD_Backwards(), ORVANA_TRUE);
     o.Orvana_DVD_SaveBookmark(markName);
     EXPECT_EQ(o.Orvana_MediaState(ORVANA_CLOSE), ORVANA_TRUE);
+    if (i == 0) afterFirst = LiveGstObjects(kDvdBinsOwnLeak);
   }
   OrvanaFreeString(markName);
+  ASSERT_GE(afterFirst, 0) << "GStreamer's leak tracer";
+  EXPECT_EQ(LiveGstObjects(kDvdBinsOwnLeak), afterFirst) << "elements, pads or buses kept by the closes";
   o.Orvana_Free();
 }
 
