@@ -57,14 +57,18 @@ QString FormatLength(qint64 seconds) {
   return text;
 }
 
-QString LyricFileName(const QString& artist, const QString& title) {
-  const auto safe = [](QString s) {
-    for (QChar& c : s)
-      if (c == u'/' || c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7F) c = u'_';
-    return s;
-  };
-  QString base = safe(artist) + QStringLiteral(" - ") + safe(title);
-  // File names hold at most 255 bytes: cut the name, never in the middle of a character.
+namespace {
+
+// A text made safe as one file name's part: no folder separators, no control characters.
+QString SafeNamePart(QString s) {
+  for (QChar& c : s)
+    if (c == u'/' || c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7F) c = u'_';
+  return s;
+}
+
+// `base` + ".lrc", cut so that the name holds at most 255 bytes, never in the middle of a
+// character.
+QString LyricName(QString base) {
   constexpr qsizetype kMaxBytes = 255 - 4;
   while (base.toUtf8().size() > kMaxBytes) {
     base.chop(1);
@@ -72,5 +76,13 @@ QString LyricFileName(const QString& artist, const QString& title) {
   }
   return base + QStringLiteral(".lrc");
 }
+
+}  // namespace
+
+QString LyricFileName(const QString& artist, const QString& title) {
+  return LyricName(SafeNamePart(artist) + QStringLiteral(" - ") + SafeNamePart(title));
+}
+
+QString LyricFileName(const QString& title) { return LyricName(SafeNamePart(title)); }
 
 }  // namespace lirra

@@ -36,5 +36,7 @@ QString FormatLength(qint64 seconds);
 // same way by the player and the fetcher: "/", "\" and control characters become "_", so
 // the name never leaves the folder, and it is cut to what a file system takes.
 QString LyricFileName(const QString& artist, const QString& title);
+// The same for a name made from a title alone, "TITLE.lrc".
+QString LyricFileName(const QString& title);
 
 }  // namespace lirra

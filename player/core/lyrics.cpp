@@ -73,7 +73,9 @@ QString FindLyricFile(PlayerContext& ctx, QString* tried) {
     return FileExists(path);
   };
   if (local && s.TrackKind != kKindCueTrack && hit(WithoutExtension(location) + u".lrc"_s)) return *tried;
-  if (local && hit(folder + entry.Title + u".lrc"_s)) return *tried;
+  // Names made from titles (a list's or a tag's) go through the one rule that keeps them in
+  // the folder: "../x" or "AC/DC" never reach another folder.
+  if (local && hit(folder + LyricFileName(entry.Title))) return *tried;
   const TrackTags& tags = PlayingTrackTags(ctx);
   if (!tags.artist.isEmpty()) {
     const QString name = LyricFileName(tags.artist, tags.title);
@@ -87,7 +89,7 @@ QString FindLyricFile(PlayerContext& ctx, QString* tried) {
       if (hit(LyricsFolder(s) + name)) return *tried;
     }
   }
-  if (local && !tags.title.isEmpty() && hit(folder + tags.title + u".lrc"_s)) return *tried;
+  if (local && !tags.title.isEmpty() && hit(folder + LyricFileName(tags.title))) return *tried;
   return {};
 }
 

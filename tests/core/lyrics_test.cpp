@@ -145,6 +145,26 @@ TEST_F(LyricsTest, LyricsAreLookedForInOrderFirstHitWins) {
   }
 }
 
+// Titles (a list's, a tag's) made into file names keep to the track's folder: "AC/DC" is
+// looked for as "AC_DC.lrc", never in a sub-folder "AC".
+TEST_F(LyricsTest, TitlesMadeIntoFileNamesStayInTheTracksFolder) {
+  WithTags("", "AC/DC");
+  QDir().mkpath(appDir_ + u"AC"_s);
+  QDir().mkpath(appDir_ + u"sub"_s);
+  PlayWith({}, u"sub/inner"_s);
+  const struct {
+    QString present;
+    bool found;
+  } cases[] = {{u"sub/inner.lrc"_s, false}, {u"sub_inner.lrc"_s, true}, {u"AC/DC.lrc"_s, false}, {u"AC_DC.lrc"_s, true}};
+  for (const auto& c : cases) {
+    writeBytes(c.present, "[00:01.0]here\r\n");
+    player_.lbNextRightUp();
+    player_.pmPlayClick();
+    EXPECT_EQ(Lyrics().table.texts, c.found ? QStringList{u"here"_s} : QStringList()) << c.present.toStdString();
+    QFile::remove(appDir_ + c.present);
+  }
+}
+
 TEST_F(LyricsTest, TheFetcherRunsOnceAndItsFileIsPickedUpOnALaterTick) {
   WithTags("AC/DC", "Song");
   QStringList started;
