@@ -285,7 +285,7 @@ void DiscardPreStartedChannel(PlayerContext& ctx) {
 void StopPlayback(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   DropNextTrack(ctx);
-  if (ctx.schedule.timerOn) SaveLyrics(ctx);  // tapped times, or an offset folded in
+  const bool lyricsMayChange = ctx.schedule.timerOn;
   if (s.TrackKind == kKindMidiCapture && ctx.libs.engine.bound()) EndCapture(ctx);
   if (s.VideoActive) {
     ctx.libs.video.MediaState(ORVANA_CLOSE);
@@ -297,6 +297,9 @@ void StopPlayback(PlayerContext& ctx) {
   s.CurrentChannel = 0;
   s.PausedTag = 0;
   s.LengthUnknown = false;
+  // Tapped times, or an offset folded in: saved once the sound has stopped, so a question
+  // about them is never asked over the old track still playing.
+  if (lyricsMayChange) SaveLyrics(ctx);
   if (s.ScreenSaverSuppressed) SwitchScreenSaver(ctx);
   s.LyricsTracking = false;
   s.VideoShown = false;

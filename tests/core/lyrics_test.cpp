@@ -253,8 +253,13 @@ TEST_F(LyricsTest, TapsTimeAPlainTextAndTheSaveAsksFirst) {
   EXPECT_EQ(Lyrics().table.times, (std::vector<int>{43, 68})) << "each tap times the next line, 2 tenths early";
   EXPECT_EQ(shell_.textColours[ControlId::lbTitle], MakeRgb(0, 255, 0)) << "tap mode shows in lime";
   shell_.answerYes = false;
+  const int32_t stopsBefore = Engine().stops;
+  int32_t stopsWhileAsked = -1;
+  shell_.onQuestion = [&] { stopsWhileAsked = Engine().stops; };
   player_.lbNextRightUp();  // stop
   ASSERT_EQ(shell_.questions.size(), 1u);
+  EXPECT_GT(stopsWhileAsked, stopsBefore) << "the sound stops before the question";
+  shell_.onQuestion = nullptr;
   EXPECT_EQ(shell_.questions[0].text, u"The lyrics have been modified, save it now?"_s);
   EXPECT_EQ(FileLines(u"song.lrc"_s), (QStringList{u"first"_s, u"second"_s, u"third"_s})) << "declined";
 

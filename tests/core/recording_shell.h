@@ -137,6 +137,7 @@ class RecordingDialogs : public Dialogs {
   bool CloseVideoLibraryErrorBox() override { return std::exchange(errorBoxShown, false); }
   bool AskYesNo(const QString& text, const QString& caption) override {
     questions.push_back({text, caption});
+    if (onQuestion) onQuestion();
     return answerYes;
   }
   std::optional<QStringList> ChooseFilesToOpen(const QString&, const QString& dir) override {
@@ -158,6 +159,7 @@ class RecordingDialogs : public Dialogs {
   std::vector<QString> dialogDirs;
   int folderDialogs = 0;
   std::function<void()> onFolderDialog;
+  std::function<void()> onQuestion;  // runs while a question is open
 };
 
 class RecordingTimers : public Timers {
