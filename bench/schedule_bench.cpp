@@ -42,7 +42,7 @@ int main() {
               }));
   std::printf("timer2_hour_tick_us_median %.3f (a tick that fires: decision and stop check)\n",
               MedianMicroseconds([&] {
-                ctx.schedule.hourTickLatch = false;
+                ctx.schedule.lastHourTick = -1;
                 lirra::ScheduleTimer(ctx);
               }));
   return 0;

@@ -11,7 +11,6 @@ namespace lirra {
 
 namespace {
 
-constexpr int kLookForErrorBoxMs = 100;
 constexpr int kHourClockMs = 1000;
 constexpr int kLongVideoSeconds = 600;
 
@@ -31,14 +30,17 @@ std::optional<Schedule> ParseSchedule(const QString& text) {
   return w;
 }
 
-// The hour tick: fires at second 0 of an hour, or at second 1 when the tick before missed
-// second 0.
+constexpr int kErrorBoxLooks = 30;  // 3 s: a box still to come shows while the library loads
+
+// The hour tick: fires at second 0 of an hour, or at second 1 when no tick came in second 0;
+// once an hour, however many ticks land in those seconds.
 bool HourTickFires(PlayerContext& ctx) {
-  const QTime now = ctx.now().time();
-  const int s = now.minute() * 60 + now.second();
-  const bool fired = s == 0 || (s == 1 && !ctx.schedule.hourTickLatch);
-  ctx.schedule.hourTickLatch = fired;
-  return fired;
+  const QDateTime now = ctx.now();
+  const int s = now.time().minute() * 60 + now.time().second();
+  const int64_t hour = now.date().toJulianDay() * 24 + now.time().hour();
+  if (s > 1 || ctx.schedule.lastHourTick == hour) return false;
+  ctx.schedule.lastHourTick = hour;
+  return true;
 }
 
 // Starting at the top of an hour: the selection, or the library's current list.
@@ -99,6 +101,7 @@ std::optional<int> ValidateSchedule(const QString& text) {
 
 void SetScheduleTimer(PlayerContext& ctx, bool on, int intervalMs) {
   ScheduleState& sc = ctx.schedule;
+  if (intervalMs == kLookForErrorBoxMs) sc.errorBoxLooks = 0;
   if (intervalMs > 0 && intervalMs != sc.intervalMs) {
     sc.intervalMs = intervalMs;
     ctx.shell.timers.SetTimerInterval(TimerId::Timer2, intervalMs);
@@ -111,8 +114,10 @@ void ScheduleTimer(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (ctx.schedule.intervalMs == kLookForErrorBoxMs) {
     // Right after the video library opened something: its error box, if it shows one,
-    // goes at once; once the medium plays there is none to come.
-    if (s.VideoActive || ctx.shell.dialogs.CloseVideoLibraryErrorBox())
+    // goes at once; once the medium plays, or a while after a load that failed without
+    // one, there is none to come and the hour clock goes on.
+    if (s.VideoActive || ctx.shell.dialogs.CloseVideoLibraryErrorBox() ||
+        ++ctx.schedule.errorBoxLooks >= kErrorBoxLooks)
       SetScheduleTimer(ctx, true, kHourClockMs);
     return;
   }

@@ -25,10 +25,15 @@ enum class ScheduleQuestion {
 // Why playback last stopped (Timer2's tag): an ordinary stop, the schedule, or the tray.
 enum class StopReason { Ordinary = 0, Schedule = 1, Tray = 2 };
 
+// Timer2's interval right after the video library opened something: its error box is
+// looked for (and closed) this often.
+constexpr int kLookForErrorBoxMs = 100;
+
 struct ScheduleState {
   bool timerOn = false;       // Timer2
-  int intervalMs = 1000;      // 100 while looking for the video library's error box
-  bool hourTickLatch = false; // the last tick fired
+  int intervalMs = 1000;      // kLookForErrorBoxMs while looking for the video library's error box
+  int64_t lastHourTick = -1;  // the hour (counted from an epoch) whose tick fired last
+  int errorBoxLooks = 0;      // ticks spent looking for the video library's error box
   StopReason stopReason = StopReason::Ordinary;
 };
 

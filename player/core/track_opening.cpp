@@ -104,7 +104,7 @@ void OpenWithEngine(PlayerContext& ctx) {
 void OpenWithVideoLibrary(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   VideoLibraryBinding& video = ctx.libs.video;
-  SetScheduleTimer(ctx, true, 100);  // a library error box is closed at once
+  SetScheduleTimer(ctx, true, kLookForErrorBoxMs);  // a library error box is closed at once
   const QByteArray name = ctx.list.at(s.PlayingIndex).Location.toUtf8();
   // Where the video library cannot draw into the panel's own window, it hands the pictures
   // to the panel to paint.

@@ -87,8 +87,8 @@ TEST_F(ScheduleTest, TheHourTickFiresOnceAtSecondZeroOrOne) {
     QTime at;
     int drawsAfter;
   } ticks[] = {
-      {{7, 59, 59}, 0}, {{8, 0, 0}, 1}, {{8, 0, 1}, 1},  // the daily draw once at 08:00:00
-      {{8, 59, 59}, 1}, {{9, 0, 1}, 1},                   // second 0 missed, 1 fires (9 is no start hour)
+      {{7, 59, 59}, 0}, {{8, 0, 0}, 1}, {{8, 0, 0}, 1}, {{8, 0, 1}, 1},  // the daily draw once in 08:00:00-01
+      {{8, 59, 59}, 1}, {{9, 0, 1}, 1}, {{9, 0, 1}, 1},  // second 0 missed, 1 fires once (9 is no start hour)
   };
   for (const auto& t : ticks) {
     clock_ = t.at;
@@ -96,7 +96,7 @@ TEST_F(ScheduleTest, TheHourTickFiresOnceAtSecondZeroOrOne) {
     EXPECT_EQ(draws_, t.drawsAfter) << t.at.toString().toStdString();
   }
   EXPECT_EQ(shell_.windowTitle, u"Stop playing today"_s);
-  EXPECT_TRUE(ctx().schedule.hourTickLatch) << "09:00:01 fired";
+  EXPECT_EQ(ctx().schedule.lastHourTick, QDate(2026, 12, 8).toJulianDay() * 24 + 9) << "09:00:01 fired";
 }
 
 TEST_F(ScheduleTest, OutsideTheWindowsAClipStopsButAFilmPlaysOn) {
@@ -113,7 +113,7 @@ TEST_F(ScheduleTest, OutsideTheWindowsAClipStopsButAFilmPlaysOn) {
     s.VideoShown = c.videoShown;
     s.TrackSeconds = c.seconds;
     clock_ = QTime(22, 0, 0);
-    ctx().schedule.hourTickLatch = false;
+    ctx().schedule.lastHourTick = -1;
     player_.Timer2Timer();
     EXPECT_EQ(!s.Timer1On, c.stops) << c.videoShown << " " << c.seconds;
     if (c.stops) {
@@ -141,6 +141,13 @@ TEST_F(ScheduleTest, AnArmedHourStartsTheListAndTheVideoLibrarysErrorBoxIsClosed
   player_.Timer2Timer();
   EXPECT_FALSE(shell_.errorBoxShown) << "the box was closed";
   EXPECT_EQ(shell_.timer2Interval, 1000);
+
+  // A load that failed without a box: the hour clock comes back after three seconds.
+  SetScheduleTimer(ctx(), true, kLookForErrorBoxMs);
+  for (int tick = 1; tick < 30; ++tick) player_.Timer2Timer();
+  EXPECT_EQ(shell_.timer2Interval, kLookForErrorBoxMs);
+  player_.Timer2Timer();
+  EXPECT_EQ(shell_.timer2Interval, 1000) << "the smart mode goes on";
 }
 
 }  // namespace
