@@ -119,6 +119,10 @@ void lbMoveDblClick(PlayerContext& ctx) {
   }
 }
 
+void lbNextMouseEnter(PlayerContext& ctx) { ctx.state.PointerInside = true; }
+
+void lbNextMouseLeave(PlayerContext& ctx) { ctx.state.PointerInside = false; }
+
 void VisPanelMouseMove(PlayerContext& ctx, ControlId sender, bool applicationActive) {
   ctx.state.ActiveAtPointer = applicationActive;
   if (sender == ControlId::lbTitle)

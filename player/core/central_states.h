@@ -29,6 +29,10 @@ void lbMoveDblClick(PlayerContext& ctx);
 // also step the visualisation. Over lbTitle the title takes its hover colour
 // (lbTitleMouseEnter); elsewhere it gets its own colour back (lbTitleMouseLeave).
 void VisPanelMouseMove(PlayerContext& ctx, ControlId sender, bool applicationActive);
+// The pointer came over a frame label (lbMove, lbSkinName, lbNext, lbPower, lbProgress), or
+// left it.
+void lbNextMouseEnter(PlayerContext& ctx);
+void lbNextMouseLeave(PlayerContext& ctx);
 // A click on the title strip or the visual area. `sender` is lbTmp1, lbTitle, lbTmp2,
 // VisPanel, lbProgress, or VisPanel also for its paint box; `pos` is relative to VisPanel.
 void VisPanelMouseUp(PlayerContext& ctx, ControlId sender, PointerButton button, QPoint pos);

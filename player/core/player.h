@@ -55,6 +55,10 @@ class Player {
   void VisPanelMouseMove(ControlId sender, bool applicationActive) {
     lirra::VisPanelMouseMove(ctx_, sender, applicationActive);
   }
+  // The pointer left the title for anywhere (another label, the frame, outside the window).
+  void lbTitleMouseLeave() { lirra::lbTitleMouseLeave(ctx_); }
+  void lbNextMouseEnter() { lirra::lbNextMouseEnter(ctx_); }
+  void lbNextMouseLeave() { lirra::lbNextMouseLeave(ctx_); }
   void VisPanelMouseUp(ControlId sender, PointerButton button, QPoint pos) {
     lirra::VisPanelMouseUp(ctx_, sender, button, pos);
   }

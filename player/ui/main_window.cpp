@@ -236,6 +236,14 @@ void MainWindow::ConnectVisualArea() {
       player_.VisPanelMouseUp(id, ButtonOf(button), inPanel);
     });
   }
+  // Leaving the title for anywhere gives it its own colour back; the frame labels keep
+  // whether the pointer is over them.
+  connect(label(ControlId::lbTitle), &ShellLabel::left, this, [this] { player_.lbTitleMouseLeave(); });
+  for (ControlId id : {ControlId::lbMove, ControlId::lbSkinName, ControlId::lbNext, ControlId::lbPower,
+                       ControlId::lbProgress}) {
+    connect(label(id), &ShellLabel::entered, this, [this] { player_.lbNextMouseEnter(); });
+    connect(label(id), &ShellLabel::left, this, [this] { player_.lbNextMouseLeave(); });
+  }
   // The video's picture takes the clicks of the visual area (full screen on the right).
   connect(label(ControlId::VdoPanel), &ShellLabel::mouseReleased, this, [this](Qt::MouseButton button, QPoint pos) {
     player_.VisPanelMouseUp(ControlId::VisPanel, ButtonOf(button), pos);

@@ -57,6 +57,8 @@ void ShellLabel::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void ShellLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+  // Only the left button double-clicks; another button's second press is a press.
+  if (event->button() != Qt::LeftButton) return mousePressEvent(event);
   emit doubleClicked();
   event->accept();
 }

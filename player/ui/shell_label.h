@@ -25,7 +25,7 @@ class ShellLabel : public QLabel {
   void mousePressed(Qt::MouseButton button, QPoint pos);
   // `global`: where the pointer was let go, on the screen.
   void mouseReleased(Qt::MouseButton button, QPoint pos, QPoint global);
-  void doubleClicked();
+  void doubleClicked();  // of the left button
   // Moves with a button held, and without one while mouse tracking is on.
   void mouseMoved(Qt::MouseButtons buttons, QPoint globalPos);
   void entered();

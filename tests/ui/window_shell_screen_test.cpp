@@ -200,6 +200,9 @@ TEST_F(WindowOnScreen, ADoubleClickSwitchesBetweenTheListAndTheVisualArea) {
   Click(DragArea(), 1, 2);
   EXPECT_FALSE(window_->player().state().ListShown);
   EXPECT_EQ(Screen().pixelColor(At(freeRow)), QColor(Qt::black));
+  Click(DragArea(), 3, 2);
+  QTest::qWait(200);
+  EXPECT_FALSE(window_->player().state().ListShown) << "a right double click only steps the skin";
 }
 
 TEST_F(WindowOnScreen, TheTimeShowsWholeBesideALongTitle) {
@@ -264,6 +267,16 @@ TEST_F(WindowOnScreen, TheDemoTunesLyricLineShowsInTheTitleAndLightsUnderThePoin
     return lime;
   };
   EXPECT_TRUE(QTest::qWaitFor([&] { return limePixels() > 10; }, 3000)) << "the title is not lime under the pointer";
+  // Off the title onto the play label, and off the window: the title's own colour again.
+  const QWidget* play = window_->control(ControlId::lbNext);
+  const QPoint onPlay = At(play->mapTo(window_.get(), play->rect().center()));
+  const QPoint outside = At(QPoint(window_->width() + 40, window_->height() / 2));
+  for (const QPoint to : {onPlay, outside}) {
+    Xdo({u"mousemove"_s, Num(At(centre).x()), Num(At(centre).y())});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return limePixels() > 10; }, 3000));
+    Xdo({u"mousemove"_s, Num(to.x()), Num(to.y())});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return limePixels() == 0; }, 3000)) << "still lime with the pointer at " << to.x();
+  }
 }
 
 }  // namespace
