@@ -45,7 +45,7 @@ class Player {
   std::vector<SkinPiece> FormPaint(QSize client) const { return lirra::FormPaint(ctx_, client); }
   void WindowDragStarted() { BeginWindowDrag(ctx_); }
   void lbMoveDragEnded() { FinishMove(ctx_); }
-  void lbResizeDragEnded() { FinishGripResize(ctx_); }
+  void lbResizeDragEnded(ResizeGrip grip = ResizeGrip::BottomRight) { FinishGripResize(ctx_, grip); }
   // A resize step while a grip is dragged: laid out and shaped as it goes.
   void ResizeDragStep(int width, int height) {
     if (lirra::FormResize(ctx_, {width, height})) ApplyWindowShape(ctx_);

@@ -89,7 +89,7 @@ bool RunDeferredVisStart(PlayerContext& ctx) {
   return true;
 }
 
-void FinishGripResize(PlayerContext& ctx) {
+void FinishGripResize(PlayerContext& ctx, ResizeGrip grip) {
   PlayerState& s = ctx.state;
   const QRect bounds = ctx.shell.frame.Bounds();
   const SkinImage* skin = ctx.skin.SkinLoaded && ctx.skin.SkinBitmap ? &*ctx.skin.SkinBitmap : nullptr;
@@ -102,7 +102,8 @@ void FinishGripResize(PlayerContext& ctx) {
     return;
   }
   const QRect work = ctx.shell.frame.WorkArea();
-  const int left = SnapToWorkArea(s, bounds.left(), size.width(), true, work);
+  const int from = grip == ResizeGrip::BottomLeft ? bounds.right() + 1 - size.width() : bounds.left();
+  const int left = SnapToWorkArea(s, from, size.width(), true, work);
   const int top = SnapToWorkArea(s, bounds.top(), size.height(), false, work);
   PlaceWindow(ctx, QRect(left, top, size.width(), size.height()));
   ApplyWindowShape(ctx);

@@ -33,8 +33,11 @@ void BeginWindowDrag(PlayerContext& ctx);
 bool RunDeferredVisStart(PlayerContext& ctx);
 // The end of a move by the drag area.
 void FinishMove(PlayerContext& ctx);
+// Which grip a resize was dragged by.
+enum class ResizeGrip { BottomRight, BottomLeft };
 // The end of a resize by either grip: the ladder size at a place snapped to the work area.
-void FinishGripResize(PlayerContext& ctx);
+// The edge across from the grip stays where it is (the right edge for the bottom-left grip).
+void FinishGripResize(PlayerContext& ctx, ResizeGrip grip = ResizeGrip::BottomRight);
 // Every size change: the skin's region, the spectrum's size and the video's picture follow.
 // Sizes below the design size are not laid out. Returns whether it laid out.
 bool FormResize(PlayerContext& ctx, QSize client);

@@ -212,9 +212,10 @@ void MainWindow::ConnectFrameLoops() {
       if (button == Qt::LeftButton && frame_.beginResize(grip, handle->mapToGlobal(pos))) player_.WindowDragStarted();
     });
     connect(handle, &ShellLabel::mouseMoved, this, [this](Qt::MouseButtons, QPoint global) { frame_.follow(global); });
-    connect(handle, &ShellLabel::mouseReleased, this, [this](Qt::MouseButton button, QPoint, QPoint global) {
+    const ResizeGrip side = grip == MainWindowFrame::Grip::BottomLeft ? ResizeGrip::BottomLeft : ResizeGrip::BottomRight;
+    connect(handle, &ShellLabel::mouseReleased, this, [this, side](Qt::MouseButton button, QPoint, QPoint global) {
       if (button == Qt::LeftButton) frame_.follow(global);
-      if (button == Qt::LeftButton && frame_.end() == MainWindowFrame::Loop::Resize) player_.lbResizeDragEnded();
+      if (button == Qt::LeftButton && frame_.end() == MainWindowFrame::Loop::Resize) player_.lbResizeDragEnded(side);
     });
   }
 }

@@ -74,6 +74,10 @@ TEST_F(PlayerTest, AMoveSnapsAndAGripResizeLandsOnTheLadderAndReshapes) {
   player_.lbResizeDragEnded();
   EXPECT_EQ(shell_.bounds, QRect(120, 100, 360, 270));
   EXPECT_TRUE(s.SettingsDirty);
+  // By the bottom-left grip the right edge stays: the ladder's width is taken from the left.
+  shell_.bounds = QRect(100, 100, 350, 240);
+  player_.lbResizeDragEnded(ResizeGrip::BottomLeft);
+  EXPECT_EQ(shell_.bounds, QRect(90, 100, 360, 270));
 }
 
 // A playing track shows the visual area; a double click goes back to the list and forth.
