@@ -231,8 +231,11 @@ void MainWindow::ConnectVisualArea() {
       if (buttons & (Qt::LeftButton | Qt::RightButton)) return;
       player_.VisPanelMouseMove(id, QGuiApplication::applicationState() == Qt::ApplicationActive);
     });
-    connect(area, &ShellLabel::mouseReleased, this, [this, id, area](Qt::MouseButton button, QPoint pos) {
+    const bool strip = id == ControlId::lbTmp1 || id == ControlId::lbTitle || id == ControlId::lbTmp2;
+    if (strip) ConnectTitleStripMove(area);
+    connect(area, &ShellLabel::mouseReleased, this, [this, id, area, strip](Qt::MouseButton button, QPoint pos) {
       if (id == ControlId::lbProgress && button == Qt::LeftButton) return;  // the seek strip's own click
+      if (strip && button == Qt::LeftButton && std::exchange(titlePress_, {}).moving) return;  // a move, no click
       const QPoint inPanel = area->mapTo(this, pos) - control(ControlId::VisPanel)->pos();
       player_.VisPanelMouseUp(id, ButtonOf(button), inPanel);
     });
@@ -252,6 +255,28 @@ void MainWindow::ConnectVisualArea() {
   // A click that activates the window samples the state before it, like a move would.
   connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
     if (state == Qt::ApplicationActive) player_.ApplicationActivated(isActiveWindow());
+  });
+}
+
+void MainWindow::ConnectTitleStripMove(ShellLabel* strip) {
+  connect(strip, &ShellLabel::mousePressed, this, [this, strip](Qt::MouseButton button, QPoint pos) {
+    if (button == Qt::LeftButton) titlePress_ = {true, false, false, strip->mapToGlobal(pos)};
+  });
+  connect(strip, &ShellLabel::mouseMoved, this, [this](Qt::MouseButtons buttons, QPoint global) {
+    if (!titlePress_.down || !(buttons & Qt::LeftButton)) return;
+    if (!titlePress_.moving) {
+      if ((global - titlePress_.from).manhattanLength() < QApplication::startDragDistance()) return;
+      titlePress_.moving = true;
+      titlePress_.ours = frame_.beginMove(titlePress_.from);
+      if (titlePress_.ours) player_.WindowDragStarted();
+    }
+    if (titlePress_.ours) frame_.follow(global);
+  });
+  // Released (the release's own position ends the move, as on the drag area).
+  connect(strip, &ShellLabel::mouseReleased, this, [this](Qt::MouseButton button, QPoint, QPoint global) {
+    if (button != Qt::LeftButton || !titlePress_.moving || !titlePress_.ours) return;
+    frame_.follow(global);
+    if (frame_.end() == MainWindowFrame::Loop::Move) player_.lbMoveDragEnded();
   });
 }
 

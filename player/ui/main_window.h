@@ -91,6 +91,9 @@ class MainWindow : public QWidget,
   void ConnectControls();
   void ConnectFrameLoops();
   void ConnectVisualArea();
+  // The title strip also moves the window: a left press that travels further than a click
+  // does starts a move; a click without that motion keeps its own meaning.
+  void ConnectTitleStripMove(ShellLabel* strip);
   void ApplyLayout();
   // Puts the player on the session bus for media keys and the desktop's controls.
   void StartMediaControls();
@@ -113,6 +116,12 @@ class MainWindow : public QWidget,
   bool shown_ = false;
   bool closing_ = false;
   bool wasMinimised_ = false;
+  struct TitleStripPress {
+    bool down = false;    // a left press on the strip is held
+    bool moving = false;  // it travelled: a move runs, the release is no click
+    bool ours = false;    // the move is the window's own loop (not the compositor's)
+    QPoint from;          // where it was pressed, on the screen
+  } titlePress_;
 };
 
 }  // namespace lirra

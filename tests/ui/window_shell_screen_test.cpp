@@ -205,6 +205,33 @@ TEST_F(WindowOnScreen, ADoubleClickSwitchesBetweenTheListAndTheVisualArea) {
   EXPECT_FALSE(window_->player().state().ListShown) << "a right double click only steps the skin";
 }
 
+// The title strip moves the window when dragged with the left button; its clicks keep their
+// meaning (the right one steps the visualisation).
+TEST_F(WindowOnScreen, DraggingTheTitleStripMovesTheWindowAndAClickStillSteps) {
+  // A tune without lyrics: a click on the title is the strip's.
+  const QString song = app_.path() + u"tone.wav"_s;
+  QProcess ffmpeg;
+  ffmpeg.start(u"ffmpeg"_s, {u"-loglevel"_s, u"error"_s, u"-y"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
+                             u"sine=frequency=440:duration=30"_s, song});
+  ASSERT_TRUE(ffmpeg.waitForFinished(30000) && ffmpeg.exitCode() == 0);
+  Open({}, {song});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window_->player().state().Timer1On; }));
+  window_->move(300, 200);
+  QTest::qWait(100);
+  const QWidget* strip = window_->control(ControlId::lbTitle);
+  const QPoint grab = strip->mapTo(window_.get(), strip->rect().center());
+  const int style = window_->player().context().spectrum.style;
+  const QPoint from = window_->pos();
+  Press(grab);
+  DragTo(At(grab) + QPoint(60, 40));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window_->pos() == from + QPoint(60, 40); }, 2000))
+      << "the window is at " << window_->pos().x() << "," << window_->pos().y();
+  EXPECT_EQ(window_->player().context().spectrum.style, style) << "a move is no click";
+  Click(grab, 3);  // the right button steps whether or not the window is active
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window_->player().context().spectrum.style != style; }, 2000))
+      << "a click on the strip steps the style";
+}
+
 TEST_F(WindowOnScreen, TheTimeShowsWholeBesideALongTitle) {
   // A list naming a track of 3:45 with a title far wider than the strip.
   const QString title = u"A Very Long Title That Cannot Possibly Fit Into The Caption Strip Of The Window"_s;
