@@ -204,9 +204,11 @@ void SwitchVideoFullScreen(PlayerContext& ctx) {
     s.VideoFullScreen = true;
     s.FullScreenSaved = old;
     const QRect panel = VisualAreaBounds(s);
-    const QSize screen = frame.ScreenSize();
+    // The panel covers the window's own screen, wherever that lies on the desktop.
+    const QRect screen = frame.ScreenBounds();
     const int left = -panel.left() - 1, top = -panel.top() - 1;
-    PlaceWindow(ctx, QRect(left, top, screen.width() - left + 7, screen.height() - top + 7));
+    PlaceWindow(ctx, QRect(screen.left() + left, screen.top() + top, screen.width() - left + 7,
+                           screen.height() - top + 7));
     frame.SetCursorHidden(true);
   } else {
     LeaveVideoFullScreen(ctx);

@@ -110,9 +110,10 @@ class WindowFrame {
   virtual uintptr_t VisualWindowId() = 0;
   // The size of another native window (a plug-in's own), empty when it cannot be read.
   virtual QSize NativeWindowSize(uintptr_t window) = 0;
-  // The work area of the window's screen, and the whole screen's size.
+  // The work area of the window's screen, and that whole screen where it lies on the desktop
+  // (a second monitor's starts right of or below the first's).
   virtual QRect WorkArea() = 0;
-  virtual QSize ScreenSize() = 0;
+  virtual QRect ScreenBounds() = 0;
   // Left, top and client size; Place sets all four at once.
   virtual QRect Bounds() = 0;
   virtual void Place(const QRect& bounds) = 0;

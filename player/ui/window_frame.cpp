@@ -66,9 +66,9 @@ QRect MainWindowFrame::WorkArea() {
   return s ? s->availableGeometry() : QRect(0, 0, 1280, 800);
 }
 
-QSize MainWindowFrame::ScreenSize() {
+QRect MainWindowFrame::ScreenBounds() {
   const QScreen* s = window_.screen() ? window_.screen() : QGuiApplication::primaryScreen();
-  return s ? s->geometry().size() : QSize(1280, 800);
+  return s ? s->geometry() : QRect(0, 0, 1280, 800);
 }
 
 QRect MainWindowFrame::Bounds() { return {window_.pos(), window_.size()}; }

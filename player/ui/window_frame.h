@@ -32,7 +32,7 @@ class MainWindowFrame : public WindowFrame {
   uintptr_t VisualWindowId() override;
   QSize NativeWindowSize(uintptr_t window) override;
   QRect WorkArea() override;
-  QSize ScreenSize() override;
+  QRect ScreenBounds() override;
   QRect Bounds() override;
   void Place(const QRect& bounds) override;
   void Minimise() override;

@@ -92,7 +92,7 @@ class RecordingFrame : public WindowFrame {
   uintptr_t VisualWindowId() override { return 0x9abc; }
   QSize NativeWindowSize(uintptr_t) override { return pluginWindowSize; }
   QRect WorkArea() override { return {0, 0, 1280, 770}; }
-  QSize ScreenSize() override { return {1280, 800}; }
+  QRect ScreenBounds() override { return screenBounds; }
   QRect Bounds() override { return bounds; }
   void Place(const QRect& b) override { bounds = b; }
   void Minimise() override { minimised = true; }
@@ -111,6 +111,7 @@ class RecordingFrame : public WindowFrame {
   bool alphaBlend = false;
   bool topmost = false;
   QRect bounds{100, 100, 270, 150};
+  QRect screenBounds{0, 0, 1280, 800};  // the window's screen on the desktop
   bool minimised = false;
   ForegroundWindow foreground{true, {}};  // the player in front
   bool trayIcon = false;

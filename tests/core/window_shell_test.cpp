@@ -165,8 +165,11 @@ TEST_F(PlayerTest, RightClicksOnAVideoFitTheWindowThenGoFullScreenThenBack) {
   EXPECT_EQ(shell_.bounds, fitted);
   EXPECT_FALSE(shell_.cursorHidden);
 
+  // On a second monitor right of the first: that monitor is covered.
+  shell_.screenBounds = QRect(1280, 0, 1920, 1080);
   player_.VisPanelMouseUp(ControlId::VisPanel, PointerButton::Right, {10, 10});
   ASSERT_TRUE(s.VideoFullScreen);
+  EXPECT_EQ(shell_.bounds, QRect(1272, -17, 1935, 1104));
   player_.lbNextRightUp();
   EXPECT_FALSE(s.VideoFullScreen) << "showing the list leaves full screen";
   EXPECT_EQ(shell_.bounds, fitted);
