@@ -1,8 +1,9 @@
 #include "screen_saver.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 
 #include <cstdlib>
 
@@ -10,36 +11,56 @@ namespace lirra {
 
 namespace {
 
-constexpr int kCallTimeoutMs = 1000;  // a desktop that does not answer is not waited for
+constexpr int kCallTimeoutMs = 5000;  // a desktop that never answers: the question is dropped
 const char* const kService = "org.freedesktop.ScreenSaver";
 
-// A call to the desktop's screen saver; an invalid message when there is none to ask.
-QDBusMessage Call(const QString& method, const QVariantList& arguments) {
-  QDBusConnection bus = QDBusConnection::sessionBus();
+QDBusMessage ScreenSaverCall(const QString& method, const QVariantList& arguments) {
   const QString service = QString::fromLatin1(kService);
-  if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(service)) return {};
   QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/ScreenSaver"),
                                                      service, method);
   call.setArguments(arguments);
-  return bus.call(call, QDBus::Block, kCallTimeoutMs);
+  return call;
 }
 
 }  // namespace
 
-DesktopScreenSaver::~DesktopScreenSaver() { setActive(true); }
+DesktopScreenSaver::DesktopScreenSaver() : replies_(std::make_unique<QObject>()) {}
+
+DesktopScreenSaver::~DesktopScreenSaver() {
+  replies_.reset();
+  if (cookie_) Release();
+}
 
 bool DesktopScreenSaver::mayExist() { return std::getenv("DBUS_SESSION_BUS_ADDRESS") != nullptr; }
 
 void DesktopScreenSaver::setActive(bool active) {
-  if (active == !cookie_) return;
-  if (!active) {
-    const QDBusMessage reply = Call(QStringLiteral("Inhibit"), {QStringLiteral("Lirra"), QStringLiteral("Playing a video")});
-    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
-      cookie_ = reply.arguments().first().toUInt();
-  } else {
-    Call(QStringLiteral("UnInhibit"), {QVariant::fromValue(*cookie_)});
-    cookie_.reset();
+  wanted_ = !active;
+  if (active) {
+    if (cookie_) Release();  // one still being answered is released when its answer comes
+    return;
   }
+  if (cookie_ || asking_) return;
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return;
+  asking_ = true;
+  auto* watcher = new QDBusPendingCallWatcher(
+      bus.asyncCall(ScreenSaverCall(QStringLiteral("Inhibit"), {QStringLiteral("Lirra"), QStringLiteral("Playing a video")}),
+                    kCallTimeoutMs),
+      replies_.get());
+  QObject::connect(watcher, &QDBusPendingCallWatcher::finished, replies_.get(), [this, watcher] {
+    watcher->deleteLater();
+    asking_ = false;
+    const QDBusPendingReply<uint> reply = *watcher;
+    if (!reply.isValid()) return;  // no service, or it refused
+    cookie_ = reply.value();
+    if (!wanted_) Release();  // let on again while the desktop was answering
+  });
+}
+
+// Sent without waiting for the desktop's answer.
+void DesktopScreenSaver::Release() {
+  QDBusConnection::sessionBus().send(ScreenSaverCall(QStringLiteral("UnInhibit"), {QVariant::fromValue(*cookie_)}));
+  cookie_.reset();
 }
 
 }  // namespace lirra
