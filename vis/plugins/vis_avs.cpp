@@ -136,7 +136,11 @@ void* Init(const LirraVisSurface* surface, const char* pluginFolder) {
   try {
     if (!avs) {
       avs = Create(parent, w, h, presets);
-      if (!avs || !avs->renderer) return nullptr;
+      if (!avs) {  // no OpenGL: nothing will read the preset
+        std::error_code ignored;
+        fs::remove_all(presets, ignored);
+        return nullptr;
+      }
     } else {
       XReparentWindow(avs->display, avs->window, parent, 0, 0);
       XResizeWindow(avs->display, avs->window, static_cast<unsigned>(w), static_cast<unsigned>(h));
@@ -153,7 +157,10 @@ void* Init(const LirraVisSurface* surface, const char* pluginFolder) {
   } catch (...) {
     if (avs) {
       avs->presetFolder = presets;
-      Quit(avs);
+      Quit(avs);  // parks the renderer and drops the folder
+    } else {
+      std::error_code ignored;
+      fs::remove_all(presets, ignored);
     }
     return nullptr;
   }
