@@ -219,6 +219,7 @@ void UpdateEntryLength(PlayerContext& ctx, int index, int range) {
 
 void PlayCurrent(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
+  if (HoldWhileVisHostBusy(ctx, [&ctx] { PlayCurrent(ctx); })) return;
   if (ctx.list.empty()) return;
   s.TrackStartSeconds = 0;
   ResetLyrics(ctx);

@@ -72,6 +72,7 @@ void LoadLibrarysCurrentList(PlayerContext& ctx) {
 void Timer1Tick(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (!s.Timer1On || s.PausedTag) return;
+  if (VisPluginStarting(ctx)) return;  // a plug-in is stopping: a track's end waits for the next tick
   if (KeepNextTrackReady(ctx)) return;  // the next track plays now, its clock just started
   WatchSoundServer(ctx);
   if (++s.TickDivider > 9) s.TickDivider = 0;
@@ -140,6 +141,7 @@ void PlayOrNext(PlayerContext& ctx, PlaySource source) {
 }
 
 void StopCommand(PlayerContext& ctx) {
+  if (HoldWhileVisHostBusy(ctx, [&ctx] { StopCommand(ctx); })) return;
   if (!ctx.state.Timer1On) return;
   StopAndShowStopped(ctx);
 }

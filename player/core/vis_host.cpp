@@ -135,9 +135,16 @@ void StopVisPlugin(PlayerContext& ctx) {
   v.VisParam.plugin = 0;
   v.PluginWindow = 0;
   v.Busy = false;
+  if (const std::function<void()> held = std::exchange(v.Held, {})) held();
 }
 
 bool VisPluginStarting(const PlayerContext& ctx) { return ctx.vis.Busy; }
+
+bool HoldWhileVisHostBusy(PlayerContext& ctx, std::function<void()> command) {
+  if (!ctx.vis.Busy) return false;
+  ctx.vis.Held = std::move(command);
+  return true;
+}
 
 void AnnounceTitle(PlayerContext& ctx) {
   const PlayerState& s = ctx.state;

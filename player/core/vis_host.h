@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <functional>
+
 #include "bassvis.h"
 
 namespace lirra {
@@ -22,6 +24,7 @@ struct VisHostState {
   BASSVIS_PARAM VisParam{};
   uintptr_t PluginWindow = 0;
   QString LastPresetPath;         // the preset PickAvsPreset chose (or the pool's folder)
+  std::function<void()> Held;     // a track command asked for while a plug-in stopped
 };
 
 inline bool VisPluginRunning(const VisHostState& v) { return v.RunningAudio || v.RunningRecord; }
@@ -34,6 +37,9 @@ void StartVisPlugin(PlayerContext& ctx);
 void StopVisPlugin(PlayerContext& ctx);
 // A plug-in start or stop is under way (clicks on the visual area wait).
 bool VisPluginStarting(const PlayerContext& ctx);
+// While a plug-in stops the window still handles events: a command that opens or stops a
+// track is held (the last one asked) and runs once the host is free. True when held.
+bool HoldWhileVisHostBusy(PlayerContext& ctx, std::function<void()> command);
 // The application's title names the playing track ("i))" before a stream, "?time " before
 // a track of unknown length), and a running plug-in is told the song.
 void AnnounceTitle(PlayerContext& ctx);

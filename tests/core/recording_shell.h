@@ -178,7 +178,10 @@ class RecordingTimers : public Timers {
     work();
     if (whileResponsive) whileResponsive();  // what the user does while the open waits
   }
-  void ProcessPendingEvents() override { ++eventRounds; }
+  void ProcessPendingEvents() override {
+    ++eventRounds;
+    if (onPendingEvents) onPendingEvents();  // what arrives while the player waits
+  }
 
   bool timer1 = false;
   bool timerFFT = false;
@@ -187,6 +190,7 @@ class RecordingTimers : public Timers {
   int responsiveRuns = 0;
   int eventRounds = 0;
   std::function<void()> whileResponsive;
+  std::function<void()> onPendingEvents;
 };
 
 class RecordingShell : public RecordingCaptions,

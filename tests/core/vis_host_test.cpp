@@ -35,6 +35,31 @@ class VisHostTest : public PlayerTest {
   std::string Execute(const char* name) { return "Execute " + Plugin(name).toStdString(); }
 };
 
+// While a plug-in stops the window keeps handling events, but what they would start waits:
+// the progress tick (a track that ends meanwhile) opens nothing, and a Next runs once the
+// host is free.
+TEST_F(VisHostTest, NothingOpensWhileAPlugInStops) {
+  AddEntries(2);
+  Start({});
+  player_.FormActivate();
+  PlayerState& s = player_.state();
+  ASSERT_FALSE(s.ListShown);
+  const int opens = Engine().streamOpens;
+  int opensInside = -1;
+  Host().busyPolls = 3;
+  shell_.onPendingEvents = [&] {
+    Engine().positionBytes = Engine().lengthBytes;  // the track ends now
+    player_.Timer1Timer();
+    player_.pmNextClick();
+    opensInside = Engine().streamOpens;
+  };
+  player_.lbMoveDblClick();  // to the list: the plug-in stops
+  shell_.onPendingEvents = nullptr;
+  EXPECT_EQ(opensInside, opens) << "a track opened inside the stop";
+  EXPECT_EQ(s.PlayingIndex, 1) << "the Next, once the plug-in had stopped";
+  EXPECT_EQ(Engine().streamOpens, opens + 1);
+}
+
 // The setting names the spectrum (1) or a plug-in (2 and up): anything else is brought
 // into that range at start-up, so a track never starts the host with no plug-in.
 class VisSetting : public VisHostTest, public ::testing::WithParamInterface<std::pair<int, int>> {};
