@@ -85,8 +85,8 @@ LyricTable ParseLyrics(const QStringList& lines,
       }
       const qsizetype close = line.indexOf(u']', at + 1);
       const int time = close < 0 ? -1 : LyricTimeOf(QStringView(line).mid(at + 1, close - at - 1));
-      if (time < 0) {  // not a time: only its "[" goes, the rest is text
-        text = line.mid(at + 1);
+      if (time < 0) {  // not a time: the rest is text, bracket and all (it is written back so)
+        text = line.mid(at);
         break;
       }
       times.push_back(time);

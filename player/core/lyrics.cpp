@@ -208,6 +208,8 @@ void LyricDisplayStep(PlayerContext& ctx, int q) {
       return;
     }
   }
+  // Past the last line there is no next one to wait for: the last is the line of the moment.
+  if (l.currentLine == -2 && q >= times.back()) l.currentLine = static_cast<int>(times.size()) - 1;
   if (l.openingLinesDue && l.currentLine >= 0 && times.front() <= q) {
     l.openingLinesDue = false;
     const int latest = static_cast<int>(std::upper_bound(times.begin(), times.end(), q) - times.begin()) - 1;
@@ -216,13 +218,17 @@ void LyricDisplayStep(PlayerContext& ctx, int q) {
   }
 }
 
+void FindLyricLineAgain(LyricsState& l) {
+  if (l.currentLine != -1) l.currentLine = -2;
+}
+
 void LyricTitleClicked(PlayerContext& ctx, PointerButton button) {
   LyricsState& l = ctx.lyrics;
   PlayerState& s = ctx.state;
   if (button == PointerButton::Left) {
     s.ShowLyrics = !s.ShowLyrics;
     if (s.ShowLyrics)
-      l.currentLine = -2;
+      FindLyricLineAgain(l);
     else
       ShowEntryTitle(ctx);
   } else if (button == PointerButton::Right) {
@@ -231,7 +237,7 @@ void LyricTitleClicked(PlayerContext& ctx, PointerButton button) {
     if (s.ShowLyrics || l.table.times.empty())
       l.change = QStringLiteral("1");  // a timing edit
     else
-      l.currentLine = -2;  // only switches the display on; the tap is dropped
+      FindLyricLineAgain(l);  // only switches the display on; the tap is dropped
     SetMark(ctx, LyricsState::Mark::Lime);
     s.ShowLyrics = true;
   } else {

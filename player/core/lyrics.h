@@ -44,6 +44,9 @@ bool LyricsDisplayed(const PlayerContext& ctx);
 // A button released on the title label with lyrics loaded: left toggles the display,
 // right taps a time (or only switches the display on).
 void LyricTitleClicked(PlayerContext& ctx, PointerButton button);
+// After a seek or when the display comes on, the line of the moment is looked for again.
+// Plain lines being timed one tap at a time have none to find: their tapping goes on.
+void FindLyricLineAgain(LyricsState& l);
 // The pointer came over the title label, or left it (lbTitleMouseEnter / Leave).
 void lbTitleMouseEnter(PlayerContext& ctx);
 void lbTitleMouseLeave(PlayerContext& ctx);

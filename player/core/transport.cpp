@@ -182,7 +182,7 @@ bool SeekTo(PlayerContext& ctx, int t) {
   ResumeIfPaused(ctx);
   s.GaugePosition = t;
   ctx.shell.captions.SetProgress(s.GaugeRange, t);
-  if (s.ShowLyrics && !ctx.lyrics.table.empty()) ctx.lyrics.currentLine = -2;  // find the line again
+  if (s.ShowLyrics && !ctx.lyrics.table.empty()) FindLyricLineAgain(ctx.lyrics);
   return true;
 }
 

@@ -37,11 +37,11 @@ TEST(LrcFormat, ReadsTimedLinesInTimeOrderThenUntimedLinesAndKeepsTheHeader) {
        {u"a"_s, u"b"_s, u"free"_s}, {}},
       {"equal times by text, case aside", {u"[00:10]b"_s, u"[00:10]A"_s}, {100, 100}, {u"A"_s, u"b"_s}, {}},
       {"a colon before the fraction; spaces trimmed", {u"  [00:01:50]x \t"_s}, {15}, {u"x"_s}, {}},
-      {"a word in brackets is text", {u"[chorus] la"_s}, {}, {u"chorus] la"_s}, {}},
-      {"a one-digit minute is no time", {u"[1:05.00]x"_s}, {}, {u"1:05.00]x"_s}, {}},
+      {"a word in brackets is text, bracket and all", {u"[chorus] la"_s}, {}, {u"[chorus] la"_s}, {}},
+      {"a one-digit minute is no time", {u"[1:05.00]x"_s}, {}, {u"[1:05.00]x"_s}, {}},
       {"100 minutes and more, as written", {u"[100:00.5]late"_s, u"[123:45.60]later"_s}, {60005, 74256},
        {u"late"_s, u"later"_s}, {}},
-      {"a time, then a word in brackets", {u"[00:03.0][Me] hi"_s}, {30}, {u"Me] hi"_s}, {}},
+      {"a time, then a word in brackets", {u"[00:03.0][Me] hi"_s}, {30}, {u"[Me] hi"_s}, {}},
   };
   for (const Case& c : cases) {
     const LyricTable t = ParseLyrics(c.lines, [](const QString& a, const QString& b) {
@@ -59,6 +59,9 @@ TEST(LrcFormat, WritesTheHeaderThenOneTagPerLineWithWholeMinutesThenTheUntimed) 
   EXPECT_EQ(FormatLyrics(t),
             (QStringList{u"[ti:Song]"_s, u"[00:02.0]Both"_s, u"[61:06.0]Both"_s, u"loose"_s}));
   EXPECT_EQ(FormatLyrics(ParseLyrics({u"[100:02.5]long"_s})), QStringList{u"[100:02.5]long"_s}) << "read back as written";
+  EXPECT_EQ(FormatLyrics(ParseLyrics({u"[chorus] la"_s, u"[00:01.0][Me] hi"_s})),
+            (QStringList{u"[00:01.0][Me] hi"_s, u"[chorus] la"_s}))
+      << "brackets that are no time are kept";
   EXPECT_EQ(FormatLyrics(ParseLyrics({u"[offset:2000]"_s, u"[00:01.0]early"_s})), QStringList{u"[00:00.0]early"_s})
       << "a line the offset moved before the start is written at 0";
 }
@@ -271,6 +274,34 @@ TEST_F(LyricsTest, TapsTimeAPlainTextAndTheSaveAsksFirst) {
   player_.lbNextRightUp();
   EXPECT_EQ(FileLines(u"song.lrc"_s), (QStringList{u"[00:04.3]first"_s, u"second"_s, u"third"_s}));
   EXPECT_EQ(readBytes(u"song.lrc"_s), QByteArray("[00:04.3]first\r\nsecond\r\nthird\r\n")) << "UTF-8, CR LF";
+}
+
+// Plain lines keep taking taps after the display is turned off and on again, and a timed
+// lyric sought past its last line takes them too.
+TEST_F(LyricsTest, TapsGoOnAfterTheDisplayIsTurnedOffAndOnOrASeekPastTheLastLine) {
+  PlayWith("first\r\nsecond\r\nthird\r\n");
+  player_.state().ActiveAtPointer = true;
+  PlayTo(45);
+  RightClickTitle();
+  PlayTo(45);
+  LeftClickTitle();  // off
+  PlayTo(50);
+  LeftClickTitle();  // on again
+  PlayTo(70);
+  RightClickTitle();
+  PlayTo(70);
+  EXPECT_EQ(Lyrics().table.times, (std::vector<int>{43, 68})) << "the second line timed after the toggle";
+
+  shell_.answerYes = false;
+  player_.lbNextRightUp();
+  writeBytes(u"song.lrc"_s, "[00:05.0]a\r\n[00:15.0]b\r\n");
+  player_.pmPlayClick();
+  PlayTo(200);
+  FindLyricLineAgain(Lyrics());  // as a seek does
+  PlayTo(210);
+  RightClickTitle();
+  PlayTo(210);
+  EXPECT_EQ(Lyrics().table.times, (std::vector<int>{50, 208})) << "the last line re-stamped";
 }
 
 TEST_F(LyricsTest, ATapReStampsTheCurrentLineOrTheNextAndTheFirstLineMovesAll) {
