@@ -13,7 +13,13 @@
 //    191-200 (one reading wanders by a few MB from cycle to cycle as the allocator's heaps
 //    fill and empty; a leak grows between the batches), and the range of all readings.
 //
-//   orvana_bench <app-dir>             runs everything
+//  - the soak (its own command): 500 load/play/seek/close cycles, one kind of medium after
+//    the other (a video with sound, a tone, a MIDI tune, the DVD folder, the camera), and
+//    resident memory at cycle 500 against cycle 50 (medians of cycles 41-50 and 491-500),
+//    with the player's malloc setting (one arena).
+//
+//   orvana_bench <app-dir>             runs everything but the soak
+//   orvana_bench <app-dir> soak [kinds] runs the soak (over the kinds named by digits: 0 video .. 4 camera)
 //   orvana_bench <app-dir> host <file> is the small host (plays the file in a window)
 //   orvana_bench <app-dir> init        prints what binding and Orvana_Init cost
 #include <dlfcn.h>
@@ -27,6 +33,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QPixmap>
 #include <QProcess>
@@ -45,6 +52,7 @@
 
 #include "bench_support.h"
 #include "fake_camera.h"
+#include "midi_file.h"
 #include "test_disc.h"
 #include "orvana.h"
 #include "orvana_library.h"
@@ -175,14 +183,89 @@ int RunInit(const std::string& app) {
 
 }  // namespace
 
+// Load, play, seek, close: `cycles` times over five kinds of media. Prints the resident
+// memory at cycle 50 and at the last cycle (each the median of the ten cycles up to it) and
+// fails when the last exceeds the first by more than 5 MB.
+int RunSoak(const std::string& app, int argc, char** argv, int cycles, const std::string& kindDigits) {
+  // As the player runs (its main keeps one malloc arena); LIRRA_SOAK_GLIBC_ARENAS=1 keeps
+  // glibc's default, an arena per thread, to compare.
+  if (!std::getenv("LIRRA_SOAK_GLIBC_ARENAS")) mallopt(M_ARENA_MAX, 1);
+  QApplication qapp(argc, argv);
+  QTemporaryDir media;
+  const QString video = media.filePath(QStringLiteral("av.mp4")), tone = media.filePath(QStringLiteral("tone.ogg"));
+  Ffmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("testsrc=s=320x240:r=25:d=4"),
+          QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=duration=4"),
+          QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
+          QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-shortest"), video});
+  Ffmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=duration=4"),
+          QStringLiteral("-c:a"), QStringLiteral("libvorbis"), tone});
+  const QString tune = media.filePath(QStringLiteral("tune.mid"));
+  QFile midi(tune);
+  if (!midi.open(QIODevice::WriteOnly) || midi.write(orvana_host::MidiFile()) < 0) return 1;
+  midi.close();
+  if (!orvana_host::AuthorTestDisc(media.path()) || !orvana_host::RegisterFakeCamera()) return 1;
+  QWidget window;
+  window.setAttribute(Qt::WA_NativeWindow);
+  window.resize(320, 240);
+  window.show();
+  if (!QTest::qWaitForWindowExposed(&window)) return 1;
+  orvana_host::OrvanaLibrary o;
+  if (!o.bind((app + "/liborvana.so").c_str())) return 1;
+  o.Orvana_Init(window.winId(), nullptr);
+  const struct {
+    const char* what;
+    int mode;
+    QByteArray file;  // empty: the camera
+  } kinds[] = {{"video with sound", 1, video.toUtf8()}, {"sound", 0, tone.toUtf8()}, {"MIDI", 0, tune.toUtf8()},
+               {"DVD folder", 3, media.filePath(QStringLiteral("DVD")).toUtf8()}, {"camera", 4, {}}};
+  std::vector<double> atFifty, atLast;
+  int failed = 0;
+  const auto start = Clock::now();
+  for (int cycle = 1; cycle <= cycles; ++cycle) {
+    const auto& kind = kinds[(kindDigits[static_cast<size_t>(cycle - 1) % kindDigits.size()] - '0') % 5];
+    o.Orvana_SetConfig(256, kind.mode);
+    const bool loaded = kind.file.isEmpty()
+                            ? o.Orvana_Capture_OpenVideoDevice(0, window.winId(), 0, nullptr) == ORVANA_TRUE
+                            : o.Orvana_MediaLoad(0, window.winId(), kind.file.constData(), 0, nullptr) == 0;
+    failed += !loaded;
+    if (loaded) {
+      o.Orvana_MediaState(0);
+      if (kind.mode == 3) o.Orvana_DVD_SetTitle(1);
+      QTest::qWait(150);
+      if (kind.mode == 3) o.Orvana_DVD_NextChapter();
+      else o.Orvana_SetPosition(1.0);
+      QTest::qWait(100);
+      o.Orvana_MediaState(4);
+    }
+    QApplication::processEvents();
+    malloc_trim(0);  // what the cycles keep, not what the allocator holds for the next one
+    const double kb = static_cast<double>(ResidentKb());
+    if (cycle > 40 && cycle <= 50) atFifty.push_back(kb);
+    if (cycle > cycles - 10) atLast.push_back(kb);
+  }
+  o.Orvana_Free();
+  const double grown = Median(atLast) - Median(atFifty);
+  std::printf("soak: %d load/play/seek/close cycles over five kinds of media in %.0f s (%d failed to load); resident "
+              "%.0f KB at cycle 50, %.0f KB at cycle %d (%+.0f KB; median of ten readings each)\n",
+              cycles, Ms(Clock::now() - start) / 1000, failed, Median(atFifty), Median(atLast), cycles, grown);
+  return failed == 0 && grown <= 5 * 1024 ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: orvana_bench <app-dir> [host <file> | init]\n");
+    std::fprintf(stderr, "usage: orvana_bench <app-dir> [host <file> | init | soak]\n");
     return 2;
   }
   const std::string app = argv[1];
   if (argc >= 4 && std::string(argv[2]) == "host") return RunHost(app, argv[3], argc, argv);
   if (argc >= 3 && std::string(argv[2]) == "init") return RunInit(app);
+  // "soak 03" cycles through the kinds named by their digits only (0 video .. 4 camera), to
+  // find which keep memory.
+  if (argc >= 3 && std::string(argv[2]) == "soak") {
+    const std::string kinds = argc >= 4 ? argv[3] : "01234";
+    if (kinds.empty() || kinds.find_first_not_of("01234") != std::string::npos) return 2;
+    return RunSoak(app, argc, argv, 500, kinds);
+  }
 
   // Orvana_Init in a fresh process each time: time and memory it adds (binding included).
   std::vector<double> initMs, initKb;

@@ -24,3 +24,4 @@ build/bench/orvana_bench "$PWD/build/app"
 build/bench/lyrics_bench "$PWD/build/app"
 build/bench/schedule_bench
 build/bench/mpris_bench "$PWD/build/app"
+build/bench/orvana_bench "$PWD/build/app" soak

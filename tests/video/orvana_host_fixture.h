@@ -33,6 +33,7 @@
 #include <gst/gst.h>
 
 #include "orvana.h"
+#include "midi_file.h"
 #include "orvana_library.h"
 
 namespace orvana_host {
@@ -56,22 +57,6 @@ inline bool Ffmpeg(const QStringList& args) {
   QProcess p;
   p.start(u"ffmpeg"_s, QStringList{u"-loglevel"_s, u"error"_s, u"-y"_s} + args);
   return p.waitForFinished(60000) && p.exitCode() == 0;
-}
-
-// A standard MIDI file: one track, a few notes of a piano, about a second and a half.
-inline QByteArray MidiFile() {
-  QByteArray track;
-  const auto note = [&](char key) {
-    track += QByteArray("\x00\x90", 2) + key + char(0x60);
-    track += QByteArray("\x83\x00\x80", 3) + key + char(0x40);  // 384 ticks later
-  };
-  note(60), note(64), note(67);
-  track += QByteArray("\x00\xFF\x2F\x00", 4);
-  QByteArray file("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\x80", 14);  // format 0, 384 ticks/beat
-  file += "MTrk";
-  const quint32 n = static_cast<quint32>(track.size());
-  file += char(n >> 24), file += char(n >> 16), file += char(n >> 8), file += char(n);
-  return file + track;
 }
 
 inline std::vector<std::pair<int32_t, Qt::HANDLE>> g_events;
