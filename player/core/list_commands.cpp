@@ -356,6 +356,8 @@ void RestoreShortcuts(PlayerContext& ctx) {
   if (ctx.state.InPlaceEditing) ctx.shell.views.SetEditShortcuts(true);
   ctx.state.InPlaceEditing = false;
   if (ctx.list.firstSelected() >= 0) ctx.shell.views.ScrollTrackIntoView(ctx.list.firstSelected());
+  // With the library shown, its selection (the list just renamed, say) comes into view too.
+  if (ctx.state.MListVisible && ctx.library.selected >= 0) ctx.shell.views.ScrollLibraryIntoView(ctx.library.selected);
 }
 
 bool MListEdited(PlayerContext& ctx, int row, const QString& text) {

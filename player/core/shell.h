@@ -56,6 +56,7 @@ class ListViews {
   // The track list view shows the list's entries and selection again.
   virtual void TrackListChanged(const TrackList& list) = 0;
   virtual void ScrollTrackIntoView(int row) = 0;
+  virtual void ScrollLibraryIntoView(int row) = 0;
   // The playlist library view shows its rows and selection again.
   virtual void LibraryChanged(const PlaylistLibrary& library) = 0;
   // Shows or hides the track list view and the library panel; the list area is laid out

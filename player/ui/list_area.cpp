@@ -153,6 +153,10 @@ void ListArea::ScrollTrackIntoView(int row) {
   if (row >= 0 && row < trackModel_->rowCount()) mList_->scrollTo(trackModel_->index(row, 0));
 }
 
+void ListArea::ScrollLibraryIntoView(int row) {
+  if (row >= 0 && row < libraryModel_->rowCount()) listView1_->scrollTo(libraryModel_->index(row, 0));
+}
+
 void ListArea::LibraryChanged(const PlaylistLibrary& library) {
   refreshingLibrary_ = true;
   libraryModel_->refresh();

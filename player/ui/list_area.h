@@ -37,6 +37,7 @@ class ListArea : public QObject, public ListViews {
   // ListViews
   void TrackListChanged(const TrackList& list) override;
   void ScrollTrackIntoView(int row) override;
+  void ScrollLibraryIntoView(int row) override;
   void LibraryChanged(const PlaylistLibrary& library) override;
   void SetTrackListVisible(bool visible) override;
   void SetLibraryPanelVisible(bool visible) override;

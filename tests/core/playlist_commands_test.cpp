@@ -213,7 +213,10 @@ TEST_F(Playlists, LibraryNewRenameDeleteAndSwitchWhilePlaying) {
   // Renaming renames the file and keeps the list current; names reaching outside the
   // folder, empty names and names in use are refused.
   const int alpha = Ctx().library.findName(u"alpha"_s);
+  S().MListVisible = true;
+  shell_.libraryScrolledTo = -1;
   EXPECT_FALSE(ListView1Edited(Ctx(), alpha, u"../escape"_s));
+  EXPECT_EQ(shell_.libraryScrolledTo, Ctx().library.selected) << "the library's selection is brought into view";
   EXPECT_FALSE(ListView1Edited(Ctx(), alpha, u".."_s));
   EXPECT_FALSE(ListView1Edited(Ctx(), alpha, u"  "_s));
   EXPECT_FALSE(ListView1Edited(Ctx(), alpha, u"beta"_s));

@@ -61,6 +61,7 @@ class RecordingListViews : public ListViews {
  public:
   void TrackListChanged(const TrackList& list) override { shownEntries = list.size(); }
   void ScrollTrackIntoView(int row) override { scrolledTo = row; }
+  void ScrollLibraryIntoView(int row) override { libraryScrolledTo = row; }
   void LibraryChanged(const PlaylistLibrary& library) override { libraryRows = library.size(); }
   void SetTrackListVisible(bool visible) override { trackListVisible = visible; }
   void SetLibraryPanelVisible(bool visible) override { libraryPanelVisible = visible; }
@@ -70,6 +71,7 @@ class RecordingListViews : public ListViews {
 
   int shownEntries = 0;
   int scrolledTo = -1;
+  int libraryScrolledTo = -1;
   int libraryRows = 0;
   bool trackListVisible = false;
   bool libraryPanelVisible = false;
