@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-100}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(text_decode ini m3u cue skin_bitmap lrc engine_open)
+[ ${#targets[@]} -eq 0 ] && targets=(text_decode ini m3u cue skin_bitmap lrc getlrc_json engine_open)
 
 if ! command -v clang++ >/dev/null || ! dpkg -s libclang-rt-14-dev >/dev/null 2>&1; then
   [ "$(id -u)" -eq 0 ] || { echo "fuzz: clang and libclang-rt-14-dev are needed (run as root to install)" >&2; exit 1; }

@@ -12,9 +12,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QUrl>
 
 #include <cstdio>
@@ -22,6 +19,7 @@
 #include <string>
 
 #include "inifile.h"
+#include "lyrics_answer.h"
 #include "paths.h"
 #include "textfile.h"
 #include "user_folders.h"
@@ -82,24 +80,8 @@ Answer Get(const QByteArray& url) {
   return answer;
 }
 
-QString LyricsOf(const QJsonObject& record, const char* key) {
-  const QJsonValue v = record.value(QLatin1StringView(key));
-  return v.isString() ? v.toString().trimmed() : QString();
-}
-
-// The lyrics of one record: synchronised first.
-QString BestLyricsOf(const QJsonObject& record) {
-  const QString synced = LyricsOf(record, "syncedLyrics");
-  return synced.isEmpty() ? LyricsOf(record, "plainLyrics") : synced;
-}
-
 // What a request found: lyrics, nothing (a clean "not here"), or a failure (message).
-struct Found {
-  QString lyrics;
-  QString failure;
-};
-
-Found Ask(const QString& service, const char* endpoint, const QString& artist, const QString& title) {
+LyricsAnswer Ask(const QString& service, const char* endpoint, const QString& artist, const QString& title) {
   const QByteArray url = service.toUtf8() + endpoint + "?artist_name=" + QUrl::toPercentEncoding(artist) +
                          "&track_name=" + QUrl::toPercentEncoding(title);
   const Answer answer = Get(url);
@@ -107,21 +89,7 @@ Found Ask(const QString& service, const char* endpoint, const QString& artist, c
   if (answer.status == 404) return {};
   if (answer.status != 200)
     return {{}, QStringLiteral("the service answered %1 to %2").arg(answer.status).arg(QString::fromUtf8(url))};
-  QJsonParseError parse{};
-  const QJsonDocument json = QJsonDocument::fromJson(answer.body, &parse);
-  if (parse.error != QJsonParseError::NoError)
-    return {{}, QStringLiteral("the answer is not JSON (%1)").arg(parse.errorString())};
-  if (json.isObject()) return {BestLyricsOf(json.object()), {}};
-  if (!json.isArray()) return {{}, QStringLiteral("the answer is neither a record nor a list of records")};
-  // A search: the first record with synchronised lyrics, else the first with any.
-  QString plain;
-  for (const QJsonValue& item : json.array()) {
-    if (!item.isObject()) continue;
-    const QString synced = LyricsOf(item.toObject(), "syncedLyrics");
-    if (!synced.isEmpty()) return {synced, {}};
-    if (plain.isEmpty()) plain = LyricsOf(item.toObject(), "plainLyrics");
-  }
-  return {plain, {}};
+  return ReadLyricsAnswer(answer.body);
 }
 
 // The player's settings and data folders, as the player itself finds them.
@@ -151,7 +119,7 @@ int Run(const QStringList& args) {
   const QString artist = args[1], title = args[2];
   const PlayerFolders folders = FindPlayerFolders();
   const QString service = ServiceAddress(folders);
-  Found found = Ask(service, "/api/get", artist, title);
+  LyricsAnswer found = Ask(service, "/api/get", artist, title);
   if (found.failure.isEmpty() && found.lyrics.isEmpty()) found = Ask(service, "/api/search", artist, title);
   if (!found.failure.isEmpty()) {
     std::fprintf(stderr, "GetLRC: %s\n", qPrintable(found.failure));
