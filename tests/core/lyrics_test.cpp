@@ -218,8 +218,9 @@ TEST_F(LyricsTest, ALineShowsAtItsTimeAndOnesDueInTheFirstThreeSecondsAfterThem)
 // Lines of one time keep their file order when they differ only in letter case; a left
 // click on the title counts only when released over it.
 TEST_F(LyricsTest, EqualTimesIgnoreLetterCaseAndAClickReleasedOffTheTitleDoesNothing) {
-  PlayWith("[00:05.0]Ab\r\n[00:05.0]ab\r\n[00:09.0]end\r\n");
-  EXPECT_EQ(Lyrics().table.texts, (QStringList{u"Ab"_s, u"ab"_s, u"end"_s}));
+  // Letter case aside "a" comes before "B"; by character codes "B" would come first.
+  PlayWith("[00:05.0]B\r\n[00:05.0]a\r\n[00:09.0]end\r\n");
+  EXPECT_EQ(Lyrics().table.texts, (QStringList{u"a"_s, u"B"_s, u"end"_s}));
   const bool shown = player_.state().ShowLyrics;
   player_.VisPanelMouseUp(ControlId::lbTitle, PointerButton::Left, {40, 30});
   EXPECT_EQ(player_.state().ShowLyrics, shown) << "released below the title";
