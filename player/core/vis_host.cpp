@@ -186,8 +186,10 @@ void PickAvsPreset(PlayerContext& ctx) {
   const QString base = ctx.state.AppDir + u"Plugins/AVS/"_s;
   QString pool = base + u"newpicks/"_s;
   if (!QFileInfo(pool).isDir()) {
-    // The first sub-folder (by name: the disk's own order is arbitrary here), else the base.
-    const QStringList folders = QDir(base).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    // The first sub-folder (by name: the disk's own order is arbitrary here) whose name does
+    // not start with a dot, else the base. Dotted ones are listed and skipped here, by this
+    // rule, not left to how the listing treats hidden folders.
+    const QStringList folders = QDir(base).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     pool = base;
     for (const QString& name : folders)
       if (!name.startsWith(u'.')) {
