@@ -18,10 +18,23 @@ TEST(ControlTable, NamesEveryControlOnceInOrder) {
   EXPECT_EQ(SpecOf(ControlId::sbNewlist).name, "sbNewlist");
 }
 
+// The form's bounds at its design size (195 x 109), written out here rather than read back
+// from the control table, so that a wrong entry in the table shows.
 TEST(WindowLayout, DesignSizeGivesTheDesignBounds) {
+  using C = ControlId;
+  const std::pair<ControlId, QRect> bounds[] = {
+      {C::lbMove, {0, 0, 195, 109}},      {C::lbSkinName, {0, 0, 7, 109}},  {C::Gauge1, {4, 2, 187, 1}},
+      {C::lbProgress, {0, 0, 195, 4}},    {C::lbNext, {7, 4, 11, 11}},      {C::lbTmp1, {18, 4, 159, 12}},
+      {C::lbTmp2, {71, 4, 106, 12}},      {C::lbTime, {174, 4, 3, 13}},     {C::lbPower, {177, 4, 11, 11}},
+      {C::VdoPanel, {7, 16, 181, 86}},    {C::VisPanel, {7, 16, 181, 86}},  {C::MListPanel, {7, 15, 181, 87}},
+      {C::lbResiz7a, {0, 102, 7, 7}},     {C::lbResiz8a, {188, 102, 7, 7}}, {C::sbAdd, {7, 102, 45, 7}},
+      {C::sbAddFld, {52, 102, 45, 7}},    {C::sbRandom, {97, 102, 45, 7}},  {C::sbNewlist, {142, 102, 46, 7}},
+      {C::lbAddG6, {12, 102, 1, 1}},      {C::lbAddG5, {11, 103, 3, 1}},    {C::lbAddG4, {10, 104, 5, 1}},
+      {C::lbAddG3, {9, 105, 7, 1}},       {C::lbAddG2, {8, 106, 9, 1}},     {C::lbAddG1, {8, 108, 9, 1}},
+  };
   const WindowLayout layout = LayoutFor(kDesignClientSize);
-  for (const ControlSpec& entry : ControlTable())
-    EXPECT_EQ(At(layout, entry.id), entry.design) << entry.name;
+  for (const auto& [id, rect] : bounds) EXPECT_EQ(At(layout, id), rect) << SpecOf(id).name;
+  EXPECT_EQ(At(layout, C::lbTitle).topLeft(), QPoint(18, 4)) << "auto-sized: its place only";
 }
 
 TEST(WindowLayout, StartSizeStretchesByAnchors) {
