@@ -14,14 +14,16 @@ TEST_F(PlayerTest, AudioOnlyMediaOfTheVideoLibraryAreRecordedBackFromTheRightInp
   struct Case {
     const char* file;
     std::vector<std::pair<const char*, uint32_t>> inputs;
-    int capture, microphone;  // expected indexes (-1: kept as they were)
+    int capture, microphone;  // expected indexes (-1: none)
   };
+  constexpr int kKept = 3;  // the indexes each case starts from: nothing matching keeps them
   const Case cases[] = {
       {"song_audio.avi", {{"Microphone", kMicrophoneOn}, {"Stereo Mix", 0}, {"Line In", 0}}, 1, 0},
       {"tune.mid", {{"Wave", 0}, {"Synth", kSynthesizer}, {"Mic", kMicrophoneOff}}, 1, -1},
       {"song_audio.avi", {{"Wave Out", 0}, {"Stereo Mix", 0}}, 0, -1},
-      {"song_audio.avi", {{"麦克风", kMicrophoneOn}, {"立体声混音", 0}}, 1, 0},
-      {"song_audio.avi", {{"Line In", 0}}, -1, -1},  // nothing matches: the current input
+      // Stereo before mix, in Chinese: each name holds one of the two words.
+      {"song_audio.avi", {{"麦克风", kMicrophoneOn}, {"混音", 0}, {"立体声", 0}}, 2, 0},
+      {"song_audio.avi", {{"Line In", 0}}, kKept, kKept},  // nothing matches: the current input
   };
   ASSERT_TRUE(QFile::link(QStringLiteral(LIRRA_FAKES_DIR "/libfake_orvana.so"), appDir_ + u"liborvana.so"_s));
   Start({});
@@ -31,7 +33,7 @@ TEST_F(PlayerTest, AudioOnlyMediaOfTheVideoLibraryAreRecordedBackFromTheRightInp
     FakeBassScript& engine = Engine();
     std::fill(std::begin(engine.inputNames), std::end(engine.inputNames), nullptr);
     for (size_t i = 0; i < c.inputs.size(); ++i) engine.inputNames[i] = c.inputs[i].first, engine.inputFlags[i] = c.inputs[i].second;
-    s.CaptureInputIndex = s.MicInputIndex = -1;
+    s.CaptureInputIndex = s.MicInputIndex = kKept;
     engine.lastInputOn = -1;
     const QString name = QString::fromUtf8(c.file);
     ctx.list.clear();
