@@ -74,6 +74,14 @@ void AttachVisualisation(PlayerContext& ctx) {
   }
 }
 
+namespace {
+// The host is free again: a track command held meanwhile runs now.
+void EndHostWork(PlayerContext& ctx) {
+  ctx.vis.Busy = false;
+  if (const std::function<void()> held = std::exchange(ctx.vis.Held, {})) held();
+}
+}  // namespace
+
 void StartVisPlugin(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   VisHostState& v = ctx.vis;
@@ -92,7 +100,7 @@ void StartVisPlugin(PlayerContext& ctx) {
   const QString plugin = SelectedPlugin(ctx);
   if (plugin.isEmpty() || !Host(ctx).bound()) {
     FallBackToSpectrum(ctx);
-    v.Busy = false;
+    EndHostWork(ctx);
     return;
   }
   bool picked = false;
@@ -122,7 +130,7 @@ void StartVisPlugin(PlayerContext& ctx) {
   } else {
     FallBackToSpectrum(ctx);
   }
-  v.Busy = false;
+  EndHostWork(ctx);
 }
 
 void StopVisPlugin(PlayerContext& ctx) {
@@ -134,8 +142,7 @@ void StopVisPlugin(PlayerContext& ctx) {
   while (!Host(ctx).IsFree(&v.VisParam)) ctx.shell.timers.ProcessPendingEvents();
   v.VisParam.plugin = 0;
   v.PluginWindow = 0;
-  v.Busy = false;
-  if (const std::function<void()> held = std::exchange(v.Held, {})) held();
+  EndHostWork(ctx);
 }
 
 bool VisPluginStarting(const PlayerContext& ctx) { return ctx.vis.Busy; }
