@@ -228,18 +228,13 @@ void DescribeMediaFile(const char* file, const MessageTable& messages,
   GList* streams = result == GST_DISCOVERER_OK || result == GST_DISCOVERER_MISSING_PLUGINS
                        ? gst_discoverer_info_get_stream_list(info)
                        : nullptr;
-  const std::vector<StoredStream> stored = StoredRiffStreams(info);
-  size_t storedVideo = 0, storedAudio = 0;
-  // The header's streams of one kind, in the file's order.
-  auto nextStored = [&](StoredStream::Kind kind, size_t* taken) -> const StoredStream* {
-    size_t seen = 0;
-    for (const StoredStream& a : stored)
-      if (a.kind == kind && seen++ == *taken) {
-        ++*taken;
-        return &a;
-      }
-    return nullptr;
-  };
+  // The header's streams by kind, each in the file's order, taken up one by one.
+  std::vector<StoredStream> storedPictures, storedSounds;
+  for (const StoredStream& a : StoredRiffStreams(info)) {
+    if (a.kind == StoredStream::Kind::Video) storedPictures.push_back(a);
+    if (a.kind == StoredStream::Kind::Audio) storedSounds.push_back(a);
+  }
+  size_t picturesTaken = 0, soundsTaken = 0;
   for (GList* l = streams; l; l = l->next) {
     auto* stream = static_cast<GstDiscovererStreamInfo*>(l->data);
     // A stream that feeds a further one (a typed MIDI file into its parser) is told by that one.
@@ -266,11 +261,10 @@ void DescribeMediaFile(const char* file, const MessageTable& messages,
       if (const guint depth = gst_discoverer_audio_info_get_depth(audio); depth > 0 && f.formatTag == 0xF1AC)
         f.bits = static_cast<int32_t>(depth);
     }
-    const bool picture = f.block == StreamFormat::Block::VideoInfo;
-    if (picture || f.block == StreamFormat::Block::WaveFormatEx)
-      if (const StoredStream* a = picture ? nextStored(StoredStream::Kind::Video, &storedVideo)
-                                       : nextStored(StoredStream::Kind::Audio, &storedAudio))
-        TakeStoredHeader(&f, *a);
+    if (f.block == StreamFormat::Block::VideoInfo && picturesTaken < storedPictures.size())
+      TakeStoredHeader(&f, storedPictures[picturesTaken++]);
+    else if (f.block == StreamFormat::Block::WaveFormatEx && soundsTaken < storedSounds.size())
+      TakeStoredHeader(&f, storedSounds[soundsTaken++]);
     line(DescribeStream(f, messages));
   }
   gst_discoverer_stream_info_list_free(streams);
