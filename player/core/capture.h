@@ -9,11 +9,10 @@ namespace lirra {
 
 struct PlayerContext;
 
-// Examines the recording inputs: sets CaptureInputIndex and MicInputIndex, and TrackKind
-// to 8 when a recording device is there.
-void ChooseCaptureInput(PlayerContext& ctx);
-// Switches the capture input on and records into CurrentChannel.
-void StartCapture(PlayerContext& ctx);
+// Examines the recording inputs, off the UI thread: sets CaptureInputIndex and
+// MicInputIndex, and TrackKind to 8 when a recording device is there; with `record`, also
+// switches the capture input on and records into CurrentChannel.
+void OpenCapture(PlayerContext& ctx, bool record);
 // Switches the microphone on again and frees the recording device.
 void EndCapture(PlayerContext& ctx);
 // After a restore: the recording device and the capture input on again.

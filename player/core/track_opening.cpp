@@ -133,14 +133,11 @@ void OpenWithVideoLibrary(PlayerContext& ctx) {
   }
   // Audio-only media (MIDI and the like) are visualised from what is heard, recorded back.
   LeaveVideoFullScreen(ctx);
-  ChooseCaptureInput(ctx);
+  OpenCapture(ctx, s.DisplayUpdates);
   if (s.TrackKind == kKindMidiCapture) {
     s.LyricsTracking = true;
     LoadLyrics(ctx);
-    if (s.DisplayUpdates) {
-      StartCapture(ctx);
-      AttachVisualisation(ctx);
-    }
+    if (s.DisplayUpdates) AttachVisualisation(ctx);
   } else if (!s.ListShown) {
     s.LyricsTracking = false;
     ShowTrackList(ctx);

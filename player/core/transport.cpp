@@ -72,6 +72,7 @@ void LoadLibrarysCurrentList(PlayerContext& ctx) {
 void Timer1Tick(PlayerContext& ctx) {
   PlayerState& s = ctx.state;
   if (!s.Timer1On || s.PausedTag) return;
+  if (s.OpeningTrack) return;  // an open waits for the network or the sound server
   if (VisPluginStarting(ctx)) return;  // a plug-in is stopping: a track's end waits for the next tick
   if (KeepNextTrackReady(ctx)) return;  // the next track plays now, its clock just started
   WatchSoundServer(ctx);

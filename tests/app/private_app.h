@@ -18,6 +18,7 @@
 #include <cmath>
 
 #include "bass.h"
+#include "private_bus.h"
 #include "window_layout.h"
 
 namespace lirra {
@@ -148,30 +149,6 @@ void WriteWave(const QString& path, double seconds, Signal at) {
 inline void WriteSine(const QString& path, double hz, double seconds) {
   WriteWave(path, seconds, [hz](double t) { return 16000.0 / 32767 * std::sin(2 * M_PI * hz * t); });
 }
-
-// A session bus of the test's own (dbus-daemon), connected as `name`.
-class PrivateBus {
- public:
-  explicit PrivateBus(const QString& name) : name_(name) {
-    daemon_.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address"_s});
-    if (!daemon_.waitForStarted(5000)) return;
-    while (!daemon_.canReadLine() && daemon_.waitForReadyRead(5000)) {
-    }
-    address_ = QString::fromUtf8(daemon_.readLine().trimmed());
-  }
-  ~PrivateBus() {
-    QDBusConnection::disconnectFromBus(name_);
-    daemon_.kill();
-    daemon_.waitForFinished();
-  }
-  const QString& address() const { return address_; }
-  QDBusConnection connection() const { return QDBusConnection::connectToBus(address_, name_); }
-
- private:
-  QString name_;
-  QProcess daemon_;
-  QString address_;
-};
 
 // The sink, heard through the engine's own recording of its monitor.
 class SinkListener {

@@ -38,7 +38,9 @@ TEST_F(PlayerTest, AudioOnlyMediaOfTheVideoLibraryAreRecordedBackFromTheRightInp
     const QString name = QString::fromUtf8(c.file);
     ctx.list.clear();
     ctx.list.append({name, MakeFile(name), std::nullopt, std::nullopt});
+    const int offThread = shell_.responsiveRuns;
     PlayCurrent(ctx);
+    EXPECT_EQ(shell_.responsiveRuns, offThread + 1) << "the recording device opens off the UI thread";
     EXPECT_EQ(s.TrackKind, kKindMidiCapture) << c.file;
     EXPECT_EQ(s.CaptureInputIndex, c.capture) << c.file << " " << c.inputs[0].first;
     EXPECT_EQ(s.MicInputIndex, c.microphone) << c.inputs[0].first;

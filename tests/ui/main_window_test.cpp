@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDBusConnectionInterface>
+#include <QDBusPendingCall>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
@@ -12,7 +16,7 @@
 #include <QHeaderView>
 #include <QTreeView>
 
-#include "after_questions.h"
+#include "private_bus.h"
 #include "scratch_app.h"
 
 namespace lirra {
@@ -103,23 +107,60 @@ TEST(MainWindowOffscreen, ResizingFollowsTheAnchors) {
   EXPECT_EQ(window.trackList()->size(), At(layout, ControlId::MListPanel).size());
 }
 
-// A desktop command that comes while a question is open runs after its answer, in the
-// order the commands came; the caller never waits for the question.
-TEST(MainWindowOffscreen, DesktopCommandsWaitForAnOpenQuestion) {
-  QWidget owner;
-  QMessageBox* question = new QMessageBox(QMessageBox::Question, u"?"_s, u"save?"_s, QMessageBox::Yes, &owner);
-  QStringList ran;
-  QTimer::singleShot(0, &owner, [&] {
-    RunWhenNoQuestionIsOpen(&owner, [&] { ran << u"stop"_s; });
-    RunWhenNoQuestionIsOpen(&owner, [&] { ran << u"quit"_s; });
+// The desktop's media controls over the bus while the lyrics' save question is open: each
+// call is answered at once, the sound has stopped before the question, and the commands
+// run after the answer, in the order they came.
+TEST(MainWindowOffscreen, TheBusIsAnsweredWhileTheLyricsSaveQuestionIsOpen) {
+  const PrivateBus bus(u"question"_s);
+  ASSERT_FALSE(bus.address().isEmpty());
+  qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());  // the player's session bus
+  ScratchApp app;
+  app.addDemoList();
+  MainWindow window({app.path(), {}, QLocale::c()});
+  window.show();
+  const PlayerState& s = window.player().state();
+  const QString service = u"org.mpris.MediaPlayer2.lirra"_s;
+  QDBusConnection client = bus.connection();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return client.interface()->isServiceRegistered(service).value(); }, 10000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return s.Timer1On && s.GaugePosition >= 4; }, 10000)) << "the demo plays";
+  window.player().VisPanelMouseUp(ControlId::lbTitle, PointerButton::Right, {});  // a tap re-times a line
+  ASSERT_FALSE(window.player().context().lyrics.change.isEmpty());
+
+  // Asynchronous calls only: a blocking one would wait for this very thread.
+  const auto call = [&](const QString& method) {
+    return client.asyncCall(QDBusMessage::createMethodCall(service, u"/org/mpris/MediaPlayer2"_s,
+                                                           u"org.mpris.MediaPlayer2.Player"_s, method));
+  };
+  const QDBusPendingCall stop = call(u"Stop"_s);
+  QDBusPendingCall playPause = stop;
+  bool stopAnswered = false, stoppedFirst = false, stillAsking = false;
+  qint64 playPauseMs = -1;
+  QElapsedTimer asked;
+  int step = 0;
+  // The question runs an event loop of its own: the test acts from a timer inside it.
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (step == 0 && question) {
+      stopAnswered = stop.isFinished() && !stop.isError();
+      stoppedFirst = !s.Timer1On;
+      playPause = call(u"PlayPause"_s);
+      asked.start();
+      step = 1;
+    } else if (step == 1 && playPause.isFinished()) {
+      playPauseMs = asked.elapsed();
+      stillAsking = question && !s.Timer1On;
+      if (question) question->button(QMessageBox::No)->click();
+      step = 2;
+    }
   });
-  QTimer::singleShot(600, question, [&] {
-    EXPECT_TRUE(ran.isEmpty()) << "a command ran inside the question";
-    question->done(QMessageBox::Yes);
-  });
-  question->exec();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return ran.size() == 2; }, 2000));
-  EXPECT_EQ(ran, (QStringList{u"stop"_s, u"quit"_s}));
+  watch.start(20);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return step == 2 && s.Timer1On; }, 20000)) << "step " << step;
+  EXPECT_TRUE(stopAnswered) << "Stop waited for the question";
+  EXPECT_TRUE(stoppedFirst) << "the old track played on while asking";
+  EXPECT_TRUE(stillAsking) << "PlayPause ran inside the question";
+  EXPECT_TRUE(playPauseMs >= 0 && playPauseMs < 2000) << playPauseMs << " ms";
+  EXPECT_FALSE(playPause.isError()) << playPause.error().message().toStdString();
 }
 
 TEST(MainWindowOffscreen, LeftClickOnThePowerLabelClosesTheWindow) {

@@ -115,6 +115,23 @@ TEST_F(WindowOnScreen, ThePlayingTunesSpectrumShowsOnTheScreen) {
   }
 }
 
+// Switching to the list and back, quickly or slowly, never leaves the visual area black
+// while the tune plays.
+TEST_F(WindowOnScreen, TheSpectrumComesBackAfterEverySwitchToTheList) {
+  app_.addDemoList();
+  Open({});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window_->player().state().Timer1On; }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return SpectrumPixelsLit() > 50; }, 3000));
+  for (int pause : {0, 30, 200, 0, 600, 10, 1000, 50}) {
+    window_->player().lbMoveDblClick();
+    ASSERT_TRUE(window_->player().state().ListShown);
+    QTest::qWait(pause);
+    window_->player().lbMoveDblClick();
+    ASSERT_FALSE(window_->player().state().ListShown);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SpectrumPixelsLit() > 50; }, 1500)) << "black after " << pause << " ms on the list";
+  }
+}
+
 }  // namespace
 }  // namespace lirra
 

@@ -125,7 +125,8 @@ QString RecordingProgram(const char* name) {
   const QString path = MediaFile(name);
   QFile script(path);
   script.open(QIODevice::WriteOnly);
-  script.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n");
+  // Written whole, then renamed: the test reads the file as soon as it exists.
+  script.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.part\" && mv \"$0.part\" \"$0.args\"\n");
   script.close();
   script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   return path;
