@@ -86,6 +86,11 @@ std::string Property(xcb_connection_t* x, xcb_window_t window, xcb_atom_t proper
 
 }  // namespace
 
+void WaitForX11Server(void* xcbConnection) {
+  auto* x = static_cast<xcb_connection_t*>(xcbConnection);
+  if (x) free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr));
+}
+
 bool CompositorRunning(void* xcbConnection, int screen) {
   auto* x = static_cast<xcb_connection_t*>(xcbConnection);
   if (!x) return false;

@@ -38,6 +38,11 @@ bool HasDisplay(std::string* why, DisplayHold* hold = nullptr);
 // only then do see-through windows show what lies behind them.
 bool CompositorRunning(void* xcbConnection, int screen);
 
+// Waits until the X server has handled every request sent on `xcbConnection` (null: returns
+// at once). A window made on one connection exists for the others (a plug-in's, the video
+// library's, the spectrum's output) only from then on; before, their requests on it fail.
+void WaitForX11Server(void* xcbConnection);
+
 // The size of an X window (0 x 0 when it does not exist).
 struct WindowSize {
   int width = 0;

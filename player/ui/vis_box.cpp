@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "display.h"
 #include "x11_frame_output.h"
 
 namespace lirra {
@@ -28,9 +29,10 @@ class DirectSurface : public QWidget {
 
   void present(const SkinImage& frame, QPoint at) {
     if (!output_) {
-      // Qt's window must exist on the server before another connection draws into it.
+      // Qt's window must exist on the server before another connection draws into it: sent
+      // is not enough, as the server may serve the other connection first.
       const auto window = static_cast<uint32_t>(winId());
-      if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) xcb_flush(x11->connection());
+      if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) WaitForX11Server(x11->connection());
       output_ = std::make_unique<X11FrameOutput>(window);
     }
     // Black around the frame when it moved or shrank.

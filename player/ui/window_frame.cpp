@@ -51,8 +51,19 @@ void MainWindowFrame::SetTopmost(bool on) {
 }
 
 uintptr_t MainWindowFrame::WindowId() { return static_cast<uintptr_t>(window_.winId()); }
-uintptr_t MainWindowFrame::VideoWindowId() { return central_->videoWindowId(); }
-uintptr_t MainWindowFrame::VisualWindowId() { return static_cast<uintptr_t>(central_->visualPanel()->winId()); }
+// These windows are handed to other connections, which draw into them or place windows of
+// their own inside: they must exist on the server first (a plug-in placed in a window that
+// does not exist yet would end up as a window of its own on the desktop).
+uintptr_t MainWindowFrame::VideoWindowId() {
+  const uintptr_t window = central_->videoWindowId();
+  if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) WaitForX11Server(x11->connection());
+  return window;
+}
+uintptr_t MainWindowFrame::VisualWindowId() {
+  const auto window = static_cast<uintptr_t>(central_->visualPanel()->winId());
+  if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) WaitForX11Server(x11->connection());
+  return window;
+}
 
 QSize MainWindowFrame::NativeWindowSize(uintptr_t window) {
   auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();

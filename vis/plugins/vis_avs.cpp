@@ -66,6 +66,14 @@ fs::path PresetFolder(const char* pluginFolder) {
   return folder;
 }
 
+Window ParentOf(Display* display, Window window) {
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, window, &root, &parent, &children, &count)) return 0;
+  if (children) XFree(children);
+  return parent;
+}
+
 // A new display connection, GL window and renderer; null when OpenGL is not there.
 Avs* Create(Window parent, int w, int h, const fs::path& presets) {
   XInitThreads();
@@ -144,6 +152,10 @@ void* Init(const LirraVisSurface* surface, const char* pluginFolder) {
     } else {
       XReparentWindow(avs->display, avs->window, parent, 0, 0);
       XResizeWindow(avs->display, avs->window, static_cast<unsigned>(w), static_cast<unsigned>(h));
+      XSync(avs->display, False);
+      // Mapped only inside the host's window: mapped under the root (the host's window not
+      // there), the window manager would make it a window of its own on the desktop.
+      if (ParentOf(avs->display, avs->window) != parent) throw std::runtime_error("the host's window is not there");
       XMapWindow(avs->display, avs->window);
       XSync(avs->display, False);
       glXMakeCurrent(avs->display, avs->window, avs->context);

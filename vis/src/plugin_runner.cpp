@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -53,7 +54,9 @@ std::unique_ptr<PluginRunner> PluginRunner::Start(const std::string& path, Chann
                     XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL, values);
   r->gc_ = xcb_generate_id(r->x_);
   xcb_create_gc(r->x_, r->gc_, r->window_, 0, nullptr);
-  xcb_flush(r->x_);
+  // The plug-in places its own window inside this one on a connection of its own: the
+  // server must have made it first, or the plug-in's window lands on the desktop.
+  free(xcb_get_input_focus_reply(r->x_, xcb_get_input_focus(r->x_), nullptr));
 
   r->thread_ = std::thread([raw = r.get()] { raw->run(); });
   std::unique_lock lock(r->mutex_);
