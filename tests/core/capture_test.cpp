@@ -23,6 +23,7 @@ TEST_F(PlayerTest, AudioOnlyMediaOfTheVideoLibraryAreRecordedBackFromTheRightInp
       {"song_audio.avi", {{"Wave Out", 0}, {"Stereo Mix", 0}}, 0, -1},
       // Stereo before mix, in Chinese: each name holds one of the two words.
       {"song_audio.avi", {{"麦克风", kMicrophoneOn}, {"混音", 0}, {"立体声", 0}}, 2, 0},
+      {"song_audio.avi", {{"立体声混音", 0}, {"波形", 0}}, 1, -1},  // the wave input first, in Chinese too
       {"song_audio.avi", {{"Line In", 0}}, kKept, kKept},  // nothing matches: the current input
   };
   ASSERT_TRUE(QFile::link(QStringLiteral(LIRRA_FAKES_DIR "/libfake_orvana.so"), appDir_ + u"liborvana.so"_s));

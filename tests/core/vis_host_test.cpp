@@ -32,7 +32,8 @@ class VisHostTest : public PlayerTest {
   FakeVisScript& Host() { return FakeScript<FakeVisScript>(u"libbass_vis.so"_s, "FakeVis_Script"); }
   Calls TakeCalls() { return std::exchange(Host().calls, {}); }
   QString Plugin(const char* name) { return appDir_ + u"Plugins/"_s + QString::fromLatin1(name); }
-  std::string Execute(const char* name) { return "Execute " + Plugin(name).toStdString(); }
+  // A start as a module in a window of its own.
+  std::string Execute(const char* name) { return "Execute " + Plugin(name).toStdString() + " 1 1 0"; }
 };
 
 // While a plug-in stops the window keeps handling events, but what they would start waits:
@@ -83,7 +84,8 @@ TEST_F(VisHostTest, TheAvsPluginStartsAtTheFirstActivationWithAFreshPresetAndFol
 
   player_.FormActivate();
   const auto channel = [&] { return "RenderChannel " + std::to_string(s.CurrentChannel); };
-  EXPECT_EQ(TakeCalls(), (Calls{"Init 1", Execute("vis_avs.so"), "SetPlayState 1 -1 0", "SetVisPort 256x127",
+  EXPECT_EQ(TakeCalls(), (Calls{"Init 1 0x1234 0x1234", Execute("vis_avs.so"), "SetPlayState 1 -1 0",
+                                "SetVisPort 0x4400 in 0x9abc at 0,0 256x127",
                                 channel(), "SetInfo 1. t0 - Winamp"}));
   EXPECT_TRUE(s.AvsSelected);
   EXPECT_FALSE(s.ListShown);
@@ -110,7 +112,7 @@ TEST_F(VisHostTest, TheAvsPluginStartsAtTheFirstActivationWithAFreshPresetAndFol
 
   shell_.bounds = QRect(100, 100, 350, 240);
   player_.lbResizeDragEnded();
-  EXPECT_EQ(TakeCalls(), (Calls{"Resize 346x247"}));
+  EXPECT_EQ(TakeCalls(), (Calls{"Resize 0x9abc fit 1 at 0,0 346x247"}));
 }
 
 TEST_F(VisHostTest, MinimisingStopsAPluginInsideTheWorkAreaAndRestoringStartsItAgain) {
@@ -175,6 +177,33 @@ TEST_F(VisHostTest, AtMostSevenPlugInsAndThePresetPoolRules) {
   QDir(appDir_ + u"Plugins/AVS/Zephyr"_s).removeRecursively();
   PickAvsPreset(player_.context());
   EXPECT_EQ(readBytes(u"Plugins/vis_avs.dat"_s), "preset base") << "no usable sub-folder: the folder itself";
+}
+
+// Without an AVS folder there is nothing to pick: the last preset stays as it was.
+TEST_F(VisHostTest, WithoutThePresetFolderTheLastPresetStays) {
+  QDir(appDir_ + u"Plugins/AVS"_s).removeRecursively();
+  writeBytes(u"Plugins/vis_avs.dat"_s, "preset kept");
+  Start({});
+  PickAvsPreset(player_.context());
+  EXPECT_EQ(readBytes(u"Plugins/vis_avs.dat"_s), "preset kept");
+}
+
+// The window's name tells a stream ("i))") and a track of unknown length ("?time ").
+TEST_F(VisHostTest, TheWindowsNameMarksStreamsAndUnknownLengths) {
+  AddEntries(1);
+  Start({});
+  PlayerState& s = player_.state();
+  s.PlayingIndex = 0;
+  const struct {
+    bool network, lengthUnknown;
+    const char* title;
+  } cases[] = {{false, false, "t0"}, {true, false, "i))t0"}, {false, true, "?time t0"}, {true, true, "i))t0"}};
+  for (const auto& c : cases) {
+    s.CurrentIsNetwork = c.network;
+    s.LengthUnknown = c.lengthUnknown;
+    AnnounceTitle(player_.context());
+    EXPECT_EQ(shell_.windowTitle, QString::fromUtf8(c.title));
+  }
 }
 
 }  // namespace

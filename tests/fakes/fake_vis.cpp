@@ -4,6 +4,8 @@
 
 #include "bassvis.h"
 
+#include <cstdio>
+
 #define FAKE extern "C" __attribute__((visibility("default")))
 
 namespace {
@@ -13,13 +15,22 @@ int pollsLeft = 0;
 
 FAKE FakeVisScript* FakeVis_Script() { return &script; }
 
-FAKE int32_t BASSVIS_Init(int32_t kind, uintptr_t, uintptr_t) {
-  script.calls.push_back("Init " + std::to_string(kind));
+namespace {
+std::string Hex(uintptr_t v) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%#zx", static_cast<size_t>(v));
+  return text;
+}
+}  // namespace
+
+FAKE int32_t BASSVIS_Init(int32_t kind, uintptr_t application, uintptr_t main) {
+  script.calls.push_back("Init " + std::to_string(kind) + " " + Hex(application) + " " + Hex(main));
   return 1;
 }
 FAKE const char* BASSVIS_FindPlugins(int32_t, const char*) { return ""; }
 FAKE int32_t BASSVIS_ExecutePlugin(BASSVIS_EXEC* exec, BASSVIS_PARAM* param) {
-  script.calls.push_back(std::string("Execute ") + exec->path);
+  script.calls.push_back(std::string("Execute ") + exec->path + " " + std::to_string(exec->module) + " " +
+                         std::to_string(exec->window) + " " + std::to_string(exec->reserved));
   param->plugin = script.pluginHandle;
   param->window = script.pluginHandle ? script.pluginWindow : 0;
   return script.pluginHandle != 0;
@@ -33,8 +44,9 @@ FAKE int32_t BASSVIS_SetInfo(BASSVIS_PARAM*, const BASSVIS_INFO* info) {
   script.calls.push_back(std::string("SetInfo ") + info->title);
   return 1;
 }
-FAKE int32_t BASSVIS_Resize(const BASSVIS_RESIZE*, int32_t, int32_t, int32_t w, int32_t h) {
-  script.calls.push_back("Resize " + std::to_string(w) + "x" + std::to_string(h));
+FAKE int32_t BASSVIS_Resize(const BASSVIS_RESIZE* r, int32_t x, int32_t y, int32_t w, int32_t h) {
+  script.calls.push_back("Resize " + Hex(r->container) + " fit " + std::to_string(r->fit) + " at " + std::to_string(x) +
+                         "," + std::to_string(y) + " " + std::to_string(w) + "x" + std::to_string(h));
   return 1;
 }
 FAKE int32_t BASSVIS_SetFullscreen(BASSVIS_PARAM*, int32_t) { return 1; }
@@ -43,8 +55,10 @@ FAKE int32_t BASSVIS_SetPlayState(BASSVIS_PARAM*, int32_t state, int32_t a, int3
   script.calls.push_back("SetPlayState " + std::to_string(state) + " " + std::to_string(a) + " " + std::to_string(b));
   return 1;
 }
-FAKE int32_t BASSVIS_SetVisPort(BASSVIS_PARAM*, uintptr_t, uintptr_t, int32_t, int32_t, int32_t w, int32_t h) {
-  script.calls.push_back("SetVisPort " + std::to_string(w) + "x" + std::to_string(h));
+FAKE int32_t BASSVIS_SetVisPort(BASSVIS_PARAM*, uintptr_t window, uintptr_t container, int32_t x, int32_t y, int32_t w,
+                                int32_t h) {
+  script.calls.push_back("SetVisPort " + Hex(window) + " in " + Hex(container) + " at " + std::to_string(x) + "," +
+                         std::to_string(y) + " " + std::to_string(w) + "x" + std::to_string(h));
   return 1;
 }
 FAKE int32_t BASSVIS_IsFree(BASSVIS_PARAM*) {

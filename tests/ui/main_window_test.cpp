@@ -105,6 +105,14 @@ TEST(MainWindowOffscreen, ResizingFollowsTheAnchors) {
   for (const ControlSpec& entry : ControlTable())
     EXPECT_EQ(window.control(entry.id)->geometry(), At(layout, entry.id)) << entry.name;
   EXPECT_EQ(window.trackList()->size(), At(layout, ControlId::MListPanel).size());
+  // The anchors' result, worked out by hand: right- and bottom-anchored pieces keep their
+  // distance to those edges, the panels stretch.
+  const std::pair<ControlId, QRect> byHand[] = {{ControlId::VisPanel, {7, 16, 466, 247}},
+                                                {ControlId::MListPanel, {7, 15, 466, 248}},
+                                                {ControlId::lbPower, {462, 4, 11, 11}},
+                                                {ControlId::lbResiz8a, {473, 263, 7, 7}},
+                                                {ControlId::lbAddG1, {8, 269, 9, 1}}};
+  for (const auto& [id, rect] : byHand) EXPECT_EQ(window.control(id)->geometry(), rect) << SpecOf(id).name;
 }
 
 // The desktop's media controls over the bus while the lyrics' save question is open: each
