@@ -118,7 +118,8 @@ std::vector<Call> EdgeCalls(OrvanaLibrary& o, uintptr_t owner) {
     o.Orvana_ShowAboutBox();
   });
   for (const char* t : kTexts) {
-    const std::string v = t ? "\"" + std::string(t) + "\"" : "null";
+    std::string v = "null";  // built by appends: GCC 12 at -O3 warns wrongly on "\"" + std::string(t)
+    if (t) v.assign(1, '"').append(t).push_back('"');
     add("texts " + v, [&o, t] {
       o.Orvana_GetMediaInfo(t, Lines);
       o.Orvana_GetMediaInfo(t, nullptr);
