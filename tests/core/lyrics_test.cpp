@@ -277,6 +277,24 @@ TEST_F(LyricsTest, TapsTimeAPlainTextAndTheSaveAsksFirst) {
   EXPECT_EQ(readBytes(u"song.lrc"_s), QByteArray("[00:04.3]first\r\nsecond\r\nthird\r\n")) << "UTF-8, CR LF";
 }
 
+// Closing the window asks about tapped times like a stop; a save that fails says so, and the
+// window still closes.
+TEST_F(LyricsTest, TappedTimesAreAskedAboutAtCloseAndAFailedSaveIsReported) {
+  PlayWith("first\r\nsecond\r\n");
+  PlayTo(45);
+  RightClickTitle();
+  PlayTo(45);
+  ASSERT_FALSE(Lyrics().change.isEmpty());
+  ASSERT_TRUE(QFile::remove(appDir_ + u"song.lrc"_s) && QDir().mkdir(appDir_ + u"song.lrc"_s));  // cannot be replaced
+  shell_.answerYes = true;
+  EXPECT_TRUE(player_.FormCloseQuery());
+  player_.FormClose();
+  ASSERT_EQ(shell_.questions.size(), 1u);
+  EXPECT_EQ(shell_.questions[0].text, u"The lyrics have been modified, save it now?"_s);
+  ASSERT_FALSE(shell_.messages.empty()) << "the failed save said nothing";
+  EXPECT_TRUE(shell_.messages.back().text.startsWith(u"The lyrics could not be saved:\n"_s)) << shell_.messages.back().text.toStdString();
+}
+
 // Plain lines keep taking taps after the display is turned off and on again, and a timed
 // lyric sought past its last line takes them too.
 TEST_F(LyricsTest, TapsGoOnAfterTheDisplayIsTurnedOffAndOnOrASeekPastTheLastLine) {

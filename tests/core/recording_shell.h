@@ -42,7 +42,10 @@ class RecordingPanels : public Panels {
 
 class RecordingVisualArea : public VisualArea {
  public:
-  void SetVisBox(const QRect& box) override { visBox = box; }
+  void SetVisBox(const QRect& box) override {
+    visBox = box;
+    ++visBoxSetups;
+  }
   void ShowSpectrumFrame(const SkinImage& f, QPoint at) override {
     frame = f;
     frameAt = at;
@@ -51,6 +54,7 @@ class RecordingVisualArea : public VisualArea {
   void ClearVisBox() override { ++clears; }
 
   QRect visBox;
+  int visBoxSetups = 0;  // SetVisBox calls: the spectrum laid out anew
   SkinImage frame;
   QPoint frameAt;
   int framesShown = 0;

@@ -106,16 +106,22 @@ TEST_F(ScheduleTest, OutsideTheWindowsAClipStopsButAFilmPlaysOn) {
   struct Case {
     bool videoShown;
     int seconds;
+    bool stream, alone;  // a network stream; a file played alone (from the command line)
     bool stops;
   };
-  for (const Case& c : {Case{true, 7200, false}, Case{true, 0, false}, Case{true, 300, true}, Case{false, 7200, true}}) {
+  const int mode = s.StartMode;
+  for (const Case& c : {Case{true, 7200, false, false, false}, Case{true, 0, false, false, false},
+                        Case{true, 300, false, false, true}, Case{false, 7200, false, false, true},
+                        Case{false, 300, true, false, false}, Case{false, 300, false, true, false}}) {
     ctx().setTimer1(true);
     s.VideoShown = c.videoShown;
     s.TrackSeconds = c.seconds;
+    s.CurrentIsNetwork = c.stream;
+    s.StartMode = c.alone ? kStartSingleFile : mode;
     clock_ = QTime(22, 0, 0);
     ctx().schedule.lastHourTick = -1;
     player_.Timer2Timer();
-    EXPECT_EQ(!s.Timer1On, c.stops) << c.videoShown << " " << c.seconds;
+    EXPECT_EQ(!s.Timer1On, c.stops) << c.videoShown << " " << c.seconds << " " << c.stream << c.alone;
     if (c.stops) {
       EXPECT_EQ(shell_.windowTitle, u"Pause@Smart Mode"_s);
       EXPECT_EQ(ctx().schedule.stopReason, StopReason::Ordinary) << "the reason is used up";

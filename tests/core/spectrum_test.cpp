@@ -102,6 +102,35 @@ TEST_F(PlayerTest, TheSpectrumAsksTheEngineOnlyWhileItCanBeSeen) {
   EXPECT_EQ(Engine().dataRequests, 1) << "minimised or behind the list: no request";
 }
 
+// Stepping the style lays the spectrum out anew only where its bins change (into the
+// grouped bars of 3 and the linear ones of 5).
+TEST_F(PlayerTest, OnlyTheStylesWhoseBinsChangeLayTheSpectrumOutAnew) {
+  AddEntries(1);
+  Start({});
+  SpectrumState& sp = player_.context().spectrum;
+  sp.style = 1;
+  for (const auto& [to, laysOut] : {std::pair{2, false}, {3, true}, {4, false}, {5, true}, {6, false}, {1, false}}) {
+    const int before = shell_.visBoxSetups;
+    CycleStyle(player_.context());
+    ASSERT_EQ(sp.style, to);
+    EXPECT_EQ(shell_.visBoxSetups - before, laysOut ? 1 : 0) << "into style " << to;
+  }
+}
+
+// A request the engine refuses (a stream between two tracks, say) shows nothing new: the
+// last frame stays on the screen rather than a black one.
+TEST_F(PlayerTest, AFailedSpectrumRequestLeavesTheLastFrame) {
+  AddEntries(1);
+  Start({});
+  Engine().fftBin10 = 0.2875f;
+  player_.TimerFFTTimer();
+  ASSERT_EQ(shell_.framesShown, 1);
+  Engine().fftBin10 = -1.0f;  // refused
+  player_.TimerFFTTimer();
+  EXPECT_EQ(Engine().dataRequests, 2);
+  EXPECT_EQ(shell_.framesShown, 1) << "a frame was shown for a refused request";
+}
+
 }  // namespace
 }  // namespace lirra
 
