@@ -186,6 +186,19 @@ TEST_F(LyricsTest, TheFetcherRunsOnceAndItsFileIsPickedUpOnALaterTick) {
   EXPECT_EQ(Lyrics().currentLine, 0);
 }
 
+// Without the fetcher nothing is started and nothing is said: the track plays without lyrics.
+TEST_F(LyricsTest, WithoutTheFetcherTheTrackPlaysWithoutLyrics) {
+  WithTags("Artist", "Song");
+  int started = 0;
+  player_.context().startProgram = [&](const QString&, const QStringList&) { ++started; };
+  PlayWith({});
+  PlayTo(20);
+  EXPECT_EQ(started, 0);
+  EXPECT_TRUE(shell_.messages.empty());
+  EXPECT_TRUE(Lyrics().table.empty());
+  EXPECT_TRUE(player_.state().Timer1On);
+}
+
 TEST_F(LyricsTest, ACueTrackLooksUnderItsTitleNotUnderTheAudioFilesName) {
   writeBytes(u"album.flac"_s, "audio");
   writeBytes(u"album.lrc"_s, "[00:01.0]the whole album\r\n");

@@ -171,6 +171,40 @@ TEST(MainWindowOffscreen, TheBusIsAnsweredWhileTheLyricsSaveQuestionIsOpen) {
   EXPECT_FALSE(playPause.isError()) << playPause.error().message().toStdString();
 }
 
+// A file the video library cannot open makes it show its error box inside the load; the
+// player closes that box by itself at once, so an unattended player never waits on it.
+TEST(MainWindowOffscreen, TheVideoLibrarysErrorBoxIsClosedAtOnce) {
+  ScratchApp app;
+  QFile bad(app.path() + u"broken.avi"_s);
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly) && bad.write(QByteArray("RIFF\x10\0\0\0AVI LIST", 16)) == 16);
+  bad.close();
+  QElapsedTimer shown;
+  qint64 openMs = -1;
+  QStringList seen;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    bool errorBox = false;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (!box || !box->isVisible()) continue;
+      if (box->windowTitle() == u"Error"_s) {
+        errorBox = true;
+        if (!shown.isValid()) shown.start();
+        if (shown.elapsed() > 3000) box->done(QMessageBox::Ok);  // left open: ended here, and reported
+      } else {
+        seen << box->windowTitle() + u": "_s + box->text();
+        box->done(QMessageBox::Ok);  // the player's own failure message
+      }
+    }
+    if (!errorBox && shown.isValid() && openMs < 0) openMs = shown.elapsed();
+  });
+  watch.start(5);
+  MainWindow window({app.path(), {bad.fileName()}, QLocale::c()});
+  window.show();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return openMs >= 0; }, 15000)) << "the error box never showed, or stayed; other boxes: " << seen.join(u" | "_s).toStdString();
+  EXPECT_LT(openMs, 1000) << "the error box stayed " << openMs << " ms";
+}
+
 TEST(MainWindowOffscreen, LeftClickOnThePowerLabelClosesTheWindow) {
   ScratchApp app;
   MainWindow window({app.path(), {}, QLocale::c()});
