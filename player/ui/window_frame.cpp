@@ -51,19 +51,18 @@ void MainWindowFrame::SetTopmost(bool on) {
 }
 
 uintptr_t MainWindowFrame::WindowId() { return static_cast<uintptr_t>(window_.winId()); }
+namespace {
 // These windows are handed to other connections, which draw into them or place windows of
 // their own inside: they must exist on the server first (a plug-in placed in a window that
 // does not exist yet would end up as a window of its own on the desktop).
-uintptr_t MainWindowFrame::VideoWindowId() {
-  const uintptr_t window = central_->videoWindowId();
+uintptr_t MadeOnTheServer(WId window) {
   if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) WaitForX11Server(x11->connection());
-  return window;
+  return static_cast<uintptr_t>(window);
 }
-uintptr_t MainWindowFrame::VisualWindowId() {
-  const auto window = static_cast<uintptr_t>(central_->visualPanel()->winId());
-  if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) WaitForX11Server(x11->connection());
-  return window;
-}
+}  // namespace
+
+uintptr_t MainWindowFrame::VideoWindowId() { return MadeOnTheServer(central_->videoWindowId()); }
+uintptr_t MainWindowFrame::VisualWindowId() { return MadeOnTheServer(central_->visualPanel()->winId()); }
 
 QSize MainWindowFrame::NativeWindowSize(uintptr_t window) {
   auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
