@@ -199,6 +199,21 @@ TEST_F(LyricsTest, WithoutTheFetcherTheTrackPlaysWithoutLyrics) {
   EXPECT_TRUE(player_.state().Timer1On);
 }
 
+// A seek back with the progress bar finds the line of the new place, waits, and shows the
+// next line at its time again.
+TEST_F(LyricsTest, ASeekBackShowsTheLineOfTheNewPlace) {
+  PlayWith("[00:05.0]early\r\n[00:50.0]late\r\n");
+  player_.state().ActiveAtPointer = true;
+  PlayTo(520);
+  ASSERT_EQ(Lyrics().currentLine, 1);
+  player_.lbProgressMouseUp(6, 1, 300, 4, true);  // 6 of 300 pixels: 0:06 of five minutes
+  PlayTo(62);
+  EXPECT_EQ(Lyrics().currentLine, 0);
+  EXPECT_EQ(Title(), u"···"_s) << "a resync waits for the next line";
+  PlayTo(500);
+  EXPECT_TRUE(Title().startsWith(u"late"_s)) << Title().toStdString();
+}
+
 TEST_F(LyricsTest, ACueTrackLooksUnderItsTitleNotUnderTheAudioFilesName) {
   writeBytes(u"album.flac"_s, "audio");
   writeBytes(u"album.lrc"_s, "[00:01.0]the whole album\r\n");
