@@ -9,6 +9,8 @@
 #include "inifile.h"
 #include "player_fixture.h"
 #include "settings.h"
+#include "track_kind.h"
+#include "track_opening.h"
 
 namespace lirra {
 namespace {
@@ -130,6 +132,30 @@ TEST_F(VisHostTest, MinimisingStopsAPluginInsideTheWorkAreaAndRestoringStartsItA
   const Calls again = TakeCalls();
   ASSERT_GE(again.size(), 2u);
   EXPECT_EQ(again[1], Execute("vis_avs.so"));
+}
+
+// Audio-only media of the video library are shown from what is recorded back: after a
+// minimise stopped the plug-in, the restore switches the capture input on again first.
+TEST_F(VisHostTest, ARestoreSwitchesTheCaptureInputOnAgainBeforeThePlugIn) {
+  ASSERT_TRUE(QFile::link(QStringLiteral(LIRRA_FAKES_DIR "/libfake_orvana.so"), appDir_ + u"liborvana.so"_s));
+  Start({});
+  FakeBassScript& engine = Engine();
+  engine.inputNames[0] = "Microphone", engine.inputFlags[0] = 3u << 24;
+  engine.inputNames[1] = "Stereo Mix", engine.inputFlags[1] = 0;
+  player_.context().list.append({u"song_audio.avi"_s, MakeFile(u"song_audio.avi"_s), std::nullopt, std::nullopt});
+  player_.FormActivate();
+  PlayCurrent(player_.context());
+  ASSERT_EQ(player_.state().TrackKind, kKindMidiCapture);
+  TakeCalls();
+  player_.ApplicationMinimised();
+  ASSERT_EQ(TakeCalls().front(), "Quit");
+  engine.lastInputOn = -1;
+  player_.ApplicationRestored();
+  EXPECT_EQ(engine.lastInputOn, 1) << "the capture input is on again";
+  const Calls again = TakeCalls();
+  ASSERT_GE(again.size(), 2u);
+  EXPECT_EQ(again[1], Execute("vis_avs.so"));
+  std::fill(std::begin(engine.inputNames), std::end(engine.inputNames), nullptr);
 }
 
 TEST_F(VisHostTest, APluginThatFailsToStartGivesWayToTheSpectrumSilently) {
