@@ -2,6 +2,9 @@
 // peak markers move from tick to tick, the pixels of a frame, and when it asks the engine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+
 #include "player_fixture.h"
 #include "spectrum.h"
 
@@ -115,6 +118,21 @@ TEST_F(PlayerTest, OnlyTheStylesWhoseBinsChangeLayTheSpectrumOutAnew) {
     ASSERT_EQ(sp.style, to);
     EXPECT_EQ(shell_.visBoxSetups - before, laysOut ? 1 : 0) << "into style " << to;
   }
+}
+
+// The waterfall started anew while a track plays is cleared at its next frame to the floor's
+// colour, not left black behind its first line.
+TEST_F(PlayerTest, AWaterfallStartedAnewClearsToTheFloorsColour) {
+  AddEntries(1);
+  Start({});
+  ASSERT_TRUE(player_.state().Timer1On);
+  SpectrumState& sp = player_.context().spectrum;
+  sp.style = kRingStyle;
+  SetupSpectrum(player_.context());  // the waterfall starts anew
+  std::array<float, 512> silence{};
+  ComposeSpectrumFrame(sp, silence.data(), true);
+  const Rgb floor = sp.GradientColumn.back();
+  EXPECT_TRUE(std::all_of(sp.Buffer.pixels.begin(), sp.Buffer.pixels.end(), [&](Rgb c) { return c == floor; }));
 }
 
 // A request the engine refuses (a stream between two tracks, say) shows nothing new: the
