@@ -129,6 +129,35 @@ TEST_F(ScheduleTest, OutsideTheWindowsAClipStopsButAFilmPlaysOn) {
   }
 }
 
+// What an armed hour starts: the selected entry of the list shown; nothing at all without
+// any list.
+TEST_F(ScheduleTest, AnArmedHourStartsTheSelectionOrNothingWithoutAList) {
+  QByteArray list = "#EXTM3U\r\n";
+  for (const QString& name : {u"a.mp3"_s, u"b.mp3"_s, u"c.mp3"_s}) list += MakeFile(name).toUtf8() + "\r\n";
+  writeBytes(u"three.m3u"_s, list);
+  Start({appDir_ + u"three.m3u"_s});
+  PlayerState& s = player_.state();
+  s.AutoStart = true;
+  player_.lbNextRightUp();  // stopped
+  ASSERT_FALSE(s.Timer1On);
+  ctx().list.clearSelection();
+  ctx().list.select(2);
+  s.PlayNowPending = true;
+  clock_ = QTime(4, 0, 0);
+  player_.Timer2Timer();
+  EXPECT_TRUE(s.Timer1On);
+  EXPECT_EQ(s.PlayingIndex, 2) << "the selection";
+
+  player_.lbNextRightUp();
+  ctx().list.clear();
+  s.CurrentListFile.clear();
+  ASSERT_TRUE(QFile::remove(appDir_ + u"three.m3u"_s));  // the library is empty too
+  s.PlayNowPending = true;
+  clock_ = QTime(5, 0, 0);
+  player_.Timer2Timer();
+  EXPECT_FALSE(s.Timer1On) << "no list: nothing to start";
+}
+
 TEST_F(ScheduleTest, AnArmedHourStartsTheListAndTheVideoLibrarysErrorBoxIsClosed) {
   Start({MakeList(u"mine.m3u"_s)});
   player_.state().AutoStart = true;
