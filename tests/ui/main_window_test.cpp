@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QSignalSpy>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QHeaderView>
 #include <QTreeView>
@@ -203,6 +204,25 @@ TEST(MainWindowOffscreen, TheVideoLibrarysErrorBoxIsClosedAtOnce) {
   window.show();
   EXPECT_TRUE(QTest::qWaitFor([&] { return openMs >= 0; }, 15000)) << "the error box never showed, or stayed; other boxes: " << seen.join(u" | "_s).toStdString();
   EXPECT_LT(openMs, 1000) << "the error box stayed " << openMs << " ms";
+}
+
+// The real tray icon's clicks reach the player: a right click stops (and hides the window),
+// another plays again; its tip follows.
+TEST(MainWindowOffscreen, TheTrayIconsClicksReachThePlayer) {
+  ScratchApp app;
+  app.addDemoList();
+  MainWindow window({app.path(), {}, QLocale::c()});
+  window.show();
+  const PlayerState& s = window.player().state();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return s.Timer1On; }, 10000));
+  auto* tray = window.findChild<QSystemTrayIcon*>();
+  ASSERT_NE(tray, nullptr) << "no tray icon";
+  emit tray->activated(QSystemTrayIcon::Context);
+  EXPECT_FALSE(s.Timer1On) << "a right click on the tray stops";
+  EXPECT_EQ(tray->toolTip(), u"Lirra|RightClk to Play"_s);
+  emit tray->activated(QSystemTrayIcon::Context);
+  EXPECT_TRUE(s.Timer1On) << "and another plays again";
+  EXPECT_TRUE(tray->toolTip().endsWith(u"|RightClk to Stop"_s)) << tray->toolTip().toStdString();
 }
 
 TEST(MainWindowOffscreen, LeftClickOnThePowerLabelClosesTheWindow) {
