@@ -1,8 +1,7 @@
 // The graphs under ThreadSanitizer: the one that draws into a window (mode 0) and the two
 // windowless ones. Their sources announce outputs on streaming threads, frames arrive on
-// the sink's thread and sound is shaped on the audio thread,
-// while the host asks for the picture's size, snapshots and changes the volume: everything
-// they share must be guarded. The library is a build of its own with the thread checker
+// the sink's thread and sound is shaped on the audio thread, while the host asks for the
+// picture's size, snapshots and changes the volume: everything they share must be guarded. The library is a build of its own with the thread checker
 // (it cannot share a process with the address checker); a report fails the run.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
