@@ -105,8 +105,8 @@ TEST_F(PlayerTest, TheSpectrumAsksTheEngineOnlyWhileItCanBeSeen) {
   EXPECT_EQ(Engine().dataRequests, 1) << "minimised or behind the list: no request";
 }
 
-// Stepping the style lays the spectrum out anew only where its bins change (into the
-// grouped bars of 3 and the linear ones of 5).
+// Only a step into a style that reads other bins (3 groups them into bands, 5 spreads them
+// evenly) lays the spectrum out again.
 TEST_F(PlayerTest, OnlyTheStylesWhoseBinsChangeLayTheSpectrumOutAnew) {
   AddEntries(1);
   Start({});
@@ -120,8 +120,8 @@ TEST_F(PlayerTest, OnlyTheStylesWhoseBinsChangeLayTheSpectrumOutAnew) {
   }
 }
 
-// The waterfall started anew while a track plays is cleared at its next frame to the floor's
-// colour, not left black behind its first line.
+// Restarting the waterfall while a track plays fills the whole picture with the quietest
+// colour at the next frame: no black is left below its first line.
 TEST_F(PlayerTest, AWaterfallStartedAnewClearsToTheFloorsColour) {
   AddEntries(1);
   Start({});

@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace lirra::testing {
@@ -38,6 +40,19 @@ class ScratchApp {
   QString skinFolder() const { return dir_.filePath(QStringLiteral("Plugins/Skin/")); }
   // The folder, with a trailing "/".
   QString path() const { return dir_.path() + u'/'; }
+  // A file in the folder made by ffmpeg from one of its test sources ("color=…", "sine=…"),
+  // with `output` options before the file name; empty when ffmpeg failed.
+  QString makeMedia(const QString& name, const QString& source, const QStringList& output = {}) const {
+    const QString file = dir_.filePath(name);
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-loglevel"), QStringLiteral("error"),
+                                                       QStringLiteral("-y"), QStringLiteral("-f"),
+                                                       QStringLiteral("lavfi"), QStringLiteral("-i"), source} +
+                                               output + QStringList{file});
+    const bool made = ffmpeg.waitForFinished(30000) && ffmpeg.exitStatus() == QProcess::NormalExit &&
+                      ffmpeg.exitCode() == 0;
+    return made ? file : QString();
+  }
   // The demo list and its music folder, as a copied app folder has them (the list names
   // its tune relative to itself).
   void addDemoList() const {

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QScreen>
 #include <QSet>
 #include <QTest>
@@ -22,11 +21,9 @@ namespace {
 // The video library draws into the window's video panel: the picture letter-boxed in the
 // panel, following the window's size and going full screen and back on right clicks.
 TEST_F(WindowOnScreen, AVideoShowsLetterBoxedInThePanelAndFollowsTheWindow) {
-  const QString clip = app_.path() + u"clip.avi"_s;
-  QProcess ffmpeg;
-  ffmpeg.start(u"ffmpeg"_s, {u"-loglevel"_s, u"error"_s, u"-y"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
-                             u"color=c=white:s=320x240:r=25:d=20"_s, u"-c:v"_s, u"mjpeg"_s, u"-q:v"_s, u"3"_s, clip});
-  ASSERT_TRUE(ffmpeg.waitForFinished(30000) && ffmpeg.exitCode() == 0);
+  const QString clip =
+      app_.makeMedia(u"clip.avi"_s, u"color=c=white:s=320x240:r=25:d=20"_s, {u"-c:v"_s, u"mjpeg"_s, u"-q:v"_s, u"3"_s});
+  ASSERT_FALSE(clip.isEmpty());
   Open({}, {clip});
   ASSERT_TRUE(QTest::qWaitFor([&] { return window_->player().state().VideoShown; }, 10000));
   QWidget* panel = window_->control(ControlId::VdoPanel);
@@ -179,11 +176,8 @@ TEST_F(WindowOnScreen, AMidiFileIsVisualisedFromWhatIsHeard) {
 // engine: the spectrum shows it recorded back from the output's monitor.
 TEST_F(WindowOnScreen, AudioTheVideoLibraryPlaysIsVisualisedFromWhatIsHeard) {
   ASSERT_FALSE(qEnvironmentVariableIsEmpty("PULSE_SERVER")) << "the test command starts PulseAudio";
-  const QString tone = app_.path() + u"tone_only.avi"_s;
-  QProcess ffmpeg;
-  ffmpeg.start(u"ffmpeg"_s, {u"-loglevel"_s, u"error"_s, u"-y"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
-                             u"sine=frequency=1000:duration=20"_s, u"-c:a"_s, u"pcm_s16le"_s, tone});
-  ASSERT_TRUE(ffmpeg.waitForFinished(30000) && ffmpeg.exitCode() == 0);
+  const QString tone = app_.makeMedia(u"tone_only.avi"_s, u"sine=frequency=1000:duration=20"_s, {u"-c:a"_s, u"pcm_s16le"_s});
+  ASSERT_FALSE(tone.isEmpty());
   Open({}, {tone});
   const PlayerState& s = window_->player().state();
   ASSERT_TRUE(QTest::qWaitFor([&] { return s.Timer1On; }, 10000));

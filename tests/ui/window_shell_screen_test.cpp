@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QProcess>
 #include <QScreen>
 #include <QTest>
 
@@ -119,11 +118,8 @@ TEST_F(WindowOnScreen, ADoubleClickSwitchesBetweenTheListAndTheVisualArea) {
 // meaning (the right one steps the visualisation).
 TEST_F(WindowOnScreen, DraggingTheTitleStripMovesTheWindowAndAClickStillSteps) {
   // A tune without lyrics: a click on the title is the strip's.
-  const QString song = app_.path() + u"tone.wav"_s;
-  QProcess ffmpeg;
-  ffmpeg.start(u"ffmpeg"_s, {u"-loglevel"_s, u"error"_s, u"-y"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
-                             u"sine=frequency=440:duration=30"_s, song});
-  ASSERT_TRUE(ffmpeg.waitForFinished(30000) && ffmpeg.exitCode() == 0);
+  const QString song = app_.makeMedia(u"tone.wav"_s, u"sine=frequency=440:duration=30"_s);
+  ASSERT_FALSE(song.isEmpty());
   Open({}, {song});
   ASSERT_TRUE(QTest::qWaitFor([&] { return window_->player().state().Timer1On; }));
   window_->move(300, 200);
@@ -145,11 +141,8 @@ TEST_F(WindowOnScreen, DraggingTheTitleStripMovesTheWindowAndAClickStillSteps) {
 TEST_F(WindowOnScreen, TheTimeShowsWholeBesideALongTitle) {
   // A list naming a track of 3:45 with a title far wider than the strip.
   const QString title = u"A Very Long Title That Cannot Possibly Fit Into The Caption Strip Of The Window"_s;
-  const QString song = app_.path() + u"long.mp3"_s;
-  QProcess ffmpeg;
-  ffmpeg.start(u"ffmpeg"_s, {u"-loglevel"_s, u"error"_s, u"-y"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
-                             u"anullsrc=r=8000:cl=mono"_s, u"-t"_s, u"225"_s, u"-b:a"_s, u"8k"_s, song});
-  ASSERT_TRUE(ffmpeg.waitForFinished(30000) && ffmpeg.exitCode() == 0);
+  const QString song = app_.makeMedia(u"long.mp3"_s, u"anullsrc=r=8000:cl=mono"_s, {u"-t"_s, u"225"_s, u"-b:a"_s, u"8k"_s});
+  ASSERT_FALSE(song.isEmpty());
   QFile list(app_.path() + u"long.m3u"_s);
   ASSERT_TRUE(list.open(QIODevice::WriteOnly));
   list.write(("#EXTM3U\r\n#EXTINF:225," + title + "\r\n" + song + "\r\n").toUtf8());
